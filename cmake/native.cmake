@@ -1,0 +1,42 @@
+# Host build: the portable core, its tests, fuzz targets and benchmarks.
+find_package(ZLIB REQUIRED)
+set(UPDATER_ZLIB ZLIB::ZLIB)
+
+if(UPDATER_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+if(UPDATER_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+include(${CMAKE_CURRENT_LIST_DIR}/core.cmake)
+
+if(UPDATER_FUZZ)
+  file(GLOB FUZZ_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/fuzz/*_fuzz.cpp)
+  foreach(src ${FUZZ_SOURCES})
+    get_filename_component(name ${src} NAME_WE)
+    add_executable(${name} ${src})
+    target_link_libraries(${name} PRIVATE core)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  endforeach()
+  return()
+endif()
+
+enable_testing()
+find_package(GTest REQUIRED)
+file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/native/*.cpp)
+add_executable(core_tests ${NATIVE_TEST_SOURCES})
+target_link_libraries(core_tests PRIVATE core GTest::gtest_main Threads::Threads)
+find_package(Threads REQUIRED)
+add_test(NAME core_tests
+         COMMAND core_tests --gtest_output=xml:${UPDATER_RESULTS_DIR}/core_tests.xml
+         WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}/tests/native)
+
+file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/bench/*.cpp)
+foreach(src ${BENCH_SOURCES})
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(${name} ${src})
+  target_link_libraries(${name} PRIVATE core)
+endforeach()

@@ -1,0 +1,51 @@
+# The real program: a 32-bit Windows GUI executable, statically linked, text in code page 936.
+enable_language(RC)
+find_library(MINGW_ZLIB NAMES libz.a REQUIRED)
+set(UPDATER_ZLIB ${MINGW_ZLIB})
+
+add_compile_options(-fexec-charset=CP936 -finput-charset=UTF-8)
+add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+add_link_options(-static -static-libgcc -static-libstdc++)
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
+
+include(${CMAKE_CURRENT_LIST_DIR}/core.cmake)
+
+# Everything that talks to Windows, apart from the entry point.
+file(GLOB_RECURSE WIN_SOURCES CONFIGURE_DEPENDS
+     ${PROJECT_SOURCE_DIR}/src/app/*.cpp ${PROJECT_SOURCE_DIR}/src/download/*.cpp
+     ${PROJECT_SOURCE_DIR}/src/install/*.cpp ${PROJECT_SOURCE_DIR}/src/ui/*.cpp
+     ${PROJECT_SOURCE_DIR}/src/win/*.cpp)
+list(FILTER WIN_SOURCES EXCLUDE REGEX "/src/app/main\\.cpp$")
+add_library(winsys STATIC ${WIN_SOURCES})
+target_link_libraries(winsys PUBLIC core wininet comctl32 shell32 gdi32 user32 kernel32 version ole32)
+
+add_executable(update WIN32 ${PROJECT_SOURCE_DIR}/src/app/main.cpp ${PROJECT_SOURCE_DIR}/res/update.rc)
+target_link_libraries(update PRIVATE winsys)
+set_target_properties(update PROPERTIES OUTPUT_NAME update SUFFIX .exe)
+
+enable_testing()
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+target_compile_options(gtest PRIVATE -w)
+target_compile_options(gtest_main PRIVATE -w)
+
+# Windows tests run under Wine through the toolchain's emulator (tools/wine-run).
+file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/windows/*.cpp)
+add_executable(win_tests ${WIN_TEST_SOURCES})
+target_link_libraries(win_tests PRIVATE winsys gtest_main)
+add_test(NAME win_tests
+         COMMAND win_tests --gtest_output=xml:${UPDATER_RESULTS_DIR}/win_tests.xml
+         WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+
+# The portable core's tests, run once more as Windows code in code page 936.
+file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/native/*.cpp)
+add_executable(core_tests_win ${NATIVE_TEST_SOURCES})
+target_link_libraries(core_tests_win PRIVATE core gtest_main)
+add_test(NAME core_tests_win
+         COMMAND core_tests_win --gtest_output=xml:${UPDATER_RESULTS_DIR}/core_tests_win.xml
+         WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}/tests/native)
+
+# The host program that the scenarios start the updater from.
+add_executable(host ${PROJECT_SOURCE_DIR}/tests/host/host.cpp)
+target_link_libraries(host PRIVATE user32 kernel32)

@@ -1,0 +1,10 @@
+// Entry point of update.exe: the whole run happens in the application object.
+#include <windows.h>
+
+#include "app/update_app.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
+    CUpdateApp app;
+    return app.InitInstance();
+}

@@ -1,0 +1,59 @@
+// The run log "client.log": one time-stamped line per event, appended.
+//
+// One process-wide log, written from the main thread and the worker threads.
+// Each line is built completely and written with a single append, so lines
+// from different threads never interleave.
+#pragma once
+
+#include <atomic>
+#include <cstdio>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+class RunLog {
+public:
+    static RunLog& Instance();
+
+    // Opens `path` for appending, creating it when missing (never truncating).
+    // A failure is not reported: writes then go nowhere.
+    void Open(const std::string& path = "client.log");
+    // Closes the file when open; with logging disabled, deletes a non-empty
+    // file at `path` instead, so a run with logging off removes an old log.
+    void Close(const std::string& path = "client.log");
+    bool IsOpen() const;
+
+    // "log enabled": fixed per pass by the pre-settings.
+    void SetEnabled(bool enabled) { enabled_ = enabled; }
+    bool Enabled() const { return enabled_; }
+    // "log allowed": cleared while the skin is read so that it writes nothing.
+    void SetAllowed(bool allowed) { allowed_ = allowed; }
+    bool Allowed() const { return allowed_; }
+
+    void Write(std::string_view text);
+
+    // "HH:MM:SS    " + text + CR LF, for the given local time.
+    static std::string FormatLine(int hour, int minute, int second, std::string_view text);
+
+private:
+    RunLog() = default;
+    mutable std::mutex mutex_;
+    std::FILE* file_ = nullptr;
+    std::atomic<bool> enabled_{false};
+    std::atomic<bool> allowed_{true};
+};
+
+// Writes one line to the process-wide run log.
+void WriteLog(std::string_view text);
+
+// Mutes the run log for the lifetime of the object and then restores it.
+class LogMute {
+public:
+    LogMute() : previous_(RunLog::Instance().Allowed()) { RunLog::Instance().SetAllowed(false); }
+    ~LogMute() { RunLog::Instance().SetAllowed(previous_); }
+    LogMute(const LogMute&) = delete;
+    LogMute& operator=(const LogMute&) = delete;
+
+private:
+    bool previous_;
+};

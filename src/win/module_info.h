@@ -1,0 +1,11 @@
+// Facts about the running program file: its path and its version resource.
+#pragma once
+
+#include <string>
+
+// Full path of the running program file (code page 936), at most 260 bytes.
+std::string GetModulePath();
+// "ProductName" from the version resource of `path`; empty when there is none.
+std::string GetProductName(const std::string& path);
+// The file version of `path` as "major.minor"; empty when there is none.
+std::string GetFileVersionText(const std::string& path);
