@@ -1,0 +1,35 @@
+#include "core/app/command_line.h"
+
+#include "core/text/case_fold.h"
+#include "core/text/code_page.h"
+#include "core/text/decimal.h"
+#include "core/text/trim.h"
+
+std::string GetSwitchValue(std::string_view commandLine, std::string_view key)
+{
+    std::string line = ToLowerAscii(commandLine);
+    std::string pattern = ToLowerAscii("/" + std::string(key) + ":");
+    size_t hit = FindText(line, pattern);
+    if (hit == std::string::npos) return {};
+    size_t start = hit + pattern.size();
+    size_t end = line.find(' ', start);
+    return line.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+CommandLineSwitches ReadCommandLine(std::string_view commandLine)
+{
+    CommandLineSwitches switches;
+    std::string hwnd = GetSwitchValue(commandLine, "HWND");
+    if (!Trim(hwnd).empty()) switches.hostWindow = ParseDecimal(hwnd);
+
+    std::string op = GetSwitchValue(commandLine, "OP");
+    if (op == "checkver")
+        switches.runMode = RunMode::CheckVer;
+    else if (op == "preview")
+        switches.runMode = RunMode::Preview;
+
+    std::string line = ToLowerAscii(commandLine);
+    switches.selfUpdate = FindText(line, "self_update") != std::string::npos;
+    switches.selfFinish = !switches.selfUpdate && FindText(line, "self_finish") != std::string::npos;
+    return switches;
+}

@@ -1,0 +1,22 @@
+// Reading the updater's command line: switches written "/name:value" anywhere
+// in it, names in any case, each value ending at the next blank.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/app/run_mode.h"
+
+// The value of "/key:" in lower case, up to the next space; empty when the
+// switch is absent.
+std::string GetSwitchValue(std::string_view commandLine, std::string_view key);
+
+struct CommandLineSwitches {
+    long hostWindow = 0;             // "/HWND:", 0 when absent or empty
+    std::optional<RunMode> runMode;  // "/OP:CheckVer" or "/OP:Preview"
+    bool selfUpdate = false;         // this process is the temporary copy
+    bool selfFinish = false;         // restarted by the copy (never with selfUpdate)
+};
+
+CommandLineSwitches ReadCommandLine(std::string_view commandLine);

@@ -1,0 +1,23 @@
+// Names derived from the running program's path. The temporary copy that a
+// self-update starts is named after the program plus ".exe" (update.exe.exe)
+// and must share the program's mutex and configuration package.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+struct ModulePathParts {
+    std::string folder;    // up to and including the last "\"
+    std::string fileName;  // after the last "\"
+};
+
+ModulePathParts SplitModulePath(std::string_view modulePath);
+
+// "update.exe" and "update.exe.exe" both give "update.bin".
+std::string PackageNameFor(std::string_view programFileName);
+
+// The module path with every "\" as "_", and without the copy's extra ".exe".
+std::string MutexNameFor(std::string_view modulePath);
+
+// Where downloads wait until they are installed: {temp} + "\~quibo_tmp\".
+std::string DownloadFolderFor(std::string_view tempFolder);

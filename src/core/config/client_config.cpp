@@ -1,0 +1,59 @@
+#include "core/config/client_config.h"
+
+#include "core/config/config_read.h"
+#include "core/config/log_banner.h"
+#include "core/log/run_banner.h"
+#include "core/log/run_log.h"
+
+namespace {
+
+void ReadClientVersions(UpdateConfig& config, ItemKind kind, int count, const char* open, const char* close)
+{
+    for (int n = 0; n < count; ++n) {
+        std::string section = ItemSection(kind, n);
+        UpdateItem& item = config.Item(kind, n);
+        item.clientVersion = config.client.GetString(section, "ver", "0.0.0");
+        if (item.clientVersion != "0.0.0") {
+            WriteLog(open + section + close);
+            WriteLog("ver=" + item.clientVersion);
+        }
+    }
+}
+
+}  // namespace
+
+bool LoadClientConfig(UpdateConfig& config, const ConfigContext& context,
+                      const std::optional<std::string>& clientText, ConfigSeam& seam)
+{
+    if (context.runMode == RunMode::Preview) {
+        config.showType = kShowNormal;
+        config.opMode = kOpManual;
+        return true;
+    }
+    if (!clientText) {
+        ShowInfoUnlessSilent(seam, config.showType, "错误：没有找到客户端配置文件:" + context.packageName);
+        return false;
+    }
+    // A repeated pass reads the new package into a fresh object.
+    config.client = CConfigIni();
+    if (!config.client.LoadText(*clientText)) {
+        ShowInfoUnlessSilent(seam, config.showType, "错误：客户端配置文件:" + context.packageName + "解析错误！");
+        return false;
+    }
+
+    WriteRunBanner(seam.ProductName(), seam.FileVersionText());
+    WriteLog(SectionBanner("获取目录常量值"));
+    for (size_t i = 0; i < kDirConstantCount; ++i)
+        WriteLog(std::string(kDirPlaceholders[i]) + " = " + context.dirs.values[i]);
+
+    WriteLog(SectionBanner("解析客户端配置文件：" + context.packageName));
+    WriteLog("【system】");
+    std::string urls = ReadConfigString(config.client, "system", "urls", "", context.dirs);
+    config.serverAddresses = ReadUrlList(urls);
+    config.serverRandomSel = ReadConfigInt(config.client, "system", "randomsel", 0);
+
+    WriteLog("★★★ 以下只列出已经有过升级记录的[fileX]和[dirX]项，没有升级记录的（即版本号为0）的项不再列出。");
+    ReadClientVersions(config, ItemKind::File, kFileItemCount, "【", "】");
+    ReadClientVersions(config, ItemKind::Dir, kDirItemCount, "[", "]");
+    return true;
+}

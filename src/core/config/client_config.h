@@ -1,0 +1,18 @@
+// Reading the client configuration "client.dat": where the server
+// configuration lives and which version of every item is installed.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "core/config/config_context.h"
+#include "core/config/config_seam.h"
+#include "core/config/update_config.h"
+
+// `clientText` is the member "client.dat" of the configuration package as the
+// caller read it: nullopt when the package file is missing or empty, empty
+// text when the member could not be read. On failure one information box is
+// shown (unless the run is silent) and false is returned. A preview run reads
+// nothing and only sets the display to normal and manual.
+bool LoadClientConfig(UpdateConfig& config, const ConfigContext& context,
+                      const std::optional<std::string>& clientText, ConfigSeam& seam);

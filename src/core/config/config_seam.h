@@ -1,0 +1,37 @@
+// What the configuration parse asks of the platform. The Windows program
+// implements it with the version resource, its fetchers, rand() and message
+// boxes; tests implement it with fixed answers.
+#pragma once
+
+#include <string>
+
+class ConfigSeam {
+public:
+    virtual ~ConfigSeam() = default;
+
+    // ProductName and "major.minor" file version of the running program, for
+    // the banner at the head of the run log; empty when unknown.
+    virtual std::string ProductName() = 0;
+    virtual std::string FileVersionText() = 0;
+
+    // Fetch a server configuration package and return the text of its member
+    // "server.dat", or empty text on any failure.
+    virtual std::string FetchConfigHttp(const std::string& url) = 0;
+    virtual std::string FetchConfigFtp(const std::string& url, const std::string& user,
+                                       const std::string& password) = 0;
+    virtual std::string FetchConfigLocal(const std::string& path) = 0;
+
+    // rand() of the run, seeded once at start-up: a non-negative number.
+    virtual int Random() = 0;
+
+    // An information box with this text. Only called when the run is not
+    // silent; the implementation frames and captions it.
+    virtual void ShowInfoBox(const std::string& text) = 0;
+};
+
+// The information box, unless the run is silent: boxes belong to the normal
+// (0) and semi-silent (1) display types only.
+inline void ShowInfoUnlessSilent(ConfigSeam& seam, int showType, const std::string& text)
+{
+    if (showType == 0 || showType == 1) seam.ShowInfoBox(text);
+}

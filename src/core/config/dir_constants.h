@@ -1,0 +1,40 @@
+// Directory placeholders such as "{pf}" that configuration values may begin
+// with, and the folder each one stands for on this machine.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+constexpr size_t kDirConstantCount = 9;
+
+// The placeholders in the order they are expanded and logged.
+constexpr std::array<const char*, kDirConstantCount> kDirPlaceholders = {
+    "{appdriver}", "{parent}", "{win}", "{sys}", "{temp}", "{pf}", "{font}", "{mydoc}", "{desktop}"};
+
+// Folder values in the order of kDirPlaceholders; none ends with "\".
+struct DirConstants {
+    std::array<std::string, kDirConstantCount> values;
+};
+
+// Folders the system reports, each possibly ending with "\" or empty when the
+// lookup failed.
+struct SystemFolders {
+    std::string windows;
+    std::string system;
+    std::string temp;
+    std::string programFiles;
+    std::string fonts;
+    std::string documents;
+    std::string desktop;
+};
+
+// {parent} is the folder above the program folder (which ends with "\") and
+// {appdriver} its first two characters, the drive.
+DirConstants ComputeDirConstants(std::string_view programFolder, const SystemFolders& folders);
+
+// A placeholder is replaced, everywhere in the text, only when the text begins
+// with it: a value can be anchored to a folder, but a placeholder later in the
+// text is kept literally.
+std::string ExpandDirConstants(std::string_view text, const DirConstants& dirs);

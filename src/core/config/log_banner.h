@@ -1,0 +1,8 @@
+// Section banners that frame the parts of a run in the run log.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// "≡≡≡≡≡≡≡≡≡≡≡【title】≡≡≡≡≡≡≡≡≡≡≡"
+std::string SectionBanner(std::string_view title);

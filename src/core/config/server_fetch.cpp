@@ -1,0 +1,48 @@
+#include "core/config/server_fetch.h"
+
+#include "core/config/url_parse.h"
+#include "core/log/run_log.h"
+#include "core/text/code_page.h"
+
+namespace {
+
+// Blanks written as "%20" are restored, and one trailing separator dropped.
+std::string LocalFetchPath(std::string_view object)
+{
+    std::string path = ReplaceAll(object, "%20", " ");
+    if (EndsWithChar(path, '\\') || EndsWithChar(path, '/')) path.pop_back();
+    return path;
+}
+
+std::string FetchFrom(const UrlAddress& address, ConfigSeam& seam)
+{
+    ParsedUrl url = ParseUrl(address.url);
+    switch (url.service) {
+    case UrlService::Ftp:
+        return seam.FetchConfigFtp(address.url, address.user, address.password);
+    case UrlService::File:
+        return seam.FetchConfigLocal(LocalFetchPath(url.object));
+    default:
+        return seam.FetchConfigHttp(address.url);
+    }
+}
+
+}  // namespace
+
+std::string FetchServerConfig(UpdateConfig& config, ConfigSeam& seam)
+{
+    std::vector<UrlAddress>& addresses = config.serverAddresses;
+    while (!addresses.empty()) {
+        size_t index = 0;
+        if (config.serverRandomSel != 0)
+            index = static_cast<unsigned>(seam.Random()) % addresses.size();
+        UrlAddress address = std::move(addresses[index]);
+        addresses.erase(addresses.begin() + static_cast<std::ptrdiff_t>(index));
+
+        WriteLog("★ 下载服务器端配置文件：" + address.url);
+        std::string text = FetchFrom(address, seam);
+        if (!text.empty()) return text;
+        WriteLog("下载文件失败！");
+    }
+    return {};
+}

@@ -1,0 +1,39 @@
+// Everything the configurations say about one run: the client configuration,
+// the items, the server addresses and the settings merged from the server
+// configuration.
+#pragma once
+
+#include <array>
+#include <vector>
+
+#include "core/config/config_ini.h"
+#include "core/config/page_switches.h"
+#include "core/config/system_hooks.h"
+#include "core/config/update_item.h"
+#include "core/config/url_entry.h"
+
+enum ShowType : int { kShowNormal = 0, kShowSemiSilent = 1, kShowSilent = 2 };
+enum OpMode : int { kOpManual = 0, kOpAutomatic = 1 };
+
+struct UpdateConfig {
+    // Kept for the whole run: the installation writes new versions into it.
+    CConfigIni client;
+    std::array<UpdateItem, kFileItemCount> files;
+    std::array<UpdateItem, kDirItemCount> dirs;
+
+    // Where the server configuration may be fetched; tried addresses are removed.
+    std::vector<UrlAddress> serverAddresses;
+    int serverRandomSel = 0;
+
+    int showType = kShowNormal;  // least silent level among the newer items
+    int opMode = kOpAutomatic;   // manual as soon as one newer item asks for it
+    int newVersionCount = 0;
+    int closeProcesses = 0;      // some newer item needs related programs closed
+    int selfUpdateIndex = -1;    // file item that is the updater's own program
+    int packageIndex = -1;       // file item that is its configuration package
+
+    SystemHooks system;
+    PageSwitches pages;
+
+    UpdateItem& Item(ItemKind kind, int index) { return kind == ItemKind::File ? files[index] : dirs[index]; }
+};

@@ -1,0 +1,6 @@
+#include "core/config/update_item.h"
+
+std::string ItemSection(ItemKind kind, int index)
+{
+    return (kind == ItemKind::File ? "file" : "dir") + std::to_string(index);
+}

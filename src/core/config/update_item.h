@@ -1,0 +1,49 @@
+// One product file ("file0" to "file19") or folder ("dir0" to "dir9") that the
+// configurations describe, with what the download and installation record
+// about it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/config/url_entry.h"
+
+constexpr int kFileItemCount = 20;
+constexpr int kDirItemCount = 10;
+
+enum class ItemKind { File, Dir };
+
+// Section name of an item: "file3", "dir0".
+std::string ItemSection(ItemKind kind, int index);
+
+// One file placed in the download folder for an item.
+struct DownloadRecord {
+    std::string subfolder;  // relative to a listed folder; empty for single files
+    std::string targetName;
+    std::string tempName;
+    std::uint32_t size = 0;
+};
+
+struct UpdateItem {
+    int isNew = 0;          // server version newer and at least one address
+    int modifyVer = 1;      // rewrite the client "ver" after a successful update
+    int uncompress = 0;     // file: a zip archive to unpack into the path
+    int runme = 0;          // file: run it after installing
+    int runmePause = 0;     // file: wait for that program
+    int isIncSubdir = 0;    // folder: include subfolders
+    int randomSel = 0;      // choose among the addresses at random
+    std::vector<UrlAddress> addresses;
+    std::string clientVersion = "0.0.0";
+    std::string serverVersion = "0.0.0";
+    std::string path;       // target folder; a file item's always ends with "\"
+    std::string md5;        // 32 hex digits, or empty for no check
+    std::string name;       // file: installed file name
+    std::string runPath;    // file: full path of the file to run, set on install
+    std::string runmeParam;
+    std::string filter;     // folder: comma-separated wildcard patterns
+    std::string describe;
+    std::vector<DownloadRecord> downloads;
+    std::vector<std::string> backups;
+    std::vector<std::string> writtenFiles;
+};

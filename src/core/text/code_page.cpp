@@ -1,0 +1,41 @@
+#include "core/text/code_page.h"
+
+size_t FindText(std::string_view text, std::string_view needle, size_t from, TextCharset charset)
+{
+    if (needle.empty()) return from <= text.size() ? from : std::string_view::npos;
+    for (size_t pos = from; pos < text.size(); pos = NextCharPos(text, pos, charset)) {
+        if (text.compare(pos, needle.size(), needle) == 0) return pos;
+    }
+    return std::string_view::npos;
+}
+
+size_t FindLastChar(std::string_view text, char c, TextCharset charset)
+{
+    size_t last = std::string_view::npos;
+    for (size_t pos = 0; pos < text.size(); pos = NextCharPos(text, pos, charset)) {
+        if (text[pos] == c) last = pos;
+    }
+    return last;
+}
+
+bool EndsWithChar(std::string_view text, char c)
+{
+    size_t last = FindLastChar(text, c);
+    return last != std::string_view::npos && last + 1 == text.size();
+}
+
+std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to)
+{
+    std::string result;
+    result.reserve(text.size());
+    size_t pos = 0;
+    for (;;) {
+        size_t hit = from.empty() ? std::string_view::npos : FindText(text, from, pos);
+        if (hit == std::string_view::npos) break;
+        result.append(text.substr(pos, hit - pos));
+        result.append(to);
+        pos = hit + from.size();
+    }
+    result.append(text.substr(pos));
+    return result;
+}

@@ -1,0 +1,45 @@
+// Byte-string helpers for the program's 8-bit text.
+//
+// The Windows program's text is code page 936: a lead byte (0x81-0xFE) takes
+// the byte after it as its trail, and a trail byte can look like an ASCII
+// character such as "\", "{" or a letter. Every search here therefore only
+// matches at character starts, so a Chinese character is never taken for the
+// ASCII text it happens to contain. The native build keeps its literals in
+// UTF-8, where no byte of a multi-byte character looks like ASCII; there the
+// text is walked byte by byte.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+enum class TextCharset { CodePage936, Utf8 };
+
+// The character set of this build's own literals.
+constexpr TextCharset kBuildCharset = sizeof("中") == 3 ? TextCharset::CodePage936 : TextCharset::Utf8;
+
+inline bool IsLeadByte(char c, TextCharset charset = kBuildCharset)
+{
+    unsigned char u = static_cast<unsigned char>(c);
+    return charset == TextCharset::CodePage936 && u >= 0x81 && u <= 0xFE;
+}
+
+// Index of the character that follows the one starting at `pos`.
+inline size_t NextCharPos(std::string_view text, size_t pos, TextCharset charset = kBuildCharset)
+{
+    return (IsLeadByte(text[pos], charset) && pos + 1 < text.size()) ? pos + 2 : pos + 1;
+}
+
+// First occurrence of `needle` starting at a character start at or after `from`
+// (itself a character start); npos when none.
+size_t FindText(std::string_view text, std::string_view needle, size_t from = 0,
+                TextCharset charset = kBuildCharset);
+
+// Last character equal to the ASCII character `c`; npos when none.
+size_t FindLastChar(std::string_view text, char c, TextCharset charset = kBuildCharset);
+
+// True when the last character of `text` is the ASCII character `c`.
+bool EndsWithChar(std::string_view text, char c);
+
+// Every occurrence of `from` replaced by `to`, scanning left to right.
+std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to);

@@ -1,0 +1,26 @@
+#include "core/text/decimal.h"
+
+#include <climits>
+
+#include "core/text/trim.h"
+
+int ParseDecimal(std::string_view text)
+{
+    text = TrimLeft(text);
+    bool negative = false;
+    if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
+        negative = text[0] == '-';
+        text.remove_prefix(1);
+    }
+    const long long limit = negative ? -static_cast<long long>(INT_MIN) : INT_MAX;
+    long long value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') break;
+        value = value * 10 + (c - '0');
+        if (value >= limit) {
+            value = limit;
+            break;
+        }
+    }
+    return static_cast<int>(negative ? -value : value);
+}

@@ -1,0 +1,9 @@
+// Decimal text to int the way the C library's atoi reads it (leading blanks,
+// an optional sign, digits up to the first non-digit; no digits give 0), but
+// defined for every input: values beyond the 32-bit range stop at its limits,
+// as the Windows runtime does, instead of overflowing.
+#pragma once
+
+#include <string_view>
+
+int ParseDecimal(std::string_view text);

@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include "core/app/command_line.h"
+#include "core/app/program_names.h"
+
+namespace {
+
+TEST(CommandLine, GetSwitchValue)
+{
+    struct Case {
+        const char* line;
+        const char* key;
+        const char* value;
+    } cases[] = {
+        {"/HWND:1234 /OP:CheckVer", "HWND", "1234"},
+        {"/HWND:1234 /OP:CheckVer", "OP", "checkver"},  // values come back in lower case
+        {"/hwnd:77", "HWND", "77"},
+        {"x /Hwnd: /op:preview", "HWND", ""},
+        {"/OP:Preview", "HWND", ""},
+        {"/self_update:3-2.1", "self_update", "3-2.1"},
+        {"/self_update:3-2.1 /HWND:9", "self_update", "3-2.1"},
+        {"", "HWND", ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(GetSwitchValue(c.line, c.key), c.value) << c.line << " / " << c.key;
+}
+
+TEST(CommandLine, ReadCommandLine)
+{
+    struct Case {
+        const char* line;
+        long hostWindow;
+        std::optional<RunMode> mode;
+        bool selfUpdate, selfFinish;
+    } cases[] = {
+        {"", 0, std::nullopt, false, false},
+        {"/HWND:1234 /OP:CheckVer", 1234, RunMode::CheckVer, false, false},
+        {"/op:PREVIEW /hwnd:5", 5, RunMode::Preview, false, false},
+        {"/HWND: /OP:Update", 0, std::nullopt, false, false},
+        {"/HWND:abc", 0, std::nullopt, false, false},
+        {"/hwnd:123 /self_update:3-2.1", 123, std::nullopt, true, false},
+        {"/hwnd:123 /self_finish:3-2.1", 123, std::nullopt, false, true},
+        {"/SELF_UPDATE:1-1.0 self_finish", 0, std::nullopt, true, false},
+    };
+    for (const Case& c : cases) {
+        CommandLineSwitches s = ReadCommandLine(c.line);
+        EXPECT_EQ(s.hostWindow, c.hostWindow) << c.line;
+        EXPECT_EQ(s.runMode, c.mode) << c.line;
+        EXPECT_EQ(s.selfUpdate, c.selfUpdate) << c.line;
+        EXPECT_EQ(s.selfFinish, c.selfFinish) << c.line;
+    }
+}
+
+TEST(ProgramNames, TheTemporaryCopySharesPackageAndMutex)
+{
+    EXPECT_EQ(PackageNameFor("setup.exe"), "setup.bin");
+    EXPECT_EQ(PackageNameFor("setup.exe.exe"), "setup.bin");
+    EXPECT_EQ(PackageNameFor("Setup.EXE.Exe"), "Setup.bin");
+    EXPECT_EQ(PackageNameFor("升级.exe"), "升级.bin");
+    EXPECT_EQ(PackageNameFor("tool"), "tool.bin");  // no extension to cut
+
+    EXPECT_EQ(MutexNameFor("C:\\Acme\\setup.exe"), "C:_Acme_setup.exe");
+    EXPECT_EQ(MutexNameFor("C:\\Acme\\setup.EXE.exe"), "C:_Acme_setup.EXE");
+}
+
+TEST(ProgramNames, ModulePathAndDownloadFolder)
+{
+    ModulePathParts parts = SplitModulePath("C:\\Program Files\\Acme\\update.exe");
+    EXPECT_EQ(parts.folder, "C:\\Program Files\\Acme\\");
+    EXPECT_EQ(parts.fileName, "update.exe");
+    EXPECT_EQ(DownloadFolderFor("C:\\Temp"), "C:\\Temp\\~quibo_tmp\\");
+}
+
+}  // namespace
