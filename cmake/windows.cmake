@@ -38,6 +38,14 @@ add_test(NAME win_tests
          COMMAND win_tests --gtest_output=xml:${UPDATER_RESULTS_DIR}/win_tests.xml
          WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
 
+# The servers the transfer tests talk to (nginx, odd HTTP answers, FTP), on 127.0.0.1.
+set(UPDATER_SERVERS ${PROJECT_SOURCE_DIR}/tools/test-servers)
+add_test(NAME servers_start COMMAND ${UPDATER_SERVERS} start)
+add_test(NAME servers_stop COMMAND ${UPDATER_SERVERS} stop)
+set_tests_properties(servers_start PROPERTIES FIXTURES_SETUP servers)
+set_tests_properties(servers_stop PROPERTIES FIXTURES_CLEANUP servers)
+set_tests_properties(win_tests PROPERTIES FIXTURES_REQUIRED servers)
+
 # The portable core's tests, run once more as Windows code in code page 936.
 file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/native/*.cpp)
 add_executable(core_tests_win ${NATIVE_TEST_SOURCES})
