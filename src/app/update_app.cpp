@@ -3,9 +3,29 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "core/log/run_banner.h"
+#include <cstdlib>
+#include <ctime>
+
+#include "app/file_status.h"
+#include "app/host_notify.h"
+#include "app/message_boxes.h"
+#include "app/system_folders.h"
+#include "app/win_config_seam.h"
+#include "core/app/command_line.h"
+#include "core/app/program_names.h"
+#include "core/config/load_configurations.h"
+#include "core/config/update_check.h"
 #include "core/log/run_log.h"
+#include "core/package/package.h"
+#include "install/program_runner.h"
 #include "win/module_info.h"
+#include "../../res/resource.h"
+
+namespace {
+
+const char kLogName[] = "client.log";
+
+}  // namespace
 
 int CUpdateApp::InitInstance()
 {
@@ -13,11 +33,176 @@ int CUpdateApp::InitInstance()
     ::InitCommonControlsEx(&controls);
 
     modulePath_ = GetModulePath();
+    instance_ = SingleInstance::Acquire(MutexNameFor(modulePath_));
+    if (!instance_.Held()) return 0;
+
+    StartUp();
+    while (RunPass() == PassEnd::NewPass) {
+    }
+    EndSequence();
+    return 0;
+}
+
+void CUpdateApp::StartUp()
+{
+    ModulePathParts parts = SplitModulePath(modulePath_);
+    context_.programFolder = parts.folder;
+    context_.programFileName = parts.fileName;
+    context_.packageName = PackageNameFor(parts.fileName);
+    context_.dirs = ComputeDirConstants(context_.programFolder, ReadSystemFolders());
+    downloadFolder_ = DownloadFolderFor(context_.dirs.values[4]);
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    trayIcon_ = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_UPDATE));
+}
+
+CUpdateApp::PassEnd CUpdateApp::RunPass()
+{
+    if (!LoadPreSettings(context_.programFolder, context_.packageName, pre_)) return PassEnd::Finished;
 
     RunLog& log = RunLog::Instance();
-    log.SetEnabled(true);
-    log.Open("client.log");
-    WriteRunBanner(GetProductName(modulePath_), GetFileVersionText(modulePath_));
-    log.Close("client.log");
+    log.SetEnabled(pre_.logEnabled);
+    if (pre_.logEnabled) log.Open(kLogName);
+
+    commandLineOk_ = ParseCommandLine();
+    if (!commandLineOk_) {
+        WriteLog("命令行解析出错！");
+        return PassEnd::Finished;
+    }
+    return RunFlow();
+}
+
+bool CUpdateApp::ParseCommandLine()
+{
+    // Only the arguments: the program's own path may hold anything.
+    std::string arguments;
+    const char* line = ::GetCommandLineA();
+    bool quoted = false;
+    const char* p = line;
+    for (; *p && (quoted || (*p != ' ' && *p != '\t')); ++p)
+        if (*p == '"') quoted = !quoted;
+    arguments = p;
+    if (arguments.find_first_not_of(" \t") == std::string::npos) return true;
+
+    CommandLineSwitches switches = ReadCommandLine(arguments);
+    if (switches.hostWindow) hostWindow_ = reinterpret_cast<HWND>(static_cast<INT_PTR>(switches.hostWindow));
+    if (switches.runMode) context_.runMode = *switches.runMode;
+
+    if (switches.selfFinish) {
+        // Restarted by the temporary copy: wait for the copy to end, then remove it.
+        RunLog& log = RunLog::Instance();
+        log.SetEnabled(true);
+        log.Close(kLogName);
+        log.SetEnabled(false);
+        std::string copy = context_.programFileName + ".exe";
+        for (int sleeps = 0; FindProcessByName(copy) != 0 && sleeps < 12; ++sleeps) {
+            ::Sleep(200);
+            MSG msg;
+            if (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+        }
+        ::DeleteFileA(copy.c_str());
+    }
+    // The hand-over of the temporary copy comes with the self-update.
+    return !switches.selfUpdate;
+}
+
+std::optional<std::string> CUpdateApp::ReadPackageText(const char* member) const
+{
+    if (!FileExistsNonEmpty(PackagePath())) return std::nullopt;
+    return ReadPackageMember(PackagePath(), member, "");
+}
+
+void CUpdateApp::RunHook(const char* label, const char* notSpecified, const std::string& command, int wait)
+{
+    if (command.empty()) {
+        WriteLog(notSpecified);
+        return;
+    }
+    WriteLog(label + command);
+    WriteLog(RunProgram(command, wait));
+}
+
+CUpdateApp::PassEnd CUpdateApp::RunFlow()
+{
+    WinConfigSeam seam(modulePath_);
+
+    std::optional<std::string> clientText;
+    if (context_.runMode != RunMode::Preview) clientText = ReadPackageText("client.dat");
+    if (!LoadConfigurations(config_, context_, clientText, seam)) {
+        // The no-network program from the last server configuration parsed in this process.
+        RunHook("无网络时执行程序：", "无网络时执行程序（没指定）。", config_.system.runNonetwork, 0);
+        HostNotify(hostWindow_, kHostNoNetwork);
+        return PassEnd::Finished;
+    }
+
+    if (!LoadUiSkin(skin_, ReadPackageText("ui.dat"), context_, config_.showType, seam)) {
+        HostNotify(hostWindow_, kHostConfigError);
+        return PassEnd::Finished;
+    }
+
+    if (context_.runMode == RunMode::Preview) {
+        RunWizard();
+        return PassEnd::Finished;
+    }
+
+    WriteLog("★ 版本比较。");
+    if (!CompareVersions(config_)) {
+        HostNotify(hostWindow_, kHostNothingNew);
+        if (config_.pages.noupdateWin != 0) {
+            config_.showType = 0;
+            ::MessageBoxA(nullptr, config_.pages.noupdateWinMsg.c_str(), kInfoCaption,
+                          MB_OK | MB_ICONINFORMATION | MB_TOPMOST);
+        }
+        WriteLog("没有发现新版本！");
+        return PassEnd::Finished;
+    }
+
+    if (CheckSelfUpdate(config_, context_)) return RunSelfUpdateCase();
+    RunUpdateCase();
+    return PassEnd::Finished;
+}
+
+CUpdateApp::PassEnd CUpdateApp::RunSelfUpdateCase()
+{
+    // The self-update itself is not built yet: nothing is touched.
+    return PassEnd::Finished;
+}
+
+void CUpdateApp::RunUpdateCase()
+{
+    WriteLog("发现新版本！");
+    HostNotify(hostWindow_, kHostNewVersion);
+    if (context_.runMode == RunMode::CheckVer) return;
+
+    // Case-sensitive on purpose: the restart after a self-update writes it so.
+    bool selfFinish = std::string(::GetCommandLineA()).find("self_finish") != std::string::npos;
+    if (config_.pages.startWin != 0 && !selfFinish && (config_.showType == 0 || config_.showType == 1)) {
+        int answer = ::MessageBoxA(nullptr, config_.pages.startWinMsg.c_str(), kInfoCaption,
+                                   MB_YESNO | MB_ICONQUESTION | MB_TOPMOST);
+        if (answer == IDNO) {
+            WriteLog("用户退出升级程序！");
+            return;
+        }
+    }
+
+    RunHook("启动升级前执行程序：", "启动升级前执行程序（没指定）。", config_.system.runBefore,
+            config_.system.runBeforePause);
+    context_.runMode = RunMode::Normal;
+    RunWizard();
+}
+
+int CUpdateApp::RunWizard()
+{
+    // The wizard window comes with the user interface; until then the run
+    // ends here as if the user had cancelled it.
     return 0;
+}
+
+void CUpdateApp::EndSequence()
+{
+    RunHook("退出升级程序前执行：", "退出升级程序前执行（没指定）。", config_.system.runAfter,
+            config_.system.runAfterPause);
+    WriteLog("★ 升级结束。");
+    HostNotify(hostWindow_, kHostExiting);
+    RunLog::Instance().Close(kLogName);
+    instance_.Release();
 }

@@ -1,15 +1,57 @@
-// CUpdateApp: the application object. One run of the updater happens inside
-// InitInstance, which always answers 0 so that no message loop follows.
+// CUpdateApp: the application object. The whole run happens in InitInstance,
+// which always answers 0 so that no message loop follows: start-up, one or
+// more passes of the run flow, and the end sequence.
 #pragma once
 
+#include <windows.h>
+
+#include <optional>
 #include <string>
+
+#include "app/pre_settings.h"
+#include "app/single_instance.h"
+#include "core/app/run_mode.h"
+#include "core/config/config_context.h"
+#include "core/config/ui_skin.h"
+#include "core/config/update_config.h"
 
 class CUpdateApp {
 public:
     int InitInstance();
 
+    // Start-up values, read by the pages and workers.
+    HWND HostWindow() const { return hostWindow_; }
+    RunMode Mode() const { return context_.runMode; }
+    const ConfigContext& Context() const { return context_; }
     const std::string& ModulePath() const { return modulePath_; }
+    const std::string& DownloadFolder() const { return downloadFolder_; }
+    UpdateConfig& Config() { return config_; }
+    const UiSkin& Skin() const { return skin_; }
 
 private:
+    enum class PassEnd { Finished, NewPass };
+
+    void StartUp();
+    PassEnd RunPass();
+    bool ParseCommandLine();
+    PassEnd RunFlow();
+    PassEnd RunSelfUpdateCase();
+    void RunUpdateCase();
+    // Shows the main window; 0 when the user cancelled it.
+    int RunWizard();
+    void EndSequence();
+    void RunHook(const char* label, const char* notSpecified, const std::string& command, int wait);
+    std::optional<std::string> ReadPackageText(const char* member) const;
+    std::string PackagePath() const { return context_.programFolder + context_.packageName; }
+
     std::string modulePath_;
+    std::string downloadFolder_;
+    ConfigContext context_;
+    HWND hostWindow_ = nullptr;
+    PreSettings pre_;
+    bool commandLineOk_ = true;
+    SingleInstance instance_;
+    HICON trayIcon_ = nullptr;
+    UpdateConfig config_;
+    UiSkin skin_;
 };

@@ -1,8 +1,12 @@
 // A stand-in for the product that hosts the updater: it owns a window, starts
 // the updater with that window's handle, and prints every result message the
 // updater posts to it (2020 to 2023), in order, as "message wParam lParam".
+// It also answers the updater's message boxes as a person would: each box is
+// printed as "box<TAB>caption<TAB>text" (code page 936, line breaks as "|")
+// and a button is pressed: the next of the --press ids given, or else OK
+// (or Yes, or Cancel, whichever the box has).
 //
-//   host.exe UPDATER [ARGUMENTS]
+//   host.exe UPDATER [ARGUMENTS] [--press=ID ...]
 //
 // "{hwnd}" in ARGUMENTS is replaced by the window handle in decimal, so the
 // caller decides where "/HWND:" goes (or leaves it out). The exit code is the
@@ -10,7 +14,10 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -23,6 +30,52 @@ void PrintMessage(const MSG& msg)
 }
 
 std::string Quote(const std::string& s) { return "\"" + s + "\""; }
+
+std::string WindowText(HWND window)
+{
+    char text[2048] = {};
+    ::GetWindowTextA(window, text, sizeof text);
+    std::string s = text;
+    for (char& c : s)
+        if (c == '\r' || c == '\n') c = '|';
+    return s;
+}
+
+struct BoxAnswers {
+    DWORD processId;
+    std::vector<int> presses;
+    size_t next = 0;
+    HWND answered = nullptr;  // pressed already; waiting for it to close
+};
+
+BOOL CALLBACK AnswerBox(HWND window, LPARAM param)
+{
+    auto* answers = reinterpret_cast<BoxAnswers*>(param);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    char cls[64] = {};
+    ::GetClassNameA(window, cls, sizeof cls);
+    if (pid != answers->processId || std::string(cls) != "#32770" || !::IsWindowVisible(window)) return TRUE;
+    if (window == answers->answered) return FALSE;
+
+    HWND textControl = ::GetDlgItem(window, 0xFFFF);
+    std::printf("box\t%s\t%s\n", WindowText(window).c_str(), textControl ? WindowText(textControl).c_str() : "");
+    std::fflush(stdout);
+    int id = 0;
+    if (answers->next < answers->presses.size()) {
+        id = answers->presses[answers->next++];
+    } else {
+        for (int candidate : {IDOK, IDYES, IDCANCEL})
+            if (::GetDlgItem(window, candidate)) {
+                id = candidate;
+                break;
+            }
+    }
+    HWND button = ::GetDlgItem(window, id);
+    ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    answers->answered = window;
+    return FALSE;
+}
 
 }  // namespace
 
@@ -42,7 +95,14 @@ int main(int argc, char** argv)
                                   nullptr, nullptr, wc.hInstance, nullptr);
     if (!window) return 255;
 
-    std::string arguments = argc > 2 ? argv[2] : "";
+    std::string arguments;
+    std::vector<int> presses;
+    for (int i = 2; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--press=", 8) == 0)
+            presses.push_back(std::atoi(argv[i] + 8));
+        else
+            arguments += (arguments.empty() ? "" : " ") + std::string(argv[i]);
+    }
     const std::string placeholder = "{hwnd}";
     std::string handle = std::to_string(reinterpret_cast<UINT_PTR>(window));
     for (size_t at; (at = arguments.find(placeholder)) != std::string::npos;)
@@ -58,9 +118,11 @@ int main(int argc, char** argv)
     ::CloseHandle(pi.hThread);
 
     // Pump until the updater ends, then drain what it posted just before.
+    BoxAnswers answers{pi.dwProcessId, presses};
     MSG msg;
     for (;;) {
-        DWORD wait = ::MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, INFINITE, QS_ALLINPUT);
+        DWORD wait = ::MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, 100, QS_ALLINPUT);
+        ::EnumWindows(AnswerBox, reinterpret_cast<LPARAM>(&answers));
         while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (IsHostMessage(msg.message)) PrintMessage(msg);
             ::DispatchMessageA(&msg);

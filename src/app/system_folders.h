@@ -1,0 +1,8 @@
+// The folders of this machine that directory placeholders stand for.
+#pragma once
+
+#include "core/config/dir_constants.h"
+
+// Windows, system and temporary folders and the shell's program files, fonts,
+// documents and desktop folders; a folder the system cannot name stays empty.
+SystemFolders ReadSystemFolders();

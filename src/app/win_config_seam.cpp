@@ -1,0 +1,29 @@
+#include "app/win_config_seam.h"
+
+#include <cstdlib>
+
+#include "app/message_boxes.h"
+#include "download/config_fetch.h"
+#include "win/module_info.h"
+
+std::string WinConfigSeam::ProductName() { return GetProductName(modulePath_); }
+
+std::string WinConfigSeam::FileVersionText() { return GetFileVersionText(modulePath_); }
+
+std::string WinConfigSeam::FetchConfigHttp(const std::string& url) { return ::FetchConfigHttp(url); }
+
+std::string WinConfigSeam::FetchConfigFtp(const std::string& url, const std::string& user,
+                                          const std::string& password)
+{
+    return ::FetchConfigFtp(url, user, password);
+}
+
+std::string WinConfigSeam::FetchConfigLocal(const std::string& path) { return ::FetchConfigLocal(path); }
+
+int WinConfigSeam::Random() { return std::rand(); }
+
+void WinConfigSeam::ShowInfoBox(const std::string& text)
+{
+    // The parse calls this only when the run is not silent.
+    ::ShowInfoBox(text, nullptr, 0);
+}

@@ -1,0 +1,176 @@
+// Start-up on the real system: the single-instance mutex across processes,
+// the folders behind the directory placeholders, files and processes, and the
+// pre-settings with their box.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "app/file_status.h"
+#include "app/pre_settings.h"
+#include "app/single_instance.h"
+#include "app/system_folders.h"
+#include "box_watcher.h"
+#include "core/app/program_names.h"
+#include "win/scoped_handle.h"
+
+namespace {
+
+std::string CurrentFolder()
+{
+    char path[MAX_PATH] = {};
+    ::GetCurrentDirectoryA(MAX_PATH, path);
+    std::string folder = path;
+    if (folder.back() != '\\') folder += '\\';
+    return folder;
+}
+
+// Starts a copy of update.exe (from the build folder) under `name` in `folder`.
+UniqueHandle StartUpdaterCopy(const std::string& folder, const std::string& name)
+{
+    std::string target = folder + name;
+    if (!::CopyFileA((CurrentFolder() + "update.exe").c_str(), target.c_str(), FALSE)) return UniqueHandle();
+    std::string commandLine = "\"" + target + "\"";
+    STARTUPINFOA si = {sizeof si};
+    PROCESS_INFORMATION pi = {};
+    if (!::CreateProcessA(target.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si,
+                          &pi))
+        return UniqueHandle();
+    ::CloseHandle(pi.hThread);
+    return UniqueHandle(pi.hProcess);
+}
+
+std::string MakeFolder(const std::string& name)
+{
+    std::string folder = CurrentFolder() + name + "\\";
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    return folder;
+}
+
+}  // namespace
+
+TEST(SingleInstance, GivesUpAfterSevenWaitsAndSucceedsOnceReleased)
+{
+    const std::string name = "updater_test_single_instance";
+    SingleInstance first = SingleInstance::Acquire(name);
+    ASSERT_TRUE(first.Held());
+
+    DWORD start = ::GetTickCount();
+    SingleInstance second = SingleInstance::Acquire(name, 40, 7);
+    DWORD waited = ::GetTickCount() - start;
+    EXPECT_FALSE(second.Held());
+    EXPECT_GE(waited, 7u * 40 - 20);  // seven waits ...
+    EXPECT_LT(waited, 8u * 40 + 200);  // ... and not an eighth
+
+    std::thread release([&first] {
+        ::Sleep(100);
+        first.Release();
+    });
+    SingleInstance third = SingleInstance::Acquire(name, 40, 7);
+    release.join();
+    EXPECT_TRUE(third.Held());
+}
+
+TEST(SingleInstance, SecondProgramAndItsTemporaryCopyWaitForTheFirst)
+{
+    std::string folder = MakeFolder("single_instance_run");
+    for (const char* name : {"update.exe", "update.exe.exe"}) {
+        SCOPED_TRACE(name);
+        // Hold the mutex the program in `folder` will ask for, as a running updater would.
+        SingleInstance running = SingleInstance::Acquire(MutexNameFor(folder + "update.exe"));
+        ASSERT_TRUE(running.Held());
+
+        UniqueHandle second = StartUpdaterCopy(folder, name);
+        ASSERT_TRUE(second);
+        EXPECT_EQ(::WaitForSingleObject(second.Get(), 2500), static_cast<DWORD>(WAIT_TIMEOUT)) << "did not wait";
+        EXPECT_NE(FindProcessByName(name), 0u);
+
+        // Once released it goes on, to the box about its missing package.
+        BoxWatcher watcher(IDOK, ::GetProcessId(second.Get()));
+        running.Release();
+        EXPECT_EQ(::WaitForSingleObject(second.Get(), 10000), WAIT_OBJECT_0) << "did not go on once released";
+        std::vector<SeenBox> boxes = watcher.Boxes();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text, "错误：没有找到客户端配置文件:update.bin");
+        EXPECT_EQ(boxes[0].caption, name == std::string("update.exe") ? "update" : "update.exe");
+    }
+}
+
+TEST(FileStatus, FileExistsNonEmptyNeedsAFileWithBytes)
+{
+    std::string folder = MakeFolder("file_status");
+    std::ofstream(folder + "empty.bin").close();
+    std::ofstream(folder + "full.bin") << "x";
+    EXPECT_FALSE(FileExistsNonEmpty(""));
+    EXPECT_FALSE(FileExistsNonEmpty(folder + "missing.bin"));
+    EXPECT_FALSE(FileExistsNonEmpty(folder + "empty.bin"));
+    EXPECT_FALSE(FileExistsNonEmpty(folder));
+    EXPECT_TRUE(FileExistsNonEmpty(folder + "full.bin"));
+}
+
+TEST(FileStatus, FindProcessByNameNeverAnswersItself)
+{
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string self = SplitModulePath(path).fileName;
+    EXPECT_EQ(FindProcessByName(self), 0u);
+    EXPECT_EQ(FindProcessByName("no_such_program.exe"), 0u);
+}
+
+TEST(SystemFolders, PlaceholderValuesHaveNoTrailingBackslash)
+{
+    SystemFolders folders = ReadSystemFolders();
+    EXPECT_FALSE(folders.windows.empty());
+    EXPECT_FALSE(folders.system.empty());
+    EXPECT_FALSE(folders.temp.empty());
+    EXPECT_FALSE(folders.programFiles.empty());
+
+    DirConstants dirs = ComputeDirConstants("C:\\Program Files\\Product\\", folders);
+    EXPECT_EQ(dirs.values[0], "C:");
+    EXPECT_EQ(dirs.values[1], "C:\\Program Files");
+    for (const std::string& value : dirs.values) {
+        ASSERT_FALSE(value.empty());
+        EXPECT_NE(value.back(), '\\') << value;
+    }
+    EXPECT_EQ(::GetFileAttributesA(dirs.values[4].c_str()) & FILE_ATTRIBUTE_DIRECTORY,
+              static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+}
+
+TEST(PreSettings, EachSwitchIsOnOnlyWhenSetToZero)
+{
+    struct Case {
+        const char* text;
+        bool log;
+        bool tray;
+    } cases[] = {
+        {"", false, true},  // nothing readable: no log, tray on
+        {"[pre]\r\n", false, false},
+        {"[pre]\r\ncloselog=0\r\n", true, false},
+        {"[pre]\r\ncloselog=0\r\nclosetray=0\r\n", true, true},
+        {"[pre]\r\ncloselog=1\r\nclosetray=\r\n", false, true},  // empty reads as 0
+        {"[other]\r\ncloselog=0\r\n", false, false},
+    };
+    for (const Case& c : cases) {
+        PreSettings s = ParsePreSettings(c.text);
+        EXPECT_EQ(s.logEnabled, c.log) << c.text;
+        EXPECT_EQ(s.trayEnabled, c.tray) << c.text;
+    }
+}
+
+TEST(PreSettings, MissingOrEmptyPackageIsReportedInABox)
+{
+    std::string folder = MakeFolder("pre_settings");
+    std::ofstream(folder + "empty.bin").close();
+    for (const char* package : {"missing.bin", "empty.bin"}) {
+        BoxWatcher watcher(IDOK);
+        PreSettings settings;
+        EXPECT_FALSE(LoadPreSettings(folder, package, settings));
+        ::Sleep(100);
+        std::vector<SeenBox> boxes = watcher.Boxes();
+        ASSERT_EQ(boxes.size(), 1u) << package;
+        EXPECT_EQ(boxes[0].text, std::string("错误：没有找到客户端配置文件:") + package);
+    }
+}
