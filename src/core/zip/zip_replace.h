@@ -1,0 +1,10 @@
+// ReplaceFile: puts a finished file in the place of an old one.
+#pragma once
+
+#include <filesystem>
+
+// Moves `from` onto `to`. Where the platform will not rename onto an existing
+// file, the old one is moved aside first and moved back when the new one
+// cannot take its place. Throws CZipException(fileError); `to` then still
+// holds the old file.
+void ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to);

@@ -1,0 +1,107 @@
+// The package functions: results instead of exceptions, and the password rule.
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "core/package/package.h"
+#include "core/zip/zip_archive.h"
+#include "core/zip/zip_native_path.h"
+#include "zip_test_support.h"
+
+using namespace ziptest;
+
+namespace {
+
+const std::string kClientText = "[system]\r\nurls=url0=http://example.invalid/server.zip\r\n";
+
+// A package with "client.dat" and "ui.dat", made the way the program makes them.
+std::string MakePackage(const TempFolder& temp) {
+    std::string path = temp / "update.bin";
+    WriteBytes(NativePath(path), EmptyArchive());
+    EXPECT_TRUE(WritePackageMember(kClientText, path, "client.dat", ""));
+    EXPECT_TRUE(WritePackageMember("[page0]\r\n", path, "ui.dat", ""));
+    return path;
+}
+
+bool IsEncrypted(const std::string& path, const std::string& member) {
+    CZipArchive a;
+    a.Open(path);
+    return a.GetMemberInfo(a.FindMember(member)).IsEncrypted();
+}
+
+TEST(Package, ReadsMembersByNameWithoutCase) {
+    TempFolder temp;
+    std::string path = MakePackage(temp);
+    EXPECT_EQ(ReadPackageMember(path, "client.dat", ""), kClientText);
+    EXPECT_EQ(ReadPackageMember(path, "CLIENT.DAT", ""), kClientText);
+    EXPECT_EQ(ReadPackageMember(FixturePath("infozip.zip"), "stored.bin", ""), BinaryContent());
+}
+
+TEST(Package, ReadGivesNothingWhenThereIsNothingToGive) {
+    TempFolder temp;
+    std::string path = MakePackage(temp);
+    WriteBytes(NativePath(temp / "not-a-zip.bin"), "[system]\r\n");
+    EXPECT_EQ(ReadPackageMember(path, "pre.dat", ""), "");
+    EXPECT_EQ(ReadPackageMember(temp / "missing.bin", "client.dat", ""), "");
+    EXPECT_EQ(ReadPackageMember(temp / "not-a-zip.bin", "client.dat", ""), "");
+    EXPECT_EQ(ReadPackageMember(FixturePath("encrypted.zip"), "text.txt", ""), "");
+    EXPECT_EQ(ReadPackageMember(FixturePath("encrypted.zip"), "text.txt", "wrong"), "");
+    EXPECT_EQ(ReadPackageMember(FixturePath("encrypted.zip"), "text.txt", "secret"), TextContent());
+}
+
+TEST(Package, WriteReplacesTheMemberAndKeepsTheRest) {
+    TempFolder temp;
+    std::string path = MakePackage(temp);
+    const std::string updated = "[system]\r\nurls=\r\n[file0]\r\nver=1.2.3\r\n";
+    EXPECT_TRUE(WritePackageMember(updated, path, "CLIENT.DAT", ""));
+
+    CZipArchive a;
+    a.Open(path);
+    ASSERT_EQ(a.GetCount(), 2);  // replaced, not added beside the old one
+    EXPECT_EQ(a.ReadMember(a.FindMember("client.dat")), updated);
+    EXPECT_EQ(a.ReadMember(a.FindMember("ui.dat")), "[page0]\r\n");
+    a.Close();
+#ifndef _WIN32
+    EXPECT_TRUE(Succeeds("unzip -tq " + Quote(path)));
+#endif
+}
+
+TEST(Package, WriteRefusesEmptyContentAndNeverHarmsThePackage) {
+    TempFolder temp;
+    std::string path = MakePackage(temp);
+    const std::string before = ReadBytes(NativePath(path));
+
+    EXPECT_FALSE(WritePackageMember("", path, "client.dat", ""));
+    EXPECT_FALSE(WritePackageMember("x", temp / "missing.bin", "client.dat", ""));
+    EXPECT_FALSE(fs::exists(NativePath(temp / "missing.bin")));
+    // The new package cannot be written beside the old one.
+    fs::create_directory(NativePath(path + ".new"));
+    EXPECT_FALSE(WritePackageMember("[system]\r\n", path, "client.dat", ""));
+    EXPECT_EQ(ReadBytes(NativePath(path)), before);
+}
+
+TEST(Package, APasswordCountsFromTwoCharacters) {
+    TempFolder temp;
+    std::string path = MakePackage(temp);
+    EXPECT_TRUE(WritePackageMember("one", path, "one.dat", "x"));
+    EXPECT_FALSE(IsEncrypted(path, "one.dat"));
+    EXPECT_EQ(ReadPackageMember(path, "one.dat", ""), "one");
+
+    EXPECT_TRUE(WritePackageMember("two", path, "two.dat", "xy"));
+    EXPECT_TRUE(IsEncrypted(path, "two.dat"));
+    EXPECT_EQ(ReadPackageMember(path, "two.dat", "xy"), "two");
+    EXPECT_EQ(ReadPackageMember(path, "two.dat", "x"), "");  // not applied, so no password
+}
+
+TEST(Package, ExtractsAMemberFromAPackageInMemory) {
+    std::string package = FixtureBytes("python.zip");
+    EXPECT_EQ(ExtractPackageMember(package, "dir/nested/text.txt", ""), TextContent());
+    EXPECT_EQ(ExtractPackageMember(package, "server.dat", ""), "");
+    EXPECT_EQ(ExtractPackageMember("<html>404 Not Found</html>", "server.dat", ""), "");
+    EXPECT_EQ(ExtractPackageMember("", "server.dat", ""), "");
+    std::string secret = FixtureBytes("encrypted.zip");
+    EXPECT_EQ(ExtractPackageMember(secret, "stored.bin", "secret"), BinaryContent());
+    EXPECT_EQ(ExtractPackageMember(secret, "stored.bin", "Secret"), "");
+}
+
+}  // namespace

@@ -1,0 +1,221 @@
+// Reading archives made by the reference tools, and refusing damaged ones.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "core/zip/zip_archive.h"
+#include "core/zip/zip_format.h"
+#include "core/zip/zip_time.h"
+#include "zip_test_support.h"
+
+using namespace ziptest;
+
+namespace {
+
+struct Expected {
+    std::string name;
+    std::string content;
+    int method;  // -1: a folder member
+};
+
+const std::vector<Expected>& InfoZipMembers() {
+    static const std::vector<Expected> members = {
+        {"text.txt", TextContent(), 8},
+        {"stored.bin", BinaryContent(), 0},
+        {"empty.txt", "", 0},
+        {"sub/", "", -1},
+        {"sub/deep/", "", -1},
+        {"sub/deep/a.txt", "in a folder\n", 0},
+        {"\xD6\xD0\xCE\xC4.txt", "zhongwen\n", 0},
+        {"\x81\x41.txt", "trail byte A\n", 0},
+        {"\x81\x61.txt", "trail byte a\n", 0},
+        {"\x81\x5C.txt", "trail byte backslash\n", 0},
+        {"\xC4\xBF\xC2\xBC/", "", -1},
+        {"\xC4\xBF\xC2\xBC/\xC5\xE4\xD6\xC3.ini", "[system]\r\nurls=\r\n", 0},
+    };
+    return members;
+}
+
+const std::vector<Expected>& PythonMembers() {
+    static const std::vector<Expected> members = {
+        {"Dir/", "", -1},
+        {"Dir/Nested/", "", -1},
+        {"Dir/Nested/Text.TXT", TextContent(), 8},
+        {"stored.bin", BinaryContent(), 0},
+        {"empty.txt", "", 8},
+    };
+    return members;
+}
+
+void ExpectMembers(CZipArchive& archive, const std::vector<Expected>& members) {
+    ASSERT_EQ(archive.GetCount(), static_cast<int>(members.size()));
+    for (const Expected& e : members) {
+        int index = archive.FindMember(e.name);
+        ASSERT_GE(index, 0) << e.name;
+        const CZipFileHeader& info = archive.GetMemberInfo(index);
+        EXPECT_EQ(info.name, e.name);
+        EXPECT_EQ(info.IsDirectory(), e.method < 0) << e.name;
+        if (e.method < 0) continue;
+        EXPECT_EQ(info.method, e.method) << e.name;
+        EXPECT_EQ(info.uncompressedSize, e.content.size()) << e.name;
+        EXPECT_EQ(archive.ReadMember(index), e.content) << e.name;
+    }
+}
+
+// Each fixture is read twice: from its file and from memory.
+void ForBothOpenings(const std::string& fixture, const std::function<void(CZipArchive&)>& check) {
+    CZipArchive fromFile;
+    fromFile.Open(FixturePath(fixture));
+    check(fromFile);
+    fromFile.Close();
+    EXPECT_FALSE(fromFile.IsOpen());
+
+    CZipArchive fromMemory;
+    fromMemory.OpenMemory(FixtureBytes(fixture));
+    check(fromMemory);
+}
+
+TEST(ZipRead, InfoZipArchiveReadsByteExact) {
+    ForBothOpenings("infozip.zip", [](CZipArchive& a) {
+        ExpectMembers(a, InfoZipMembers());
+        EXPECT_EQ(a.GetComment(), "Info-ZIP archive comment");
+        // Info-ZIP's extra field holds the exact UTC time: 2021-03-04 05:06:08.
+        EXPECT_EQ(a.GetMemberInfo(a.FindMember("text.txt")).ModificationTime(), 1614834368);
+    });
+}
+
+TEST(ZipRead, PythonArchivesReadByteExact) {
+    ForBothOpenings("python.zip", [](CZipArchive& a) {
+        ExpectMembers(a, PythonMembers());
+        EXPECT_EQ(a.GetComment().size(), 65535u);  // the longest comment there is
+        EXPECT_EQ(a.GetComment().substr(0, 14), "comment 00000\n");
+        // Without the extra field the MS-DOS time counts, in local time.
+        std::tm when{};
+        when.tm_year = 122, when.tm_mon = 6, when.tm_mday = 8, when.tm_hour = 9, when.tm_min = 10,
+        when.tm_sec = 12, when.tm_isdst = -1;
+        EXPECT_EQ(a.GetMemberInfo(0).ModificationTime(), std::mktime(&when));
+    });
+    // Streamed: each member's sizes and CRC follow its data in a descriptor.
+    ForBothOpenings("python_stream.zip", [](CZipArchive& a) {
+        ExpectMembers(a, PythonMembers());
+        EXPECT_TRUE(a.GetMemberInfo(2).HasDataDescriptor());
+    });
+}
+
+TEST(ZipRead, FindsNamesWithoutCaseButKeepsCodePage936Characters) {
+    CZipArchive a;
+    a.Open(FixturePath("infozip.zip"));
+    EXPECT_EQ(a.FindMember("TEXT.TXT"), a.FindMember("text.txt"));
+    EXPECT_EQ(a.FindMember("SUB/Deep/A.TXT"), a.FindMember("sub/deep/a.txt"));
+    // 0x81 0x41 and 0x81 0x61 are two characters, not one in two cases.
+    EXPECT_NE(a.FindMember("\x81\x41.TXT"), a.FindMember("\x81\x61.txt"));
+    EXPECT_EQ(a.GetMemberInfo(a.FindMember("\x81\x41.TXT")).name, "\x81\x41.txt");
+    EXPECT_EQ(a.FindMember("missing.txt"), -1);
+    EXPECT_EQ(a.FindMember("sub"), -1);
+}
+
+TEST(ZipRead, EncryptedMembersNeedTheRightPassword) {
+    CZipArchive a;
+    a.Open(FixturePath("encrypted.zip"));
+    int text = a.FindMember("text.txt"), stored = a.FindMember("stored.bin");
+    ASSERT_TRUE(a.GetMemberInfo(text).IsEncrypted());
+
+    EXPECT_EQ(CauseOf([&] { a.ReadMember(text); }), CZipException::badPassword);
+    a.SetPassword("Secret");
+    EXPECT_EQ(CauseOf([&] { a.ReadMember(text); }), CZipException::badPassword);
+    EXPECT_EQ(CauseOf([&] { a.ReadMember(stored); }), CZipException::badPassword);
+    a.SetPassword("secret");
+    EXPECT_EQ(a.ReadMember(text), TextContent());
+    EXPECT_EQ(a.ReadMember(stored), BinaryContent());
+}
+
+// --- damaged archives -------------------------------------------------------
+
+using zipfmt::Get32;
+
+void AddTo32(std::string& zip, std::size_t at, std::int64_t delta) {
+    Put32At(zip, at, static_cast<std::uint32_t>(Get32(zip.data() + at) + delta));
+}
+
+TEST(ZipRead, DamagedArchivesFailClearlyWithoutCrashing) {
+    struct Case {
+        const char* what;
+        std::function<void(std::string&)> damage;
+        std::string member;  // read after opening; empty: opening must fail
+        CZipException::Cause cause;
+    };
+    const std::vector<Case> cases = {
+        {"not a zip", [](std::string& z) { z = "hello, world"; }, "", CZipException::badArchive},
+        {"cut in half", [](std::string& z) { z.resize(z.size() / 2); }, "", CZipException::badArchive},
+        {"last byte missing", [](std::string& z) { z.pop_back(); }, "", CZipException::badArchive},
+        {"directory offset off by one", [](std::string& z) { AddTo32(z, EndRecordAt(z) + 16, 1); }, "",
+         CZipException::badArchive},
+        {"directory larger than the file",
+         [](std::string& z) { Put32At(z, EndRecordAt(z) + 12, 0x7FFFFFFF); }, "", CZipException::badArchive},
+        {"local header damaged",
+         [](std::string& z) { z[Get32(z.data() + CentralAt(z, "text.txt") + 42)] = 'X'; }, "text.txt",
+         CZipException::badArchive},
+        {"stored data altered", [](std::string& z) { z[DataAt(z, "stored.bin") + 100] ^= 1; }, "stored.bin",
+         CZipException::badCrc},
+        {"deflate data damaged", [](std::string& z) { z[DataAt(z, "text.txt")] = 0x07; }, "text.txt",
+         CZipException::badData},
+        {"unsupported method", [](std::string& z) { z[CentralAt(z, "text.txt") + 10] = 12; }, "text.txt",
+         CZipException::unsupported},
+        {"declared one byte longer", [](std::string& z) { AddTo32(z, CentralAt(z, "text.txt") + 24, 1); },
+         "text.txt", CZipException::badData},
+        {"declared one byte shorter", [](std::string& z) { AddTo32(z, CentralAt(z, "text.txt") + 24, -1); },
+         "text.txt", CZipException::badData},
+        {"stored sizes differ", [](std::string& z) { AddTo32(z, CentralAt(z, "stored.bin") + 20, -1); },
+         "stored.bin", CZipException::badData},
+        {"compressed size too long", [](std::string& z) { AddTo32(z, CentralAt(z, "text.txt") + 20, 7); },
+         "text.txt", CZipException::badData},
+        {"compressed size too short", [](std::string& z) { AddTo32(z, CentralAt(z, "text.txt") + 20, -100); },
+         "text.txt", CZipException::badData},
+        {"data past the archive",
+         [](std::string& z) { Put32At(z, CentralAt(z, "text.txt") + 20, 0x7FFFFFFF); }, "text.txt",
+         CZipException::badArchive},
+        {"CRC altered", [](std::string& z) { AddTo32(z, CentralAt(z, "empty.txt") + 16, 1); }, "empty.txt",
+         CZipException::badCrc},
+        {"beyond the in-memory limit",
+         [](std::string& z) { Put32At(z, CentralAt(z, "text.txt") + 24, CZipArchive::kMaxMemoryRead + 1); },
+         "text.txt", CZipException::tooLarge},
+        {"Zip64 sizes", [](std::string& z) { Put32At(z, CentralAt(z, "text.txt") + 20, 0xFFFFFFFF); }, "",
+         CZipException::unsupported},
+        {"Zip64 directory offset", [](std::string& z) { Put32At(z, EndRecordAt(z) + 16, 0xFFFFFFFF); }, "",
+         CZipException::unsupported},
+        {"Zip64 end locator",
+         [](std::string& z) {
+             z.insert(EndRecordAt(z), std::string("PK\x06\x07", 4) + std::string(16, '\0'));
+         },
+         "", CZipException::unsupported},
+        {"spanned", [](std::string& z) { z[EndRecordAt(z) + 4] = 1; }, "", CZipException::unsupported},
+    };
+    const std::string good = FixtureBytes("infozip.zip");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string zip = good;
+        c.damage(zip);
+        CZipArchive a;
+        EXPECT_EQ(CauseOf([&] {
+                      a.OpenMemory(zip);
+                      if (!c.member.empty()) a.ReadMember(a.FindMember(c.member));
+                  }),
+                  c.cause);
+    }
+}
+
+TEST(ZipRead, AFalseEndRecordInsideTheCommentDoesNotMislead) {
+    std::string zip = FixtureBytes("infozip.zip");
+    std::size_t end = EndRecordAt(zip);
+    std::string comment = std::string("PK\x05\x06", 4) + std::string(65535 - 4, '\0');
+    zip.resize(end + 20);
+    zip += std::string("\xFF\xFF", 2) + comment;
+    CZipArchive a;
+    a.OpenMemory(zip);
+    ExpectMembers(a, InfoZipMembers());
+    EXPECT_EQ(a.GetComment(), comment);
+}
+
+}  // namespace
