@@ -21,6 +21,8 @@ public:
     void WaitIfPaused();
     void Pause() { paused = 1; }
     void Continue();  // clears the flag and wakes the waiting transfer
+    // Sets the stop flag and wakes a paused transfer, which then ends.
+    void Stop();
     HANDLE PauseEvent() const { return pauseEvent_.Get(); }
 
     OpenFileRegistry& Files() { return files_; }

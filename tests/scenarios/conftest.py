@@ -15,6 +15,11 @@ WINE_RUN = ROOT / "tools" / "wine-run"
 ENCODING = "gbk"  # the program's code page 936
 
 
+SERVERS = ROOT / "tools" / "test-servers"
+WWW = ROOT / "build" / "servers" / "www"  # served by nginx at HTTP_BASE
+HTTP_BASE = "http://127.0.0.1:18080"
+
+
 def wine(args, cwd, timeout=120):
     """Runs a Windows program under the project's Wine set-up."""
     return subprocess.run([str(WINE_RUN), *map(str, args)], cwd=cwd, capture_output=True, timeout=timeout)
@@ -24,18 +29,23 @@ def wine(args, cwd, timeout=120):
 class HostRun:
     exit_code: int
     messages: list  # (message, wParam, lParam) in the order received
+    boxes: list  # (caption, text) of every box the host answered
 
     def codes(self, message=2023):
         return [w for m, w, _ in self.messages if m == message]
 
 
 def parse_host_output(stdout: bytes):
-    messages = []
-    for line in stdout.decode("ascii", "replace").splitlines():
+    messages, boxes = [], []
+    for line in stdout.decode(ENCODING, "replace").splitlines():
+        if line.startswith("box\t"):
+            _, caption, text = line.split("\t", 2)
+            boxes.append((caption, text))
+            continue
         parts = line.split()
         if len(parts) == 3 and all(p.lstrip("-").isdigit() for p in parts):
             messages.append(tuple(int(p) for p in parts))
-    return messages
+    return messages, boxes
 
 
 def make_package(path, members, compression=zipfile.ZIP_DEFLATED):
@@ -74,9 +84,12 @@ class Product:
     def run(self, timeout=120):
         return wine([self.exe], cwd=self.folder, timeout=timeout)
 
-    def run_host(self, arguments="/HWND:{hwnd}", timeout=120) -> HostRun:
-        done = wine([BUILD / "host.exe", self.exe, arguments], cwd=self.folder, timeout=timeout)
-        return HostRun(done.returncode, parse_host_output(done.stdout))
+    def run_host(self, arguments="/HWND:{hwnd}", press=(), timeout=120) -> HostRun:
+        """Starts the updater from the host program; `press` lists the button
+        ids for the boxes it shows, in order (otherwise OK / Yes)."""
+        args = [BUILD / "host.exe", self.exe, arguments, *(f"--press={b}" for b in press)]
+        done = wine(args, cwd=self.folder, timeout=timeout)
+        return HostRun(done.returncode, *parse_host_output(done.stdout))
 
     def log_bytes(self) -> bytes:
         return self.log_path.read_bytes() if self.log_path.exists() else b""
@@ -90,3 +103,25 @@ class Product:
 @pytest.fixture
 def product(tmp_path):
     return Product(tmp_path / "product")
+
+
+def windows_path(path: Path) -> str:
+    """The path as the program sees it under Wine (drive Z: is the root)."""
+    return "Z:" + str(path).replace("/", "\\")
+
+
+@pytest.fixture(scope="session")
+def servers():
+    """nginx, the odd-answer HTTP server and the FTP server on 127.0.0.1."""
+    subprocess.run([str(SERVERS), "start"], check=True)
+    yield
+    subprocess.run([str(SERVERS), "stop"])
+
+
+@pytest.fixture
+def www(servers, tmp_path):
+    """A folder of its own under nginx's root: (local folder, its URL)."""
+    folder = WWW / tmp_path.name
+    folder.mkdir(parents=True, exist_ok=True)
+    yield folder, f"{HTTP_BASE}/{tmp_path.name}"
+    shutil.rmtree(folder, ignore_errors=True)

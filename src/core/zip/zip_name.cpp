@@ -1,5 +1,6 @@
 #include "core/zip/zip_name.h"
 
+#include "core/text/code_page.h"
 #include "core/zip/zip_exception.h"
 
 namespace {
@@ -10,7 +11,8 @@ unsigned char At(std::string_view s, std::size_t i) {
 
 // Bytes taken by the character starting at `i`: 2 for a code page 936 pair.
 std::size_t CharLength(std::string_view s, std::size_t i, bool multibyte) {
-    return multibyte && IsLeadByte(At(s, i)) && i + 1 < s.size() ? 2 : 1;
+    // Archive names are code page 936 whatever this build's own literals are.
+    return multibyte && IsLeadByte(s[i], TextCharset::CodePage936) && i + 1 < s.size() ? 2 : 1;
 }
 
 unsigned char FoldAscii(unsigned char c) {
@@ -37,10 +39,6 @@ bool OnlyDotsAndBlanks(const std::string& part) {
 }
 
 }  // namespace
-
-bool IsLeadByte(unsigned char c) {
-    return c >= 0x81 && c <= 0xFE;
-}
 
 bool NamesEqualNoCase(std::string_view a, std::string_view b, bool multibyte) {
     if (a.size() != b.size()) return false;

@@ -10,8 +10,6 @@
 #include <string_view>
 #include <vector>
 
-bool IsLeadByte(unsigned char c);
-
 // Equal but for the case of ASCII letters.
 bool NamesEqualNoCase(std::string_view a, std::string_view b, bool multibyte = true);
 
