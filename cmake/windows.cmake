@@ -57,3 +57,11 @@ add_test(NAME core_tests_win
 # The host program that the scenarios start the updater from.
 add_executable(host ${PROJECT_SOURCE_DIR}/tests/host/host.cpp)
 target_link_libraries(host PRIVATE user32 kernel32)
+
+# Benchmarks of the Windows code (bench/win), run under Wine by the scripts in bench/.
+file(GLOB WIN_BENCH_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/bench/win/*.cpp)
+foreach(src ${WIN_BENCH_SOURCES})
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(${name} ${src})
+  target_link_libraries(${name} PRIVATE winsys psapi)
+endforeach()

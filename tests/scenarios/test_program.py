@@ -17,7 +17,16 @@ def test_is_a_32bit_gui_executable_needing_no_dll_of_ours():
     assert dlls and all(not d.startswith(("libgcc", "libstdc", "libwinpthread", "zlib")) for d in dlls), dlls
 
 
+def offline_package(product):
+    """Logging on, and a server that is not there: a short run with no box."""
+    product.write_package({
+        "pre.dat": "[pre]\ncloselog=0\n",
+        "client.dat": "[system]\nurls=url0=http://127.0.0.1:1/server.bin\n",
+    })
+
+
 def test_runs_alone_and_appends_its_log_across_runs(product):
+    offline_package(product)
     assert product.run().returncode == 0
     first = product.log_bytes()
     assert first, "no client.log written"
@@ -31,6 +40,8 @@ def test_runs_alone_and_appends_its_log_across_runs(product):
 
 
 def test_host_starts_the_updater_and_waits_for_it(product):
+    offline_package(product)
     run = product.run_host("/HWND:{hwnd}")
     assert run.exit_code == 0
+    assert run.codes() == [-5, 4]
     assert product.log_path.exists()

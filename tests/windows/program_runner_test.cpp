@@ -8,14 +8,17 @@
 #include <string>
 
 #include "install/program_runner.h"
+#include "transfer_test_support.h"
+
+using transfertest::ScratchDir;
 
 namespace {
 
-std::string Folder(const std::string& name)
+// A folder of its own under the scratch folder; a blank in its name checks
+// that paths with blanks survive the command-line split.
+std::string Folder(const ScratchDir& scratch, const std::string& name)
 {
-    char path[MAX_PATH] = {};
-    ::GetCurrentDirectoryA(MAX_PATH, path);
-    std::string folder = std::string(path) + "\\" + name + "\\";
+    std::string folder = scratch / (name + "\\");
     ::CreateDirectoryA(folder.c_str(), nullptr);
     return folder;
 }
@@ -26,7 +29,8 @@ bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str())
 
 TEST(ProgramRunner, WaitsForABatchFileRunInItsOwnFolder)
 {
-    std::string folder = Folder("runner bat");  // a blank in the path survives the split
+    ScratchDir scratch;
+    std::string folder = Folder(scratch, "runner bat");
     std::string marker = folder + "ran.txt";
     ::DeleteFileA(marker.c_str());
     std::ofstream(folder + "hook.bat") << "@echo off\r\nping -n 2 127.0.0.1 >nul\r\necho %1> ran.txt\r\n";
@@ -41,7 +45,8 @@ TEST(ProgramRunner, WaitsForABatchFileRunInItsOwnFolder)
 
 TEST(ProgramRunner, ImportsARegistryFileSilently)
 {
-    std::string folder = Folder("runner reg");
+    ScratchDir scratch;
+    std::string folder = Folder(scratch, "runner reg");
     std::string file = folder + "settings.reg";
     std::ofstream(file) << "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\UpdaterTest]\r\n\"Value\"=\"imported\"\r\n";
     ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\UpdaterTest");
@@ -58,7 +63,8 @@ TEST(ProgramRunner, ImportsARegistryFileSilently)
 
 TEST(ProgramRunner, ReportsShellFailuresByTheirText)
 {
-    std::string folder = Folder("runner missing");
+    ScratchDir scratch;
+    std::string folder = Folder(scratch, "runner missing");
     EXPECT_EQ(RunProgram(folder + "absent.exe /x", 1), "指定文件不存在");
 }
 

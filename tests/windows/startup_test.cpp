@@ -14,25 +14,27 @@
 #include "app/single_instance.h"
 #include "app/system_folders.h"
 #include "box_watcher.h"
+#include "transfer_test_support.h"
 #include "core/app/program_names.h"
 #include "win/scoped_handle.h"
 
+using transfertest::ScratchDir;
+
 namespace {
 
-std::string CurrentFolder()
+// The build folder, where update.exe lies beside this test program.
+std::string BuildFolder()
 {
     char path[MAX_PATH] = {};
-    ::GetCurrentDirectoryA(MAX_PATH, path);
-    std::string folder = path;
-    if (folder.back() != '\\') folder += '\\';
-    return folder;
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return SplitModulePath(path).folder;
 }
 
-// Starts a copy of update.exe (from the build folder) under `name` in `folder`.
+// Starts a copy of update.exe under `name` in `folder`.
 UniqueHandle StartUpdaterCopy(const std::string& folder, const std::string& name)
 {
     std::string target = folder + name;
-    if (!::CopyFileA((CurrentFolder() + "update.exe").c_str(), target.c_str(), FALSE)) return UniqueHandle();
+    if (!::CopyFileA((BuildFolder() + "update.exe").c_str(), target.c_str(), FALSE)) return UniqueHandle();
     std::string commandLine = "\"" + target + "\"";
     STARTUPINFOA si = {sizeof si};
     PROCESS_INFORMATION pi = {};
@@ -41,13 +43,6 @@ UniqueHandle StartUpdaterCopy(const std::string& folder, const std::string& name
         return UniqueHandle();
     ::CloseHandle(pi.hThread);
     return UniqueHandle(pi.hProcess);
-}
-
-std::string MakeFolder(const std::string& name)
-{
-    std::string folder = CurrentFolder() + name + "\\";
-    ::CreateDirectoryA(folder.c_str(), nullptr);
-    return folder;
 }
 
 }  // namespace
@@ -76,7 +71,8 @@ TEST(SingleInstance, GivesUpAfterSevenWaitsAndSucceedsOnceReleased)
 
 TEST(SingleInstance, SecondProgramAndItsTemporaryCopyWaitForTheFirst)
 {
-    std::string folder = MakeFolder("single_instance_run");
+    ScratchDir scratch;
+    const std::string& folder = scratch.Path();
     for (const char* name : {"update.exe", "update.exe.exe"}) {
         SCOPED_TRACE(name);
         // Hold the mutex the program in `folder` will ask for, as a running updater would.
@@ -96,12 +92,15 @@ TEST(SingleInstance, SecondProgramAndItsTemporaryCopyWaitForTheFirst)
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_EQ(boxes[0].text, "错误：没有找到客户端配置文件:update.bin");
         EXPECT_EQ(boxes[0].caption, name == std::string("update.exe") ? "update" : "update.exe");
+        second.Reset();
+        ::DeleteFileA((folder + name).c_str());
     }
 }
 
 TEST(FileStatus, FileExistsNonEmptyNeedsAFileWithBytes)
 {
-    std::string folder = MakeFolder("file_status");
+    ScratchDir scratch;
+    const std::string& folder = scratch.Path();
     std::ofstream(folder + "empty.bin").close();
     std::ofstream(folder + "full.bin") << "x";
     EXPECT_FALSE(FileExistsNonEmpty(""));
@@ -162,7 +161,8 @@ TEST(PreSettings, EachSwitchIsOnOnlyWhenSetToZero)
 
 TEST(PreSettings, MissingOrEmptyPackageIsReportedInABox)
 {
-    std::string folder = MakeFolder("pre_settings");
+    ScratchDir scratch;
+    const std::string& folder = scratch.Path();
     std::ofstream(folder + "empty.bin").close();
     for (const char* package : {"missing.bin", "empty.bin"}) {
         BoxWatcher watcher(IDOK);

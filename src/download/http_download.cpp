@@ -1,0 +1,43 @@
+#include "download/http_download.h"
+
+#include "download/http_body.h"
+#include "download/http_session.h"
+#include "download/progress_report.h"
+#include "download/same_size.h"
+#include "download/target_file.h"
+#include "download/transfer_meter.h"
+
+bool HttpDownload(TransferControl& control, TransferView& view, const std::string& url,
+                  const std::string& localPath, int row)
+{
+    HttpRequest http;
+    if (!OpenHttpRequest(url, http)) return false;
+    // An error page is not the file, even when it arrives with a length.
+    DWORD status = 0;
+    if (!QueryHttpNumber(http.request.Get(), HTTP_QUERY_STATUS_CODE, status) || status < 200 || status >= 300)
+        return false;
+    // Without a length a cut-off body could not be told from a whole one.
+    DWORD length = HttpContentLength(http.request.Get());
+    if (length == 0) return false;
+
+    AppendSizeSuffix(view, row, length);
+    view.SetFileProgress(0);
+    if (SkipSameSizeFile(control, view, localPath, length, row)) return true;
+
+    TargetFile file(control.Files(), localPath);
+    if (!file.IsOpen()) return false;
+    TransferMeter meter(control, view, length, row, SpeedUnit::KiloBytes);
+    bool whole = ReadHttpBody(http.request.Get(), length, [&](const char* data, DWORD size) {
+        if (control.stop || !file.Write(data, size)) return false;
+        meter.Add(size);
+        control.WaitIfPaused();
+        return !control.stop;
+    });
+    http.request.Reset();
+    http.session.Reset();
+    bool closed = file.Close();
+    if (!whole || !closed || control.stop) return false;
+    meter.Finish();
+    view.SetStatus("OK!");
+    return true;
+}

@@ -1,0 +1,15 @@
+// Downloading one file over HTTP or HTTPS into the download folder.
+#pragma once
+
+#include <string>
+
+#include "download/transfer_control.h"
+#include "download/transfer_view.h"
+
+// Fetches `url` into `localPath` (created afresh), showing progress in `row`.
+// A local file that already has the announced size is kept and counts as
+// downloaded. True only for a file that arrived whole: not for an error
+// status, a response without Content-Length, a read error, a connection that
+// ended early, or a stop.
+bool HttpDownload(TransferControl& control, TransferView& view, const std::string& url,
+                  const std::string& localPath, int row);

@@ -1,0 +1,58 @@
+#include "download/local_copy.h"
+
+#include <memory>
+
+#include "core/log/run_log.h"
+#include "download/progress_report.h"
+#include "download/target_file.h"
+#include "download/transfer_meter.h"
+#include "win/scoped_handle.h"
+
+namespace {
+
+constexpr DWORD kBlockSize = 1 << 20;
+
+}  // namespace
+
+bool CopyLocalFile(TransferControl& control, TransferView& view, const std::string& sourcePath,
+                   const std::string& localPath, int row)
+{
+    // A source that someone else still has open for writing is copied as it is.
+    UniqueFileHandle source(::CreateFileA(sourcePath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                          nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    LARGE_INTEGER length{};
+    if (!source || !::GetFileSizeEx(source.Get(), &length)) {
+        WriteLog("读文件失败！" + sourcePath);
+        return false;
+    }
+    TargetFile file(control.Files(), localPath);
+    if (!file.IsOpen()) {
+        WriteLog("创建文件失败！");
+        return false;
+    }
+    AppendSizeSuffix(view, row, length.QuadPart);
+    view.SetFileProgress(0);
+
+    std::unique_ptr<char[]> buffer(new char[kBlockSize]);
+    TransferMeter meter(control, view, length.QuadPart, row, SpeedUnit::MegaBytes);
+    bool failed = false;
+    for (;;) {
+        DWORD got = 0;
+        if (!::ReadFile(source.Get(), buffer.get(), kBlockSize, &got, nullptr) || control.stop) {
+            failed = true;
+            break;
+        }
+        if (got == 0) break;
+        if (!file.Write(buffer.get(), got)) {
+            failed = true;
+            break;
+        }
+        meter.Add(got);
+        control.WaitIfPaused();
+    }
+    bool closed = file.Close();
+    if (failed || !closed || control.stop) return false;
+    meter.Finish();
+    view.SetStatus("OK!");
+    return true;
+}

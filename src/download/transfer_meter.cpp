@@ -1,0 +1,41 @@
+#include "download/transfer_meter.h"
+
+#include "download/progress_report.h"
+
+namespace {
+
+constexpr double kReportInterval = 0.05;  // seconds
+
+}  // namespace
+
+TransferMeter::TransferMeter(TransferControl& control, TransferView& view, std::uint64_t total,
+                             int row, SpeedUnit unit)
+    : control_(control), view_(view), total_(total), row_(row), unit_(unit), start_(TransferControl::Now())
+{
+    // Each file's progress is news to the host, even when the file before
+    // it ended on the same percent.
+    control_.lastPostedPercent = -1;
+}
+
+void TransferMeter::Add(std::uint64_t bytes)
+{
+    done_ += bytes;
+    LONGLONG now = TransferControl::Now();
+    bool due = static_cast<double>(now - lastReport_) * control_.InverseFrequency() >= kReportInterval;
+    if (due || ProgressPercent(done_, total_) != reportedPercent_) Report(now);
+}
+
+void TransferMeter::Finish()
+{
+    if (reportedPercent_ < 0 || reported_ != done_) Report(TransferControl::Now());
+}
+
+void TransferMeter::Report(LONGLONG now)
+{
+    double seconds = static_cast<double>(now - start_) * control_.InverseFrequency();
+    speedText_ = SpeedText(static_cast<double>(done_), seconds, unit_, speedText_);
+    ReportProgress(control_, view_, done_, total_, speedText_, row_);
+    lastReport_ = now;
+    reported_ = done_;
+    reportedPercent_ = ProgressPercent(done_, total_);
+}

@@ -1,0 +1,140 @@
+#!/usr/bin/python3
+"""HTTP answers that a plain static server does not give, for the transfer
+tests. Sizes and delays come from the query string.
+
+  /redirect/PATH             302 to http://127.0.0.1:18080/PATH
+  /status/CODE               that status with a short HTML page
+  /nolength?size=N           200, N bytes, no Content-Length (connection closes)
+  /cut?size=N                declares N bytes, sends half of them, closes
+  /reset?size=N              declares N bytes, sends half of them, resets the connection
+  /slow?size=N&chunk=C&delay=S&id=T
+                             N bytes in pieces of C, S seconds apart
+  /echo/ANYTHING             200, the request line and headers as sent
+  /count?id=T                how many requests carried id=T so far
+All bodies are the repeating bytes 0, 1, ..., 250 from the file's start.
+"""
+import collections
+import http.server
+import socket
+import socketserver
+import struct
+import sys
+import threading
+import time
+import urllib.parse
+
+REDIRECT_BASE = "http://127.0.0.1:18080/"
+counts = collections.Counter()
+counts_lock = threading.Lock()
+
+
+def body_bytes(start, length):
+    """The test pattern: byte i of a body is i % 251 (251 is prime, so a block
+    that lands at the wrong offset does not match)."""
+    return bytes((start + i) % 251 for i in range(length))
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+    server_version = "odd_http"
+
+    def log_message(self, fmt, *args):
+        sys.stderr.write("%s %s\n" % (self.log_date_time_string(), fmt % args))
+
+    def do_GET(self):
+        url = urllib.parse.urlsplit(self.path)
+        query = {k: v[0] for k, v in urllib.parse.parse_qs(url.query).items()}
+        size = int(query.get("size", "65536"))
+        route = url.path.split("/")[1] if "/" in url.path else ""
+        if "id" in query and route != "count":
+            with counts_lock:
+                counts[query["id"]] += 1
+        handler = getattr(self, "route_" + route, None)
+        if handler is None:
+            self.simple(404, b"<html><body>no such route</body></html>")
+        else:
+            handler(url, query, size)
+
+    def simple(self, code, body, headers=()):
+        self.send_response(code)
+        self.send_header("Content-Type", "text/html")
+        self.send_header("Content-Length", str(len(body)))
+        for name, value in headers:
+            self.send_header(name, value)
+        self.end_headers()
+        self.wfile.write(body)
+
+    def route_redirect(self, url, query, size):
+        target = REDIRECT_BASE + url.path[len("/redirect/"):]
+        self.simple(302, b"<html><body>moved</body></html>", [("Location", target)])
+
+    def route_status(self, url, query, size):
+        code = int(url.path.split("/")[2])
+        self.simple(code, b"<html><body>status %d: an error page long enough to look like content</body></html>" % code)
+
+    def route_nolength(self, url, query, size):
+        self.send_response(200)
+        self.send_header("Content-Type", "application/octet-stream")
+        self.send_header("Connection", "close")
+        self.end_headers()
+        self.wfile.write(body_bytes(0, size))
+        self.close_connection = True
+
+    def send_half(self, size):
+        """Headers for `size` bytes, then only the first half of them."""
+        self.send_response(200)
+        self.send_header("Content-Type", "application/octet-stream")
+        self.send_header("Content-Length", str(size))
+        self.end_headers()
+        self.wfile.write(body_bytes(0, size // 2))
+        self.wfile.flush()
+        self.close_connection = True
+
+    def route_cut(self, url, query, size):
+        self.send_half(size)
+
+    def route_reset(self, url, query, size):
+        self.send_half(size)
+        time.sleep(0.2)  # let the half arrive before the reset
+        # Linger on with a time of 0: close sends RST instead of FIN.
+        self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+        self.connection.close()
+
+    def route_slow(self, url, query, size):
+        chunk = int(query.get("chunk", "1024"))
+        delay = float(query.get("delay", "0.02"))
+        self.send_response(200)
+        self.send_header("Content-Type", "application/octet-stream")
+        self.send_header("Content-Length", str(size))
+        self.end_headers()
+        sent = 0
+        try:
+            while sent < size:
+                n = min(chunk, size - sent)
+                self.wfile.write(body_bytes(sent, n))
+                self.wfile.flush()
+                sent += n
+                if sent < size:
+                    time.sleep(delay)
+        except (BrokenPipeError, ConnectionResetError):
+            self.close_connection = True
+
+    def route_echo(self, url, query, size):
+        # The raw request as it arrived: request line, then the headers.
+        lines = [self.requestline] + ["%s: %s" % item for item in self.headers.items()]
+        self.simple(200, ("\r\n".join(lines) + "\r\n\r\n").encode("latin-1"), [("Content-Type", "text/plain")])
+
+    def route_count(self, url, query, size):
+        with counts_lock:
+            n = counts[query.get("id", "")]
+        self.simple(200, str(n).encode())
+
+
+class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
+    daemon_threads = True
+    allow_reuse_address = True
+
+
+if __name__ == "__main__":
+    port = int(sys.argv[1]) if len(sys.argv) > 1 else 18081
+    Server(("127.0.0.1", port), Handler).serve_forever()

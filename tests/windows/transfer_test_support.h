@@ -1,0 +1,165 @@
+// What the transfer tests share: the addresses and folders of the local test
+// servers (tools/test-servers), test files, a scratch folder and the run log.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "core/log/run_log.h"
+#include "win/internet_handle.h"
+
+namespace transfertest {
+
+constexpr char kHttp[] = "http://127.0.0.1:18080/";
+constexpr char kHttps[] = "https://127.0.0.1:18443/";
+constexpr char kHttpsWrongName[] = "https://127.0.0.1:18444/";  // certificate for wrong.example
+constexpr char kHttpsUnknownCa[] = "https://127.0.0.1:18445/";  // signed by an untrusted CA
+constexpr char kOdd[] = "http://127.0.0.1:18081/";              // tests/servers/odd_http.py
+
+// build/servers, found from the test program in build/win.
+inline std::string ServersDir()
+{
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string dir(path);
+    dir.erase(dir.find_last_of('\\'));            // build\win
+    return dir.substr(0, dir.find_last_of('\\')) + "\\servers\\";
+}
+inline std::string WwwDir() { return ServersDir() + "www\\"; }
+inline std::string FtpDir() { return ServersDir() + "ftp\\"; }
+
+// Byte i is i % 251, as in the bodies of odd_http.py: a piece that lands at
+// the wrong offset does not match.
+inline std::string PatternBytes(size_t size)
+{
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i % 251);
+    return bytes;
+}
+
+inline void WriteBytes(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    ASSERT_TRUE(out.good()) << path;
+}
+
+inline std::string ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline bool FileExists(const std::string& path)
+{
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The body of a short answer, read with WinINet directly; empty on failure.
+inline std::string FetchText(const std::string& url)
+{
+    UniqueInternetHandle session(::InternetOpenA("transfer test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+    UniqueInternetHandle request(::InternetOpenUrlA(session.Get(), url.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD, 0));
+    std::string text;
+    char buffer[4096];
+    DWORD got = 0;
+    while (request && ::InternetReadFile(request.Get(), buffer, sizeof buffer, &got) && got > 0) text.append(buffer, got);
+    return text;
+}
+
+// A fresh folder under the temporary path, removed with its files at the end.
+class ScratchDir {
+public:
+    ScratchDir()
+    {
+        char temp[MAX_PATH] = {};
+        ::GetTempPathA(MAX_PATH, temp);
+        static int counter = 0;
+        path_ = std::string(temp) + "transfer_test_" + std::to_string(::GetCurrentProcessId()) + "_" +
+                std::to_string(++counter) + "\\";
+        ::CreateDirectoryA(path_.c_str(), nullptr);
+    }
+    ~ScratchDir()
+    {
+        WIN32_FIND_DATAA found;
+        HANDLE find = ::FindFirstFileA((path_ + "*").c_str(), &found);
+        if (find != INVALID_HANDLE_VALUE) {
+            do {
+                if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ::DeleteFileA((path_ + found.cFileName).c_str());
+            } while (::FindNextFileA(find, &found));
+            ::FindClose(find);
+        }
+        ::RemoveDirectoryA(path_.c_str());
+    }
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    std::string operator/(const std::string& name) const { return path_ + name; }
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// A file placed in the nginx root for the length of a test.
+class ServedFile {
+public:
+    ServedFile(const std::string& name, const std::string& bytes) : path_(WwwDir() + name)
+    {
+        WriteBytes(path_, bytes);
+    }
+    ~ServedFile() { ::DeleteFileA(path_.c_str()); }
+    ServedFile(const ServedFile&) = delete;
+    ServedFile& operator=(const ServedFile&) = delete;
+
+private:
+    std::string path_;
+};
+
+// Turns the run log on into a scratch file for the length of a test.
+class LogCapture {
+public:
+    LogCapture() : path_(scratch_ / "client.log")
+    {
+        RunLog::Instance().SetEnabled(true);
+        RunLog::Instance().Open(path_);
+    }
+    ~LogCapture() { Stop(); }
+
+    // Everything logged so far; the log is closed from here on.
+    std::string Text()
+    {
+        Stop();
+        return ReadBytes(path_);
+    }
+
+private:
+    void Stop()
+    {
+        if (!RunLog::Instance().IsOpen()) return;
+        RunLog::Instance().Close(path_);
+        RunLog::Instance().SetEnabled(false);
+    }
+
+    ScratchDir scratch_;
+    std::string path_;
+};
+
+// Waits up to `seconds` for `condition`; false when it never held.
+template <typename Condition>
+bool WaitFor(Condition condition, double seconds = 10)
+{
+    for (int i = 0; i < seconds * 100; ++i) {
+        if (condition()) return true;
+        ::Sleep(10);
+    }
+    return condition();
+}
+
+}  // namespace transfertest
