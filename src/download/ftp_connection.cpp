@@ -1,0 +1,98 @@
+#include "download/ftp_connection.h"
+
+#include <cstdio>
+
+#include "app/message_boxes.h"
+#include "core/log/run_log.h"
+#include "core/text/code_page.h"
+
+namespace {
+
+constexpr int kConnectAttempts = 5;
+constexpr DWORD kTimeoutMs = 30000;
+
+const char* OrNull(const std::string& text) { return text.empty() ? nullptr : text.c_str(); }
+
+void SetTimeouts(HINTERNET session)
+{
+    DWORD timeout = kTimeoutMs;
+    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT})
+        ::InternetSetOptionA(session, option, &timeout, sizeof timeout);
+}
+
+}  // namespace
+
+FtpPath SplitFtpPath(const std::string& objectPath)
+{
+    size_t slash = FindLastChar(objectPath, '/');
+    if (slash == std::string::npos) return {"/", objectPath};
+    return {objectPath.substr(0, slash + 1), objectPath.substr(slash + 1)};
+}
+
+UniqueInternetHandle OpenFtpSession()
+{
+    std::string agent = AppTitle();
+    if (agent.empty()) agent = "AppUnknown";
+    UniqueInternetHandle session(::InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (!session) WriteLog("Cannot open an Internet Session. Please check your internet configuration.");
+    return session;
+}
+
+UniqueInternetHandle OpenFtpConnection(HINTERNET session, const FtpLogin& login)
+{
+    for (int attempt = 0; attempt < kConnectAttempts; ++attempt) {
+        SetTimeouts(session);
+        UniqueInternetHandle connection(::InternetConnectA(
+            session, login.server.c_str(), static_cast<INTERNET_PORT>(login.port), OrNull(login.user),
+            OrNull(login.password), INTERNET_SERVICE_FTP, INTERNET_FLAG_PASSIVE, 1));
+        if (connection) return connection;
+    }
+    return UniqueInternetHandle();
+}
+
+bool FtpConnection::ConnectFtp(const std::string& server, const std::string& user, const std::string& password,
+                               int port)
+{
+    if (server.empty()) {
+        WriteLog("错误：FTP服务器名称不能为空！");
+        return false;
+    }
+    if (IsOpen() && server == server_) return true;
+    Close();
+
+    session_ = OpenFtpSession();
+    if (!session_) return false;
+    WriteLog("FTP服务器：" + server);
+    WriteLog("用户名：" + user);
+    WriteLog("口令：不显示");
+    char portLine[32];
+    std::snprintf(portLine, sizeof portLine, "端口：%ld", static_cast<long>(port));
+    WriteLog(portLine);
+
+    connection_ = OpenFtpConnection(session_.Get(), FtpLogin{server, user, password, port});
+    if (!connection_) {
+        WriteLog("FTP服务器" + server + "连接失败");
+        session_.Reset();
+        return false;
+    }
+    WriteLog("FTP服务器" + server + "连接成功");
+    server_ = server;
+    return true;
+}
+
+void FtpConnection::Close()
+{
+    connection_.Reset();
+    session_.Reset();
+    server_.clear();
+    folder_.clear();  // a new connection starts in its login folder
+}
+
+bool FtpConnection::EnterFolder(const std::string& folder)
+{
+    if (!folder_.empty() && folder == folder_) return true;
+    folder_.clear();
+    if (!::FtpSetCurrentDirectoryA(connection_.Get(), folder.c_str())) return false;
+    folder_ = folder;
+    return true;
+}

@@ -1,0 +1,21 @@
+// Downloading one file from the open FTP connection into the download folder.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "download/ftp_connection.h"
+#include "download/transfer_control.h"
+#include "download/transfer_view.h"
+
+// Fetches `objectPath` ("/folder/name", or a bare name in "/") into
+// `localPath`, creating the local folder, and shows progress in `row`.
+// `knownSize` is the size a folder listing gave, or 0 to ask the server. A
+// local file that already has the known size counts as downloaded. True
+// only for a file that arrived whole: not after a read error, a transfer
+// that ended before the known size, a local write that failed (or found the
+// file closed by the end of the download) or a stop. Failures are written
+// to the run log.
+bool FtpDownloadFile(FtpConnection& ftp, TransferControl& control, TransferView& view,
+                     const std::string& objectPath, const std::string& localPath, std::uint32_t knownSize,
+                     int row);

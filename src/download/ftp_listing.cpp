@@ -1,0 +1,81 @@
+#include "download/ftp_listing.h"
+
+#include "core/log/run_log.h"
+#include "core/text/code_page.h"
+#include "core/text/match_filter.h"
+#include "core/text/safe_name.h"
+
+namespace {
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// `folder` below `root`, without one leading and one trailing separator.
+std::string Subfolder(const std::string& root, const std::string& folder)
+{
+    std::string sub = folder.size() > root.size() ? folder.substr(root.size()) : std::string();
+    if (!sub.empty() && IsSeparator(sub.front())) sub.erase(0, 1);
+    if (EndsWithChar(sub, '\\') || EndsWithChar(sub, '/')) sub.pop_back();
+    return sub;
+}
+
+std::string JoinRemote(const std::string& folder, const std::string& name)
+{
+    return EndsWithChar(folder, '/') ? folder + name : folder + "/" + name;
+}
+
+// The name the file gets in the item's download folder: its whole server
+// path in one name, so files of different folders never meet.
+std::string TemporaryName(const std::string& folder, const std::string& name)
+{
+    return ReplaceAll(ReplaceAll(folder + "." + name, "\\", "_"), "/", "_");
+}
+
+// Wine answers an empty folder without an error code, Windows with "no more
+// files"; anything else means the listing broke off.
+bool IsEndOfListing(DWORD error) { return error == ERROR_NO_MORE_FILES || error == ERROR_SUCCESS; }
+
+// Reads the folder's entries: records for the matching files, full paths of
+// the subfolders. False when the listing itself failed.
+bool ReadFolder(HINTERNET connection, const std::string& root, const std::string& folder,
+                std::vector<DownloadRecord>& records, const std::string& filter, std::vector<std::string>& subfolders)
+{
+    WIN32_FIND_DATAA found{};
+    UniqueInternetHandle find(::FtpFindFirstFileA(connection, nullptr, &found, INTERNET_FLAG_RELOAD, 0));
+    if (!find) return IsEndOfListing(::GetLastError());  // an empty folder
+    do {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        if (!IsPlainName(name)) {
+            WriteLog("跳过不安全的名称：" + JoinRemote(folder, name));
+            continue;
+        }
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            subfolders.push_back(JoinRemote(folder, name));
+        } else if (MatchFilter(filter, name)) {
+            records.push_back({Subfolder(root, folder), name, TemporaryName(folder, name), found.nFileSizeLow});
+        }
+    } while (::InternetFindNextFileA(find.Get(), &found));
+    return IsEndOfListing(::GetLastError());
+}
+
+}  // namespace
+
+bool ListFtpFolder(FtpConnection& ftp, const std::string& root, const std::string& folder,
+                   std::vector<DownloadRecord>& records, const std::string& filter, bool includeSubfolders)
+{
+    ftp.ForgetFolder();
+    std::vector<std::string> subfolders;
+    // The server's top folder may come without its "/".
+    const std::string where = folder.empty() ? "/" : folder;
+    if (!::FtpSetCurrentDirectoryA(ftp.Handle(), where.c_str()) ||
+        !ReadFolder(ftp.Handle(), root, folder, records, filter, subfolders)) {
+        WriteLog("无法打开服务器文件夹：" + folder);
+        return false;
+    }
+    // A subfolder that cannot be opened is in the run log; the rest of the
+    // folder is still taken.
+    if (includeSubfolders) {
+        for (const std::string& subfolder : subfolders) ListFtpFolder(ftp, root, subfolder, records, filter, true);
+    }
+    return true;
+}

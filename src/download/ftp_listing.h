@@ -1,0 +1,18 @@
+// Listing a server folder for a folder item: one download record per file.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/config/update_item.h"
+#include "download/ftp_connection.h"
+
+// Appends a record for every file in `folder` (and, with `includeSubfolders`,
+// in its subfolders, each folder's files before its subfolders) whose name
+// passes `filter`. The record's subfolder is relative to `root`. A name that
+// could point outside its folder ("..", "/", "\", ...) is passed over, file
+// or folder. Every folder that cannot be opened or listed is named in the
+// run log; false when that is `folder` itself. Moves the connection's
+// current folder.
+bool ListFtpFolder(FtpConnection& ftp, const std::string& root, const std::string& folder,
+                   std::vector<DownloadRecord>& records, const std::string& filter, bool includeSubfolders);

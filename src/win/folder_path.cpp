@@ -1,0 +1,25 @@
+#include "win/folder_path.h"
+
+#include <windows.h>
+
+#include "core/text/code_page.h"
+
+bool IsFolder(const std::string& path)
+{
+    DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool CreateFolderPath(const std::string& folder)
+{
+    std::string path = folder;
+    if (EndsWithChar(path, '\\') || EndsWithChar(path, '/')) path.pop_back();
+    if (path.empty() || IsFolder(path)) return !path.empty();
+    // Each parent in turn; the drive, the share and folders that are already
+    // there simply refuse, and only the end result counts.
+    for (size_t pos = 0; pos < path.size(); pos = NextCharPos(path, pos)) {
+        if (pos > 0 && (path[pos] == '\\' || path[pos] == '/')) ::CreateDirectoryA(path.substr(0, pos).c_str(), nullptr);
+    }
+    ::CreateDirectoryA(path.c_str(), nullptr);
+    return IsFolder(path);
+}

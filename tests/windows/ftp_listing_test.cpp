@@ -1,0 +1,127 @@
+// Listing server folders into download records: which files, their record
+// fields, subfolders, and names that must not leave their folder.
+#include "download/ftp_listing.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <tuple>
+
+#include "ftp_test_support.h"
+
+using namespace ftptest;
+
+namespace {
+
+using Record = std::tuple<std::string, std::string, std::string, std::uint32_t>;
+
+// Sorted, since the server lists a folder in no particular order.
+std::vector<Record> Sorted(const std::vector<DownloadRecord>& records)
+{
+    std::vector<Record> out;
+    for (const DownloadRecord& r : records) out.emplace_back(r.subfolder, r.targetName, r.tempName, r.size);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+class FtpListingTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(ftp.ConnectFtp(kServer, kUser, kPassword, kPort));
+        tree.Put("pkg/a.txt", "aaa");
+        tree.Put("pkg/b.DAT", "bbbbb");
+        tree.Put("pkg/skip.bin", "s");
+        tree.Put("pkg/sub/c.txt", "ccccccc");
+        tree.Put("pkg/sub/deeper/d.TXT", "ddddddddddd");
+        tree.Folder("pkg/empty");
+    }
+
+    FtpTree tree{"ftp_listing_test"};
+    FtpConnection ftp;
+    std::vector<DownloadRecord> records;
+};
+
+}  // namespace
+
+TEST_F(FtpListingTest, MatchingFilesOfTheWholeTreeBecomeRecords)
+{
+    const std::string root = tree.Remote("pkg");
+    ASSERT_TRUE(ListFtpFolder(ftp, root, root, records, " *.txt, *.dat ", true));
+    const std::vector<Record> expected = {
+        {"", "a.txt", "_ftp_listing_test_pkg.a.txt", 3},
+        {"", "b.DAT", "_ftp_listing_test_pkg.b.DAT", 5},
+        {"sub", "c.txt", "_ftp_listing_test_pkg_sub.c.txt", 7},
+        {"sub/deeper", "d.TXT", "_ftp_listing_test_pkg_sub_deeper.d.TXT", 11},
+    };
+    EXPECT_EQ(Sorted(records), expected);
+    // A folder's own files come before those of its subfolders.
+    ASSERT_EQ(records.size(), 4u);
+    EXPECT_EQ(records[3].subfolder, "sub/deeper");
+}
+
+TEST_F(FtpListingTest, WithoutSubfoldersOnlyTheFolderItself)
+{
+    const std::string root = tree.Remote("pkg");
+    ASSERT_TRUE(ListFtpFolder(ftp, root, root, records, "", false));
+    const std::vector<Record> expected = {
+        {"", "a.txt", "_ftp_listing_test_pkg.a.txt", 3},
+        {"", "b.DAT", "_ftp_listing_test_pkg.b.DAT", 5},
+        {"", "skip.bin", "_ftp_listing_test_pkg.skip.bin", 1},
+    };
+    EXPECT_EQ(Sorted(records), expected);
+}
+
+TEST_F(FtpListingTest, EmptyFolderGivesNoRecordsAndIsNoFailure)
+{
+    const std::string root = tree.Remote("pkg/empty");
+    EXPECT_TRUE(ListFtpFolder(ftp, root, root, records, "", true));
+    EXPECT_TRUE(records.empty());
+}
+
+TEST_F(FtpListingTest, MissingFolderFailsWithItsLogLine)
+{
+    LogCapture log;
+    const std::string root = tree.Remote("nowhere");
+    EXPECT_FALSE(ListFtpFolder(ftp, root, root, records, "", true));
+    EXPECT_EQ(log.Text().substr(12), "无法打开服务器文件夹：" + root + "\r\n");
+    EXPECT_TRUE(records.empty());
+}
+
+TEST_F(FtpListingTest, NamesThatWouldLeaveTheirFolderArePassedOver)
+{
+    // A Unix server may hold names with "\" in them, which on Windows are
+    // paths. They are put there through the server itself.
+    const std::string folder = tree.Remote("pkg/sub");
+    ASSERT_TRUE(::FtpSetCurrentDirectoryA(ftp.Handle(), folder.c_str()));
+    for (const char* name : {"..\\..\\evil.txt", "x..y.txt"}) {
+        UniqueInternetHandle file(::FtpOpenFileA(ftp.Handle(), name, GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY, 0));
+        ASSERT_TRUE(file) << name;
+        DWORD written = 0;
+        ASSERT_TRUE(::InternetWriteFile(file.Get(), "evil", 4, &written));
+    }
+    ASSERT_TRUE(::FtpCreateDirectoryA(ftp.Handle(), "..\\..\\outside"));
+    ASSERT_TRUE(::FtpSetCurrentDirectoryA(ftp.Handle(), (folder + "/..\\..\\outside").c_str()));
+    {
+        UniqueInternetHandle file(::FtpOpenFileA(ftp.Handle(), "inner.txt", GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY, 0));
+        ASSERT_TRUE(file);
+    }
+
+    LogCapture log;
+    const std::string root = tree.Remote("pkg");
+    ASSERT_TRUE(ListFtpFolder(ftp, root, root, records, "*.txt", true));
+    std::string text = log.Text();
+    for (const DownloadRecord& r : records) {
+        EXPECT_EQ(r.targetName.find(".."), std::string::npos) << r.targetName;
+        EXPECT_EQ(r.subfolder.find(".."), std::string::npos) << r.subfolder;
+    }
+    EXPECT_EQ(records.size(), 3u);  // a.txt, c.txt, d.TXT
+    EXPECT_TRUE(Contains(text, "跳过不安全的名称：" + folder + "/..\\..\\evil.txt\r\n"));
+    EXPECT_TRUE(Contains(text, "跳过不安全的名称：" + folder + "/..\\..\\outside\r\n"));
+
+    // Names with "\" cannot be reached through the Windows file system here.
+    ASSERT_TRUE(::FtpSetCurrentDirectoryA(ftp.Handle(), folder.c_str()));
+    ::FtpDeleteFileA(ftp.Handle(), "..\\..\\outside/inner.txt");
+    ::FtpRemoveDirectoryA(ftp.Handle(), "..\\..\\outside");
+    ::FtpDeleteFileA(ftp.Handle(), "..\\..\\evil.txt");
+}
