@@ -35,7 +35,7 @@ file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/windows
 add_executable(win_tests ${WIN_TEST_SOURCES})
 target_link_libraries(win_tests PRIVATE winsys gtest_main)
 add_test(NAME win_tests
-         COMMAND win_tests --gtest_output=xml:${UPDATER_RESULTS_DIR}/win_tests.xml
+         COMMAND win_tests --gtest_output=xml:Z:${UPDATER_RESULTS_DIR}/win_tests.xml
          WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
 
 # The servers the transfer tests talk to (nginx, odd HTTP answers, FTP), on 127.0.0.1.
@@ -51,7 +51,7 @@ file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/nati
 add_executable(core_tests_win ${NATIVE_TEST_SOURCES})
 target_link_libraries(core_tests_win PRIVATE core gtest_main)
 add_test(NAME core_tests_win
-         COMMAND core_tests_win --gtest_output=xml:${UPDATER_RESULTS_DIR}/core_tests_win.xml
+         COMMAND core_tests_win --gtest_output=xml:Z:${UPDATER_RESULTS_DIR}/core_tests_win.xml
          WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}/tests/native)
 
 # The host program that the scenarios start the updater from.
