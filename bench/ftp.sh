@@ -9,15 +9,10 @@
 # Usage: bench/ftp.sh [Windows build folder, default build/win]
 set -euo pipefail
 
-root="$(cd "$(dirname "$0")/.." && pwd)"
-build="${1:-$root/build/win}"
-runs="${RUNS:-5}"
+source "$(dirname "$0")/lib.sh"
+bench_program ftp_bench.exe build/win "${1:-}"
+bench_wine
 port="${PORT:-18121}"
-bench="$build/ftp_bench.exe"
-[ -f "$bench" ] || cmake --build "$build" --target ftp_bench >/dev/null
-source "$root/tools/wine-env.sh"
-updater_ensure_display
-updater_ensure_prefix
 
 work="$(mktemp -d "$root/build/ftp_bench.XXXXXX")"
 mkdir -p "$work/served" "$work/out"

@@ -8,14 +8,9 @@
 # Usage: bench/http_download.sh [Windows build folder, default build/win]
 set -euo pipefail
 
-root="$(cd "$(dirname "$0")/.." && pwd)"
-build="${1:-$root/build/win}"
-runs="${RUNS:-5}"
-bench="$build/http_download_bench.exe"
-[ -f "$bench" ] || cmake --build "$build" --target http_download_bench >/dev/null
-source "$root/tools/wine-env.sh"
-updater_ensure_display
-updater_ensure_prefix
+source "$(dirname "$0")/lib.sh"
+bench_program http_download_bench.exe build/win "${1:-}"
+bench_wine
 
 # The servers: started here (and stopped again) unless they already run.
 servers="$root/tools/test-servers"

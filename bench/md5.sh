@@ -5,11 +5,8 @@
 # Usage: bench/md5.sh [build folder, default build/native]
 set -euo pipefail
 
-root="$(cd "$(dirname "$0")/.." && pwd)"
-build="${1:-$root/build/native}"
-runs="${RUNS:-5}"
-bench="$build/md5_bench"
-[ -x "$bench" ] || cmake --build "$build" --target md5_bench >/dev/null
+source "$(dirname "$0")/lib.sh"
+bench_program md5_bench build/native "${1:-}"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 

@@ -3,11 +3,8 @@
 #include <chrono>
 #include <cstdio>
 
+#include "result_line.h"
 #include "core/checksum/file_md5.h"
-
-#if defined(__unix__)
-#include <sys/resource.h>
-#endif
 
 int main(int argc, char** argv)
 {
@@ -24,13 +21,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s\n", md5.GetErrorText().c_str());
         return 1;
     }
-    std::printf("%s bytes %llu seconds %.3f MB/s %.1f", digest,
-                static_cast<unsigned long long>(md5.ByteCount()), seconds, md5.ByteCount() / 1e6 / seconds);
-#if defined(__unix__)
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    std::printf(" peak_rss_kib %ld", usage.ru_maxrss);
-#endif
-    std::printf("\n");
+    std::printf("%s", digest);
+    PrintThroughput(md5.ByteCount(), seconds);
     return 0;
 }

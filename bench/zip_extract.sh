@@ -6,11 +6,8 @@
 # RUNS=n sets the runs per tool; TMPDIR=/dev/shm keeps disk noise out.
 set -euo pipefail
 
-root="$(cd "$(dirname "$0")/.." && pwd)"
-build="${1:-$root/build/native}"
-runs="${RUNS:-3}"
-bench="$build/zip_extract_bench"
-[ -x "$bench" ] || cmake --build "$build" --target zip_extract_bench >/dev/null
+source "$(dirname "$0")/lib.sh"
+RUNS=${RUNS:-3} bench_program zip_extract_bench build/native "${1:-}"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 

@@ -7,11 +7,9 @@
 #include <exception>
 #include <string>
 
+#include "result_line.h"
 #include "core/zip/zip_archive.h"
 
-#if defined(__unix__)
-#include <sys/resource.h>
-#endif
 
 int main(int argc, char** argv) {
     if (argc != 3) {
@@ -30,14 +28,8 @@ int main(int argc, char** argv) {
         int members = archive.GetCount();
         archive.Close();
         double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        std::printf("members %d bytes %llu seconds %.3f MB/s %.1f", members,
-                    static_cast<unsigned long long>(bytes), seconds, bytes / 1e6 / seconds);
-#if defined(__unix__)
-        rusage usage{};
-        getrusage(RUSAGE_SELF, &usage);
-        std::printf(" peak_rss_kib %ld", usage.ru_maxrss);
-#endif
-        std::printf("\n");
+        std::printf("members %d", members);
+        PrintThroughput(bytes, seconds);
         return 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
