@@ -65,13 +65,14 @@ TEST(ConfigIni, OccurrenceSelectsLaterDuplicates)
 
 TEST(ConfigIni, GetIntConvertsLikeAtoi)
 {
-    CConfigIni ini = Loaded("[s]\nempty=\nword=abc\nneg= -42x\nplus=+7\nbig=2147483647\n");
+    CConfigIni ini = Loaded("[s]\nempty=\nword=abc\nneg= -42x\nplus=+7\nbig=2147483647\nhuge=99999999999\n");
     EXPECT_EQ(ini.GetInt("s", "missing", 9), 9);
     EXPECT_EQ(ini.GetInt("s", "empty", 9), 0);
     EXPECT_EQ(ini.GetInt("s", "word", 9), 0);
     EXPECT_EQ(ini.GetInt("s", "neg", 9), -42);
     EXPECT_EQ(ini.GetInt("s", "plus", 9), 7);
     EXPECT_EQ(ini.GetInt("s", "big", 9), 2147483647);
+    EXPECT_EQ(ini.GetInt("s", "huge", 9), 2147483647);  // stops at the limit, on every platform
     EXPECT_EQ(ini.GetInt("none", "k", -3), -3);
 }
 

@@ -1,9 +1,9 @@
 #include "core/config/config_ini.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 
+#include "core/text/decimal.h"
 #include "core/text/trim.h"
 
 namespace {
@@ -117,8 +117,7 @@ std::string CConfigIni::GetString(std::string_view section, std::string_view key
 
 int CConfigIni::GetInt(std::string_view section, std::string_view key, int defaultValue)
 {
-    std::string value = GetString(section, key, std::to_string(defaultValue));
-    return std::atoi(value.c_str());
+    return ParseDecimal(GetString(section, key, std::to_string(defaultValue)));
 }
 
 void CConfigIni::SetValue(std::string_view section, std::string_view key, std::string_view value)
