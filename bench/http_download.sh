@@ -42,26 +42,12 @@ measure_ours() {
     echo "$best $before $peak"
 }
 
-# "best_MB/s peak_mib" over RUNS runs of curl.
-measure_curl() {
-    local url=$1 best=0 peak=0 line speed kib
-    for _ in $(seq "$runs"); do
-        line=$(/usr/bin/time -f "%M" curl -sS --cacert "$root/build/servers/ca/test-ca.crt" \
-            -o "$out/curl.bin" -w '%{speed_download}\n' "$url" 2>&1)
-        speed=$(awk 'NR == 1 {printf "%.1f", $1 / 1e6}' <<<"$line")
-        kib=$(tail -1 <<<"$line")
-        awk "BEGIN{exit !($speed > $best)}" && best=$speed
-        [ "$kib" -gt "$peak" ] && peak=$kib
-    done
-    awk -v s="$best" -v k="$peak" 'BEGIN{printf "%s %.1f\n", s, k / 1024}'
-}
-
 printf '%-6s %5s %11s %11s %7s %12s %12s %12s %12s\n' scheme MiB "ours MB/s" "curl MB/s" ratio \
     "ours ws MiB" "ours peak" "ours growth" "curl peak"
 for row in "http 16 http://127.0.0.1:18080" "http 256 http://127.0.0.1:18080" "https 256 https://127.0.0.1:18443"; do
     read -r scheme mib base <<<"$row"
     read -r ours before peak < <(measure_ours "$base/bench_$mib.bin")
-    read -r theirs theirs_peak < <(measure_curl "$base/bench_$mib.bin")
+    read -r theirs theirs_peak < <(bench_curl "$out/curl.bin" "" --cacert "$root/build/servers/ca/test-ca.crt" "$base/bench_$mib.bin")
     awk -v s="$scheme" -v m="$mib" -v o="$ours" -v t="$theirs" -v b="$before" -v p="$peak" -v c="$theirs_peak" 'BEGIN {
         printf "%-6s %5d %11.1f %11.1f %7.2f %12.1f %12.1f %12.1f %12.1f\n", s, m, o, t, o / t, b, p, p - b, c }'
 done

@@ -17,3 +17,23 @@ bench_wine() {
     updater_ensure_display
     updater_ensure_prefix
 }
+
+# bench_curl OUT EXPECTED [CURL ARGUMENTS...]: "best_MB/s peak_MiB" of $runs
+# downloads by curl into OUT; with EXPECTED non-empty, each copy must equal it.
+bench_curl() {
+    local out=$1 expected=$2 best=0 peak=0 line speed kib
+    shift 2
+    for _ in $(seq "$runs"); do
+        sync
+        line=$(/usr/bin/time -f "%M" curl -sS -o "$out" -w '%{speed_download}\n' "$@" 2>&1)
+        if [ -n "$expected" ] && ! cmp -s "$out" "$expected"; then
+            echo "curl: wrong bytes" >&2
+            return 1
+        fi
+        speed=$(awk 'NR == 1 {printf "%.1f", $1 / 1e6}' <<<"$line")
+        kib=$(tail -1 <<<"$line")
+        awk "BEGIN{exit !($speed > $best)}" && best=$speed
+        [ "$kib" -gt "$peak" ] && peak=$kib
+    done
+    awk -v s="$best" -v k="$peak" 'BEGIN{printf "%s %.1f\n", s, k / 1024}'
+}
