@@ -73,15 +73,8 @@ CUpdateApp::PassEnd CUpdateApp::RunPass()
 
 bool CUpdateApp::ParseCommandLine()
 {
-    // Only the arguments: the program's own path may hold anything.
-    std::string arguments;
-    const char* line = ::GetCommandLineA();
-    bool quoted = false;
-    const char* p = line;
-    for (; *p && (quoted || (*p != ' ' && *p != '\t')); ++p)
-        if (*p == '"') quoted = !quoted;
-    arguments = p;
-    if (arguments.find_first_not_of(" \t") == std::string::npos) return true;
+    std::string_view arguments = CommandLineArguments(::GetCommandLineA());
+    if (arguments.find_first_not_of(" \t") == std::string_view::npos) return true;
 
     CommandLineSwitches switches = ReadCommandLine(arguments);
     if (switches.hostWindow) hostWindow_ = reinterpret_cast<HWND>(static_cast<INT_PTR>(switches.hostWindow));
@@ -89,10 +82,7 @@ bool CUpdateApp::ParseCommandLine()
 
     if (switches.selfFinish) {
         // Restarted by the temporary copy: wait for the copy to end, then remove it.
-        RunLog& log = RunLog::Instance();
-        log.SetEnabled(true);
-        log.Close(kLogName);
-        log.SetEnabled(false);
+        RunLog::Instance().Disable();
         std::string copy = context_.programFileName + ".exe";
         for (int sleeps = 0; FindProcessByName(copy) != 0 && sleeps < 12; ++sleeps) {
             ::Sleep(200);

@@ -50,6 +50,18 @@ TEST(CommandLine, ReadCommandLine)
     }
 }
 
+TEST(CommandLine, ArgumentsFollowTheProgramName)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"\"C:\\Program Files\\self_update\\update.exe\" /HWND:5", " /HWND:5"},
+        {"update.exe /OP:CheckVer", " /OP:CheckVer"},
+        {"\"C:\\a b\\update.exe\"", ""},
+        {"C:\\x\"y z\"\\update.exe self_finish", " self_finish"},
+        {"", ""},
+    };
+    for (const auto& [line, arguments] : cases) EXPECT_EQ(CommandLineArguments(line), arguments) << line;
+}
+
 TEST(ProgramNames, TheTemporaryCopySharesPackageAndMutex)
 {
     EXPECT_EQ(PackageNameFor("setup.exe"), "setup.bin");

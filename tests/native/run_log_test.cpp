@@ -88,6 +88,27 @@ TEST_F(RunLogTest, DisabledRunWritesNothingAndDeletesAnOldLog)
     EXPECT_TRUE(Exists(kLogPath));
 }
 
+TEST_F(RunLogTest, DisableClosesButKeepsTheLog)
+{
+    RunLog& log = RunLog::Instance();
+    log.SetEnabled(true);
+    log.Open(kLogPath);
+    WriteLog("handed over");
+    log.Disable();
+    EXPECT_FALSE(log.IsOpen());
+    WriteLog("not written");
+    log.Close(kLogPath);  // logging is off: an end of run would now delete it
+    EXPECT_FALSE(Exists(kLogPath));
+
+    Run(true, {"kept"});
+    log.SetEnabled(true);
+    log.Open(kLogPath);
+    log.Disable();
+    std::string text = ReadAll(kLogPath);
+    EXPECT_NE(text.find("kept"), std::string::npos);
+    EXPECT_EQ(text.find("not written"), std::string::npos);
+}
+
 TEST_F(RunLogTest, MuteSuppressesWritesAndRestores)
 {
     RunLog& log = RunLog::Instance();

@@ -16,6 +16,15 @@ std::string GetSwitchValue(std::string_view commandLine, std::string_view key)
     return line.substr(start, end == std::string::npos ? std::string::npos : end - start);
 }
 
+std::string_view CommandLineArguments(std::string_view commandLine)
+{
+    bool quoted = false;
+    size_t p = 0;
+    for (; p < commandLine.size() && (quoted || (commandLine[p] != ' ' && commandLine[p] != '\t')); ++p)
+        if (commandLine[p] == '"') quoted = !quoted;
+    return commandLine.substr(p);
+}
+
 CommandLineSwitches ReadCommandLine(std::string_view commandLine)
 {
     CommandLineSwitches switches;

@@ -20,3 +20,7 @@ struct CommandLineSwitches {
 };
 
 CommandLineSwitches ReadCommandLine(std::string_view commandLine);
+
+// The process command line without the program's own name (quoted or not),
+// so that text in the program's path is never read as a switch.
+std::string_view CommandLineArguments(std::string_view commandLine);

@@ -36,6 +36,14 @@ void RunLog::Close(const std::string& path)
     }
 }
 
+void RunLog::Disable()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    enabled_ = false;
+    if (file_) std::fclose(file_);
+    file_ = nullptr;
+}
+
 bool RunLog::IsOpen() const
 {
     std::lock_guard<std::mutex> lock(mutex_);

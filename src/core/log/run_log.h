@@ -22,6 +22,9 @@ public:
     // file at `path` instead, so a run with logging off removes an old log.
     void Close(const std::string& path = "client.log");
     bool IsOpen() const;
+    // Closes the file when open and turns logging off, leaving the file on
+    // disk: another process (the self-update's copy) takes over the log.
+    void Disable();
 
     // "log enabled": fixed per pass by the pre-settings.
     void SetEnabled(bool enabled) { enabled_ = enabled; }
