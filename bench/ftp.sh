@@ -36,7 +36,7 @@ measure_ours() {
     local name=$1 best=0 before=0 peak=0 line speed b p
     for _ in $(seq "$runs"); do
         sync  # each run starts without the last one's writes still going to disk
-        line=$(wine "$bench" 127.0.0.1 "$port" updater secret "/$name" "Z:${work//\//\\}\\out\\ours.bin")
+        line=$("$UPDATER_WINE" "$bench" 127.0.0.1 "$port" updater secret "/$name" "Z:${work//\//\\}\\out\\ours.bin")
         case "$line" in "ok 1 "*) ;; *) echo "updater download failed: $line" >&2; return 1 ;; esac
         cmp -s "$work/out/ours.bin" "$work/served/$name" || { echo "updater: wrong bytes" >&2; return 1; }
         read -r speed b p < <(awk '{for (i = 1; i < NF; i++) v[$i] = $(i + 1); print v["MB/s"], v["ws_before_mib"], v["ws_peak_mib"]}' <<<"$line")

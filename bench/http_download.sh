@@ -33,7 +33,7 @@ for mib in 16 256; do head -c $((mib << 20)) /dev/urandom >"$www/bench_$mib.bin"
 measure_ours() {
     local url=$1 best=0 before=0 peak=0 line
     for _ in $(seq "$runs"); do
-        line=$(wine "$bench" "$url" "Z:${out//\//\\}\\ours.bin")
+        line=$("$UPDATER_WINE" "$bench" "$url" "Z:${out//\//\\}\\ours.bin")
         case "$line" in "ok 1 "*) ;; *) echo "updater download failed: $line" >&2; return 1 ;; esac
         read -r speed b p < <(awk '{for (i = 1; i < NF; i++) v[$i] = $(i + 1); print v["MB/s"], v["ws_before_mib"], v["ws_peak_mib"]}' <<<"$line")
         awk "BEGIN{exit !($speed > $best)}" && best=$speed

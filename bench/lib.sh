@@ -5,6 +5,11 @@
 bench_program() {
     local name=$1 default=$2
     root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+    # Windows benchmarks run the build that this machine's Wine can run.
+    if [ "$default" = build/win ]; then
+        source "$root/tools/wine-env.sh"
+        default=build/$UPDATER_WIN_PRESET
+    fi
     build="${3:-$root/$default}"
     runs="${RUNS:-5}"
     bench="$build/$name"

@@ -5,9 +5,32 @@
 # UPDATER_BUILD  build tree of the Windows preset (default: build/win)
 
 UPDATER_ROOT=${UPDATER_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
-UPDATER_BUILD=${UPDATER_BUILD:-$UPDATER_ROOT/build/win}
-export WINEPREFIX=${WINEPREFIX:-$UPDATER_ROOT/build/wineprefix}
-export WINEARCH=win32
+
+# The shipped program is 32-bit and runs under 32-bit Wine wherever the kernel
+# executes 32-bit code. Some kernels do not (IA-32 emulation switched off): there
+# the same sources, built as 64-bit code (preset win64), run under 64-bit Wine.
+# UPDATER_WIN_PRESET=win|win64 overrides the probe.
+if [ -z "${UPDATER_WIN_PRESET:-}" ]; then
+    if [ ! -e /proc/sys/fs/binfmt_misc/qemu-i386 ] &&
+        timeout 20 /usr/lib/wine/wine --version >/dev/null 2>&1; then
+        UPDATER_WIN_PRESET=win
+    else
+        UPDATER_WIN_PRESET=win64
+    fi
+fi
+export UPDATER_WIN_PRESET
+if [ "$UPDATER_WIN_PRESET" = win ]; then
+    export WINEARCH=win32
+    UPDATER_WINE=/usr/lib/wine/wine
+    export WINEPREFIX=${WINEPREFIX:-$UPDATER_ROOT/build/wineprefix}
+else
+    export WINEARCH=win64
+    UPDATER_WINE=/usr/lib/wine/wine64
+    export WINELOADER=$UPDATER_WINE
+    export WINEPREFIX=${WINEPREFIX:-$UPDATER_ROOT/build/wineprefix64}
+fi
+export UPDATER_WINE
+UPDATER_BUILD=${UPDATER_BUILD:-$UPDATER_ROOT/build/$UPDATER_WIN_PRESET}
 export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko installers: their dialogs would wait for a person.
@@ -41,7 +64,7 @@ updater_ensure_prefix() {
         flock 9
         if [ ! -f "$WINEPREFIX/system.reg" ]; then
             echo "wine-env: creating the Wine prefix in $WINEPREFIX" >&2
-            wineboot -i </dev/null >/dev/null 2>&1 9>&-
+            "$UPDATER_WINE" wineboot -i </dev/null >/dev/null 2>&1 9>&-
             wineserver -w
         fi
     ) 9>"$UPDATER_ROOT/build/wineprefix.lock"
@@ -50,7 +73,7 @@ updater_ensure_prefix() {
     # they would inherit its output pipe and keep whoever reads it waiting.
     if ! pgrep -f 'wineserver.* -p' >/dev/null 2>&1; then
         setsid wineserver -p </dev/null >/dev/null 2>&1 9>&- || true
-        setsid wine cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
+        setsid "$UPDATER_WINE" cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
     fi
 }
 

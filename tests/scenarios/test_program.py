@@ -3,15 +3,18 @@ Wine on its own and writes its run log."""
 import re
 import subprocess
 
-from conftest import BUILD
+from conftest import ROOT
+
+# The shipped program is always the 32-bit build, whichever build the tests run.
+PRODUCT = ROOT / "build" / "win" / "update.exe"
 
 STAMP = re.compile(rb"^\d\d:\d\d:\d\d    ", re.M)
 
 
 def test_is_a_32bit_gui_executable_needing_no_dll_of_ours():
-    described = subprocess.run(["file", str(BUILD / "update.exe")], capture_output=True, text=True).stdout
+    described = subprocess.run(["file", str(PRODUCT)], capture_output=True, text=True).stdout
     assert "PE32 executable (GUI) Intel 80386" in described
-    imports = subprocess.run(["i686-w64-mingw32-objdump", "-p", str(BUILD / "update.exe")],
+    imports = subprocess.run(["i686-w64-mingw32-objdump", "-p", str(PRODUCT)],
                              capture_output=True, text=True).stdout
     dlls = {line.split()[-1].lower() for line in imports.splitlines() if "DLL Name:" in line}
     assert dlls and all(not d.startswith(("libgcc", "libstdc", "libwinpthread", "zlib")) for d in dlls), dlls
