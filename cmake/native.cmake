@@ -40,3 +40,12 @@ foreach(src ${BENCH_SOURCES})
   add_executable(${name} ${src})
   target_link_libraries(${name} PRIVATE core)
 endforeach()
+
+# The sources include in one direction (core <- win <- download, install <- ui
+# <- app); the second test shows the check catching wrong includes.
+add_test(NAME include_layers COMMAND /usr/bin/python3 ${PROJECT_SOURCE_DIR}/tools/check_layers.py)
+add_test(NAME include_layers_catch_wrong
+         COMMAND /usr/bin/python3 ${PROJECT_SOURCE_DIR}/tools/check_layers.py
+                 ${PROJECT_SOURCE_DIR}/tests/fixtures/layers/src)
+set_tests_properties(include_layers_catch_wrong PROPERTIES PASS_REGULAR_EXPRESSION
+    "core/text.cpp:1: the portable core includes <windows.h>.*download/fetch.cpp:1: download/ may not include \"app/title.h\".*2 include\\(s\\) break")

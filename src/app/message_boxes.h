@@ -6,13 +6,13 @@
 
 #include <string>
 
+#include "core/config/show_type.h"
+
 constexpr char kInfoCaption[] = "信息提示";
 
 // An information box with the text framed by line breaks.
-void ShowInfoBox(const std::string& text, HWND owner, int showType);
+void ShowInfoBox(const std::string& text, HWND owner, ShowType showType);
 // A warning box with Retry and Cancel; true when Retry was chosen. Silent: false.
-bool ShowRetryBox(const std::string& text, HWND owner, int showType);
+bool ShowRetryBox(const std::string& text, HWND owner, ShowType showType);
 // A plain box with the application's title, OK and no icon.
 void ShowAppMessage(const std::string& text);
-// The application's title: the program file's name without its extension.
-std::string AppTitle();

@@ -7,12 +7,12 @@
 #include <ctime>
 
 #include "app/file_status.h"
-#include "app/host_notify.h"
+#include "win/host_messages.h"
 #include "app/message_boxes.h"
 #include "app/system_folders.h"
 #include "app/win_config_seam.h"
-#include "core/app/command_line.h"
-#include "core/app/program_names.h"
+#include "core/startup/command_line.h"
+#include "core/startup/program_names.h"
 #include "core/config/load_configurations.h"
 #include "core/config/update_check.h"
 #include "core/log/run_log.h"
@@ -50,7 +50,7 @@ void CUpdateApp::StartUp()
     context_.programFileName = parts.fileName;
     context_.packageName = PackageNameFor(parts.fileName);
     context_.dirs = ComputeDirConstants(context_.programFolder, ReadSystemFolders());
-    downloadFolder_ = DownloadFolderFor(context_.dirs.values[4]);
+    downloadFolder_ = DownloadFolderFor(context_.dirs[DirConstant::Temp]);
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     trayIcon_ = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_UPDATE));
 }
@@ -120,12 +120,12 @@ CUpdateApp::PassEnd CUpdateApp::RunFlow()
     if (!LoadConfigurations(config_, context_, clientText, seam)) {
         // The no-network program from the last server configuration parsed in this process.
         RunHook("无网络时执行程序：", "无网络时执行程序（没指定）。", config_.system.runNonetwork, 0);
-        HostNotify(hostWindow_, kHostNoNetwork);
+        HostNotify(hostWindow_, HostCode::NoNetwork);
         return PassEnd::Finished;
     }
 
     if (!LoadUiSkin(skin_, ReadPackageText("ui.dat"), context_, config_.showType, seam)) {
-        HostNotify(hostWindow_, kHostConfigError);
+        HostNotify(hostWindow_, HostCode::ConfigError);
         return PassEnd::Finished;
     }
 
@@ -136,9 +136,9 @@ CUpdateApp::PassEnd CUpdateApp::RunFlow()
 
     WriteLog("★ 版本比较。");
     if (!CompareVersions(config_)) {
-        HostNotify(hostWindow_, kHostNothingNew);
+        HostNotify(hostWindow_, HostCode::NothingNew);
         if (config_.pages.noupdateWin != 0) {
-            config_.showType = 0;
+            config_.showType = ShowType::Normal;
             ::MessageBoxA(nullptr, config_.pages.noupdateWinMsg.c_str(), kInfoCaption,
                           MB_OK | MB_ICONINFORMATION | MB_TOPMOST);
         }
@@ -160,12 +160,12 @@ CUpdateApp::PassEnd CUpdateApp::RunSelfUpdateCase()
 void CUpdateApp::RunUpdateCase()
 {
     WriteLog("发现新版本！");
-    HostNotify(hostWindow_, kHostNewVersion);
+    HostNotify(hostWindow_, HostCode::NewVersion);
     if (context_.runMode == RunMode::CheckVer) return;
 
     // Case-sensitive on purpose: the restart after a self-update writes it so.
     bool selfFinish = std::string(::GetCommandLineA()).find("self_finish") != std::string::npos;
-    if (config_.pages.startWin != 0 && !selfFinish && (config_.showType == 0 || config_.showType == 1)) {
+    if (config_.pages.startWin != 0 && !selfFinish && !IsSilent(config_.showType)) {
         int answer = ::MessageBoxA(nullptr, config_.pages.startWinMsg.c_str(), kInfoCaption,
                                    MB_YESNO | MB_ICONQUESTION | MB_TOPMOST);
         if (answer == IDNO) {
@@ -192,7 +192,7 @@ void CUpdateApp::EndSequence()
     RunHook("退出升级程序前执行：", "退出升级程序前执行（没指定）。", config_.system.runAfter,
             config_.system.runAfterPause);
     WriteLog("★ 升级结束。");
-    HostNotify(hostWindow_, kHostExiting);
+    HostNotify(hostWindow_, HostCode::Exiting);
     RunLog::Instance().Close(kLogName);
     instance_.Release();
 }

@@ -10,7 +10,7 @@
 
 #include "app/pre_settings.h"
 #include "app/single_instance.h"
-#include "core/app/run_mode.h"
+#include "core/startup/run_mode.h"
 #include "core/config/config_context.h"
 #include "core/config/ui_skin.h"
 #include "core/config/update_config.h"

@@ -25,5 +25,5 @@ int WinConfigSeam::Random() { return std::rand(); }
 void WinConfigSeam::ShowInfoBox(const std::string& text)
 {
     // The parse calls this only when the run is not silent.
-    ::ShowInfoBox(text, nullptr, 0);
+    ::ShowInfoBox(text, nullptr, ShowType::Normal);
 }

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "app/message_boxes.h"
 #include "core/log/run_log.h"
 #include "core/text/code_page.h"
+#include "win/module_info.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 #include "download/progress_report.h"
 
 #include "core/transfer/transfer_text.h"
+#include "win/host_messages.h"
 
 void ReportProgress(TransferControl& control, TransferView& view, std::uint64_t done,
                     std::uint64_t total, const std::string& speedText, int row)

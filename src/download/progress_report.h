@@ -7,10 +7,6 @@
 #include "download/transfer_control.h"
 #include "download/transfer_view.h"
 
-// Host messages: 2021 carries (100, percent), 2020 (total, done).
-constexpr unsigned kHostPercentMessage = 2021;
-constexpr unsigned kHostBytesMessage = 2020;
-
 // Shows `done` of `total` bytes: the file bar, the row's progress cell (file
 // rows only) and speed, the info label and the tray tip. The host hears of
 // each whole percent once: 2021 and 2020 go out only when the percent differs

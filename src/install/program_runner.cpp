@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "core/app/program_command.h"
+#include "core/startup/program_command.h"
 #include "win/scoped_handle.h"
 
 namespace {

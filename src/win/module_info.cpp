@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "core/startup/program_names.h"
+
 #include <cstdio>
 #include <vector>
 
@@ -57,4 +59,11 @@ std::string GetFileVersionText(const std::string& path)
     if (!::VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&info), &length) || length < sizeof *info)
         return {};
     return std::to_string(HIWORD(info->dwFileVersionMS)) + "." + std::to_string(LOWORD(info->dwFileVersionMS));
+}
+
+std::string AppTitle()
+{
+    std::string name = SplitModulePath(GetModulePath()).fileName;
+    size_t dot = name.rfind('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
 }

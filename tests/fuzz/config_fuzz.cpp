@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/app/command_line.h"
+#include "core/startup/command_line.h"
 #include "core/config/load_configurations.h"
 #include "core/config/ui_skin.h"
 #include "core/config/update_check.h"

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "core/app/command_line.h"
-#include "core/app/program_names.h"
+#include "core/startup/command_line.h"
+#include "core/startup/program_names.h"
 
 namespace {
 

@@ -46,7 +46,7 @@ TEST_F(ClientConfigTest, MissingOrUnreadableConfigurationIsReported)
                                                      "错误：客户端配置文件:update.bin解析错误！"}));
 
     // A silent run (as merged by an earlier pass) shows no box.
-    config_.showType = kShowSilent;
+    config_.showType = ShowType::Silent;
     EXPECT_FALSE(Load(std::nullopt));
     EXPECT_EQ(seam_.boxes.size(), 2u);
 }
@@ -54,9 +54,9 @@ TEST_F(ClientConfigTest, MissingOrUnreadableConfigurationIsReported)
 TEST_F(ClientConfigTest, PreviewReadsNothing)
 {
     context_.runMode = RunMode::Preview;
-    config_.showType = kShowSilent;
+    config_.showType = ShowType::Silent;
     EXPECT_TRUE(LoadConfigurations(config_, context_, std::nullopt, seam_));
-    EXPECT_EQ(config_.showType, kShowNormal);
+    EXPECT_EQ(config_.showType, ShowType::Normal);
     EXPECT_EQ(config_.opMode, kOpManual);
     EXPECT_TRUE(seam_.boxes.empty());
     EXPECT_TRUE(seam_.calls.empty());

@@ -35,8 +35,8 @@ TEST(DirConstants, ComputedFromTheProgramFolderAndSystemFolders)
                                "C:\\Users\\me\\Temp", "", "C:\\Windows\\Fonts", "D:\\Docs", "C:\\Users\\me\\Desktop"}));
 
     // A program in a top-level folder: its parent is the drive itself.
-    EXPECT_EQ(ComputeDirConstants("C:\\App\\", folders).values[1], "C:");
-    EXPECT_EQ(ComputeDirConstants("C:\\App\\", folders).values[0], "C:");
+    EXPECT_EQ(ComputeDirConstants("C:\\App\\", folders)[DirConstant::Parent], "C:");
+    EXPECT_EQ(ComputeDirConstants("C:\\App\\", folders)[DirConstant::AppDrive], "C:");
 }
 
 }  // namespace

@@ -60,8 +60,8 @@ TEST(ConfigGoldenLog, ClientAndServerConfigurationRun)
 
     ConfigContext context = TestContext();
     context.programFolder = "C:\\Program Files\\Acme\\Update\\";
-    context.dirs.values[0] = "C:";
-    context.dirs.values[1] = "C:\\Program Files\\Acme";
+    context.dirs[DirConstant::AppDrive] = "C:";
+    context.dirs[DirConstant::Parent] = "C:\\Program Files\\Acme";
 
     FakeSeam seam;
     seam.productName = "Acme 办公套件";
@@ -87,7 +87,7 @@ TEST(ConfigGoldenLog, ClientAndServerConfigurationRun)
 
     // What the run goes on with.
     EXPECT_EQ(config.newVersionCount, 4);
-    EXPECT_EQ(config.showType, kShowNormal);
+    EXPECT_EQ(config.showType, ShowType::Normal);
     EXPECT_EQ(config.opMode, kOpManual);
     EXPECT_EQ(config.closeProcesses, 1);
     EXPECT_EQ(config.selfUpdateIndex, 3);

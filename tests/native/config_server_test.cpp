@@ -173,17 +173,18 @@ TEST_F(ServerConfigTest, DisplayAndOperationModeMergeOverNewerItems)
     };
     struct Case {
         std::vector<Offer> offers;
-        int showType, opMode;
+        ShowType showType;
+        int opMode;
     } cases[] = {
-        {{}, kShowSilent, kOpAutomatic},
-        {{{2, 1, true}, {0, 1, true}}, kShowNormal, kOpAutomatic},
-        {{{1, 1, true}, {2, 0, true}}, kShowSemiSilent, kOpManual},
-        {{{0, 0, false}, {2, 1, true}}, kShowSilent, kOpAutomatic},  // only newer items count
-        {{{2, 5, true}}, kShowSilent, kOpAutomatic},                 // any non-zero op_mode is automatic
+        {{}, ShowType::Silent, kOpAutomatic},
+        {{{2, 1, true}, {0, 1, true}}, ShowType::Normal, kOpAutomatic},
+        {{{1, 1, true}, {2, 0, true}}, ShowType::SemiSilent, kOpManual},
+        {{{0, 0, false}, {2, 1, true}}, ShowType::Silent, kOpAutomatic},  // only newer items count
+        {{{2, 5, true}}, ShowType::Silent, kOpAutomatic},                 // any non-zero op_mode is automatic
     };
     for (const Case& c : cases) {
         UpdateConfig config;
-        config.showType = kShowNormal;
+        config.showType = ShowType::Normal;
         config.opMode = kOpManual;
         std::string text;
         for (size_t i = 0; i < c.offers.size(); ++i) {

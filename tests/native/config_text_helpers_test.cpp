@@ -4,7 +4,7 @@
 
 #include <climits>
 
-#include "core/app/program_names.h"
+#include "core/startup/program_names.h"
 #include "core/config/config_read.h"
 #include "core/config/dir_constants.h"
 #include "core/text/case_fold.h"
@@ -51,7 +51,7 @@ TEST(CodePageText, DoubleByteCharactersAreNeverSplit)
 
     const DirConstants dirs = TestContext().dirs;
     EXPECT_EQ(ExpandDirConstants("{pf}\\" + kTrailBrace + "pf}", dirs), "C:\\Program Files\\" + kTrailBrace + "pf}");
-    EXPECT_EQ(ComputeDirConstants("D:\\" + kTrailBackslash + "\\", SystemFolders{}).values[1], "D:");
+    EXPECT_EQ(ComputeDirConstants("D:\\" + kTrailBackslash + "\\", SystemFolders{})[DirConstant::Parent], "D:");
 
     EXPECT_EQ(MutexNameFor("C:\\" + kTrailBackslash + "\\a.exe"), "C:_" + kTrailBackslash + "_a.exe");
     ModulePathParts parts = SplitModulePath("D:\\" + kTrailBackslash + "a.exe");

@@ -1,4 +1,4 @@
-#include "core/app/program_command.h"
+#include "core/startup/program_command.h"
 
 #include <gtest/gtest.h>
 

@@ -41,7 +41,7 @@ const char kSkin[] =
 
 class SkinLoadTest : public ::testing::Test {
 protected:
-    bool Load(const std::optional<std::string>& text, int showType = kShowNormal)
+    bool Load(const std::optional<std::string>& text, ShowType showType = ShowType::Normal)
     {
         return LoadUiSkin(skin_, text, context_, showType, seam_);
     }
@@ -115,8 +115,8 @@ TEST_F(SkinLoadTest, FailuresAreReportedUnlessSilent)
     EXPECT_FALSE(Load(std::nullopt));
     EXPECT_FALSE(Load(std::string()));
     EXPECT_EQ(seam_.boxes, (std::vector<std::string>{"错误：没有找到配置文件:update.bin", "错误：界面配置解析错误！"}));
-    EXPECT_FALSE(Load(std::nullopt, kShowSilent));
-    EXPECT_FALSE(Load(std::string(), kShowSilent));
+    EXPECT_FALSE(Load(std::nullopt, ShowType::Silent));
+    EXPECT_FALSE(Load(std::string(), ShowType::Silent));
     EXPECT_EQ(seam_.boxes.size(), 2u);
 }
 

@@ -23,14 +23,14 @@ TEST(CompareVersions, MarksNewerItemsThatHaveAnAddress)
     Offer(config.files[1], "1.1", "1.0", false);  // newer, but nowhere to fetch it
     Offer(config.files[2], "1.0", "1.1");
     Offer(config.dirs[9], "2.0", "0.0.0");
-    config.files[3].isNew = 1;  // left from an earlier comparison
+    config.files[3].isNew = true;  // left from an earlier comparison
 
     EXPECT_TRUE(CompareVersions(config));
-    EXPECT_EQ(config.files[0].isNew, 1);
-    EXPECT_EQ(config.files[1].isNew, 0);
-    EXPECT_EQ(config.files[2].isNew, 0);
-    EXPECT_EQ(config.files[3].isNew, 0);
-    EXPECT_EQ(config.dirs[9].isNew, 1);
+    EXPECT_TRUE(config.files[0].isNew);
+    EXPECT_FALSE(config.files[1].isNew);
+    EXPECT_FALSE(config.files[2].isNew);
+    EXPECT_FALSE(config.files[3].isNew);
+    EXPECT_TRUE(config.dirs[9].isNew);
 
     UpdateConfig nothing;
     Offer(nothing.files[0], "1.0", "1.0");
@@ -56,7 +56,7 @@ TEST(CompareVersions, CloseItemsDecideWhetherProgramsAreClosed)
     for (const Case& c : cases) {
         UpdateConfig config;
         config.system.closeItems = c.closeItems;
-        config.closeProcesses = 1;  // a fresh comparison starts from 0
+        config.closeProcesses = true;  // a fresh comparison starts from false
         Offer(config.Item(c.newKind, c.newIndex), "2.0", "1.0");
         Offer(config.files[19], "1.0", "1.0");  // not newer: never counts
         EXPECT_TRUE(CompareVersions(config));

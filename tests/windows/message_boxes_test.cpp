@@ -9,16 +9,16 @@
 
 TEST(MessageBoxes, InfoBoxIsFramedAndCaptionedUnlessSilent)
 {
-    for (int showType : {0, 1, 2}) {
+    for (ShowType showType : {ShowType::Normal, ShowType::SemiSilent, ShowType::Silent}) {
         BoxWatcher watcher(IDOK);
         ShowInfoBox("下载文件失败！", nullptr, showType);
         ::Sleep(100);
         std::vector<SeenBox> boxes = watcher.Boxes();
-        if (showType == 2) {
+        if (showType == ShowType::Silent) {
             EXPECT_TRUE(boxes.empty());
             continue;
         }
-        ASSERT_EQ(boxes.size(), 1u) << showType;
+        ASSERT_EQ(boxes.size(), 1u) << static_cast<int>(showType);
         EXPECT_EQ(boxes[0].caption, "信息提示");
         EXPECT_EQ(boxes[0].text, "\n下载文件失败！\n");
     }
@@ -28,16 +28,16 @@ TEST(MessageBoxes, RetryBoxAnswersTheButtonPressed)
 {
     {
         BoxWatcher watcher(IDRETRY);
-        EXPECT_TRUE(ShowRetryBox("重试？", nullptr, 0));
+        EXPECT_TRUE(ShowRetryBox("重试？", nullptr, ShowType::Normal));
         ASSERT_EQ(watcher.Boxes().size(), 1u);
         EXPECT_EQ(watcher.Boxes()[0].caption, "信息提示");
     }
     {
         BoxWatcher watcher(IDCANCEL);
-        EXPECT_FALSE(ShowRetryBox("重试？", nullptr, 1));
+        EXPECT_FALSE(ShowRetryBox("重试？", nullptr, ShowType::SemiSilent));
     }
     BoxWatcher watcher(IDRETRY);
-    EXPECT_FALSE(ShowRetryBox("重试？", nullptr, 2));  // silent: no box, no retry
+    EXPECT_FALSE(ShowRetryBox("重试？", nullptr, ShowType::Silent));  // silent: no box, no retry
     ::Sleep(100);
     EXPECT_TRUE(watcher.Boxes().empty());
 }

@@ -15,7 +15,7 @@
 #include "app/system_folders.h"
 #include "box_watcher.h"
 #include "transfer_test_support.h"
-#include "core/app/program_names.h"
+#include "core/startup/program_names.h"
 #include "win/scoped_handle.h"
 
 using transfertest::ScratchDir;
@@ -128,13 +128,13 @@ TEST(SystemFolders, PlaceholderValuesHaveNoTrailingBackslash)
     EXPECT_FALSE(folders.programFiles.empty());
 
     DirConstants dirs = ComputeDirConstants("C:\\Program Files\\Product\\", folders);
-    EXPECT_EQ(dirs.values[0], "C:");
-    EXPECT_EQ(dirs.values[1], "C:\\Program Files");
+    EXPECT_EQ(dirs[DirConstant::AppDrive], "C:");
+    EXPECT_EQ(dirs[DirConstant::Parent], "C:\\Program Files");
     for (const std::string& value : dirs.values) {
         ASSERT_FALSE(value.empty());
         EXPECT_NE(value.back(), '\\') << value;
     }
-    EXPECT_EQ(::GetFileAttributesA(dirs.values[4].c_str()) & FILE_ATTRIBUTE_DIRECTORY,
+    EXPECT_EQ(::GetFileAttributesA(dirs[DirConstant::Temp].c_str()) & FILE_ATTRIBUTE_DIRECTORY,
               static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
 }
 

@@ -26,7 +26,7 @@ bool LoadClientConfig(UpdateConfig& config, const ConfigContext& context,
                       const std::optional<std::string>& clientText, ConfigSeam& seam)
 {
     if (context.runMode == RunMode::Preview) {
-        config.showType = kShowNormal;
+        config.showType = ShowType::Normal;
         config.opMode = kOpManual;
         return true;
     }

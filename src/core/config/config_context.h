@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "core/app/run_mode.h"
+#include "core/startup/run_mode.h"
 #include "core/config/dir_constants.h"
 
 struct ConfigContext {

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "core/config/show_type.h"
+
 class ConfigSeam {
 public:
     virtual ~ConfigSeam() = default;
@@ -29,9 +31,8 @@ public:
     virtual void ShowInfoBox(const std::string& text) = 0;
 };
 
-// The information box, unless the run is silent: boxes belong to the normal
-// (0) and semi-silent (1) display types only.
-inline void ShowInfoUnlessSilent(ConfigSeam& seam, int showType, const std::string& text)
+// The information box, unless the run is silent.
+inline void ShowInfoUnlessSilent(ConfigSeam& seam, ShowType showType, const std::string& text)
 {
-    if (showType == 0 || showType == 1) seam.ShowInfoBox(text);
+    if (!IsSilent(showType)) seam.ShowInfoBox(text);
 }

@@ -9,16 +9,17 @@ DirConstants ComputeDirConstants(std::string_view programFolder, const SystemFol
     size_t cut = FindLastChar(parent, '\\');
     if (cut != std::string_view::npos && cut > 0) parent = parent.substr(0, cut);
 
+    auto folder = [](const std::string& path) { return std::string(StripTrailingBackslash(path)); };
     DirConstants dirs;
-    dirs.values = {std::string(parent.substr(0, 2)),
-                   std::string(parent),
-                   std::string(StripTrailingBackslash(folders.windows)),
-                   std::string(StripTrailingBackslash(folders.system)),
-                   std::string(StripTrailingBackslash(folders.temp)),
-                   std::string(StripTrailingBackslash(folders.programFiles)),
-                   std::string(StripTrailingBackslash(folders.fonts)),
-                   std::string(StripTrailingBackslash(folders.documents)),
-                   std::string(StripTrailingBackslash(folders.desktop))};
+    dirs[DirConstant::AppDrive] = std::string(parent.substr(0, 2));
+    dirs[DirConstant::Parent] = std::string(parent);
+    dirs[DirConstant::Windows] = folder(folders.windows);
+    dirs[DirConstant::System] = folder(folders.system);
+    dirs[DirConstant::Temp] = folder(folders.temp);
+    dirs[DirConstant::ProgramFiles] = folder(folders.programFiles);
+    dirs[DirConstant::Fonts] = folder(folders.fonts);
+    dirs[DirConstant::Documents] = folder(folders.documents);
+    dirs[DirConstant::Desktop] = folder(folders.desktop);
     return dirs;
 }
 

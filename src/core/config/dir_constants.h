@@ -13,10 +13,19 @@ constexpr size_t kDirConstantCount = 9;
 constexpr std::array<const char*, kDirConstantCount> kDirPlaceholders = {
     "{appdriver}", "{parent}", "{win}", "{sys}", "{temp}", "{pf}", "{font}", "{mydoc}", "{desktop}"};
 
+// The folders, named in the order of kDirPlaceholders.
+enum class DirConstant : size_t {
+    AppDrive, Parent, Windows, System, Temp, ProgramFiles, Fonts, Documents, Desktop
+};
+
 // Folder values in the order of kDirPlaceholders; none ends with "\".
 struct DirConstants {
     std::array<std::string, kDirConstantCount> values;
+
+    std::string& operator[](DirConstant which) { return values[static_cast<size_t>(which)]; }
+    const std::string& operator[](DirConstant which) const { return values[static_cast<size_t>(which)]; }
 };
+static_assert(static_cast<size_t>(DirConstant::Desktop) + 1 == kDirConstantCount);
 
 // Folders the system reports, each possibly ending with "\" or empty when the
 // lookup failed.

@@ -1,5 +1,7 @@
 #include "core/config/server_config.h"
 
+#include <algorithm>
+
 #include "core/config/config_read.h"
 #include "core/config/log_banner.h"
 #include "core/config/version_compare.h"
@@ -107,8 +109,9 @@ private:
     // silent display wins, and one manual item makes the run manual.
     void MergeShowType(std::string_view section)
     {
-        int showType = Int(section, "show_type", 0);
-        if (showType < config_.showType) config_.showType = showType;
+        // The minimum is taken over the stored numbers, odd ones included.
+        showTypeNumber_ = std::min(showTypeNumber_, Int(section, "show_type", 0));
+        config_.showType = ShowTypeFromNumber(showTypeNumber_);
     }
     void MergeOpMode(std::string_view section)
     {
@@ -148,16 +151,17 @@ private:
     }
 
     UpdateConfig& config_;
+    int showTypeNumber_ = static_cast<int>(ShowType::Silent);
     const DirConstants& dirs_;
     CConfigIni ini_;
 };
 
 const char* OpModeText(int opMode) { return opMode != 0 ? "自动" : "手动"; }
 
-const char* ShowTypeText(int showType)
+const char* ShowTypeText(ShowType showType)
 {
-    if (showType == kShowNormal) return "常规";
-    if (showType == kShowSemiSilent) return "半静默";
+    if (showType == ShowType::Normal) return "常规";
+    if (showType == ShowType::SemiSilent) return "半静默";
     return "静默";
 }
 
@@ -168,7 +172,7 @@ void ParseServerConfig(UpdateConfig& config, const ConfigContext& context, std::
     WriteLog(SectionBanner("解析服务器端配置文件"));
     ServerReader reader(config, context, text);
     WriteLog("★★★ 以下只列出有效的[fileX]和[dirX]项（即版本号>0，且文件或目录列表框内不为空。）");
-    config.showType = kShowSilent;
+    config.showType = ShowType::Silent;
     config.opMode = kOpAutomatic;
     config.newVersionCount = 0;
     reader.ReadItems();

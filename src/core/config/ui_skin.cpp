@@ -79,7 +79,7 @@ private:
 }  // namespace
 
 bool LoadUiSkin(UiSkin& skin, const std::optional<std::string>& uiText, const ConfigContext& context,
-                int showType, ConfigSeam& seam)
+                ShowType showType, ConfigSeam& seam)
 {
     if (!uiText) {
         ShowInfoUnlessSilent(seam, showType, "错误：没有找到配置文件:" + context.packageName);

@@ -70,4 +70,4 @@ struct UiSkin {
 // read. On failure an information box is shown (unless `showType` is silent)
 // and false returned. Nothing is written to the run log while the skin is read.
 bool LoadUiSkin(UiSkin& skin, const std::optional<std::string>& uiText, const ConfigContext& context,
-                int showType, ConfigSeam& seam);
+                ShowType showType, ConfigSeam& seam);

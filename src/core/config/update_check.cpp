@@ -14,7 +14,7 @@ bool MarkNewItems(UpdateConfig& config, ItemKind kind, int count)
         item.isNew = !item.addresses.empty() && IsVersionNewer(item.serverVersion, item.clientVersion);
         if (!item.isNew) continue;
         any = true;
-        if (IsCloseItem(config, kind, n)) config.closeProcesses = 1;
+        if (IsCloseItem(config, kind, n)) config.closeProcesses = true;
     }
     return any;
 }
@@ -24,7 +24,7 @@ bool MarkNewItems(UpdateConfig& config, ItemKind kind, int count)
 bool CompareVersions(UpdateConfig& config)
 {
     WriteLog("版本比较");
-    config.closeProcesses = 0;
+    config.closeProcesses = false;
     bool files = MarkNewItems(config, ItemKind::File, kFileItemCount);
     bool dirs = MarkNewItems(config, ItemKind::Dir, kDirItemCount);
     return files || dirs;

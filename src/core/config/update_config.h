@@ -8,11 +8,11 @@
 
 #include "core/config/config_ini.h"
 #include "core/config/page_switches.h"
+#include "core/config/show_type.h"
 #include "core/config/system_hooks.h"
 #include "core/config/update_item.h"
 #include "core/config/url_entry.h"
 
-enum ShowType : int { kShowNormal = 0, kShowSemiSilent = 1, kShowSilent = 2 };
 enum OpMode : int { kOpManual = 0, kOpAutomatic = 1 };
 
 struct UpdateConfig {
@@ -25,10 +25,10 @@ struct UpdateConfig {
     std::vector<UrlAddress> serverAddresses;
     int serverRandomSel = 0;
 
-    int showType = kShowNormal;  // least silent level among the newer items
+    ShowType showType = ShowType::Normal;  // least silent level among the newer items
     int opMode = kOpAutomatic;   // manual as soon as one newer item asks for it
     int newVersionCount = 0;
-    int closeProcesses = 0;      // some newer item needs related programs closed
+    bool closeProcesses = false;  // some newer item needs related programs closed
     int selfUpdateIndex = -1;    // file item that is the updater's own program
     int packageIndex = -1;       // file item that is its configuration package
 

@@ -26,7 +26,7 @@ struct DownloadRecord {
 };
 
 struct UpdateItem {
-    int isNew = 0;          // server version newer and at least one address
+    bool isNew = false;     // server version newer and at least one address
     int modifyVer = 1;      // rewrite the client "ver" after a successful update
     int uncompress = 0;     // file: a zip archive to unpack into the path
     int runme = 0;          // file: run it after installing

@@ -59,7 +59,7 @@ void CZipArchive::Rewrite() {
     try {
         WriteArchive(temp);
         file_.reset();  // Windows will not replace a file that is still open
-        ReplaceFile(NativePath(temp), NativePath(path_));
+        RenameOver(NativePath(temp), NativePath(path_));
     } catch (...) {
         std::error_code ec;
         if (fs::is_regular_file(NativePath(temp), ec)) fs::remove(NativePath(temp), ec);

@@ -4,7 +4,7 @@
 
 namespace fs = std::filesystem;
 
-void ReplaceFile(const fs::path& from, const fs::path& to) {
+void RenameOver(const fs::path& from, const fs::path& to) {
     std::error_code ec;
     fs::rename(from, to, ec);
     if (!ec) return;

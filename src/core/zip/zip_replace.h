@@ -1,4 +1,4 @@
-// ReplaceFile: puts a finished file in the place of an old one.
+// RenameOver: puts a finished file in the place of an old one.
 #pragma once
 
 #include <filesystem>
@@ -7,4 +7,4 @@
 // file, the old one is moved aside first and moved back when the new one
 // cannot take its place. Throws CZipException(fileError); `to` then still
 // holds the old file.
-void ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to);
+void RenameOver(const std::filesystem::path& from, const std::filesystem::path& to);

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/app/run_mode.h"
+#include "core/startup/run_mode.h"
 
 // The value of "/key:" in lower case, up to the next space; empty when the
 // switch is absent.

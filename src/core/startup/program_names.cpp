@@ -1,4 +1,4 @@
-#include "core/app/program_names.h"
+#include "core/startup/program_names.h"
 
 #include "core/text/case_fold.h"
 #include "core/text/code_page.h"

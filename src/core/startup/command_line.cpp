@@ -1,4 +1,4 @@
-#include "core/app/command_line.h"
+#include "core/startup/command_line.h"
 
 #include "core/text/case_fold.h"
 #include "core/text/code_page.h"
