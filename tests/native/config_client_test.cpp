@@ -30,7 +30,7 @@ TEST_F(ClientConfigTest, ReadsAddressesAndInstalledVersions)
     EXPECT_EQ(config_.serverAddresses[1].url, "ftp://ftp.acme.com/server.bin");
     EXPECT_EQ(config_.serverAddresses[1].user, "anna");
     EXPECT_EQ(config_.serverAddresses[1].password, "pw");
-    EXPECT_EQ(config_.serverRandomSel, 1);
+    EXPECT_TRUE(config_.serverRandomSel);
     EXPECT_EQ(config_.files[0].clientVersion, "1.2.3");
     EXPECT_EQ(config_.files[1].clientVersion, "0.0.0");  // never installed
     EXPECT_EQ(config_.files[19].clientVersion, "4.0");
@@ -57,7 +57,7 @@ TEST_F(ClientConfigTest, PreviewReadsNothing)
     config_.showType = ShowType::Silent;
     EXPECT_TRUE(LoadConfigurations(config_, context_, std::nullopt, seam_));
     EXPECT_EQ(config_.showType, ShowType::Normal);
-    EXPECT_EQ(config_.opMode, kOpManual);
+    EXPECT_EQ(config_.opMode, OpMode::Manual);
     EXPECT_TRUE(seam_.boxes.empty());
     EXPECT_TRUE(seam_.calls.empty());
 }

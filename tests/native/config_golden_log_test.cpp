@@ -88,7 +88,7 @@ TEST(ConfigGoldenLog, ClientAndServerConfigurationRun)
     // What the run goes on with.
     EXPECT_EQ(config.newVersionCount, 4);
     EXPECT_EQ(config.showType, ShowType::Normal);
-    EXPECT_EQ(config.opMode, kOpManual);
+    EXPECT_EQ(config.opMode, OpMode::Manual);
     EXPECT_EQ(config.closeProcesses, 1);
     EXPECT_EQ(config.selfUpdateIndex, 3);
     EXPECT_EQ(config.packageIndex, -1);

@@ -22,17 +22,17 @@ TEST(ServerFetch, EachAddressIsTriedOnceInOrderOrAtRandom)
 {
     struct Case {
         const char* name;
-        int randomSel;
+        bool randomSel;
         std::vector<int> randoms;
         List good;           // addresses that answer
         List expectedCalls;  // hosts asked, in order
         std::string expectedText;
         List expectedLeft;
     } cases[] = {
-        {"in order", 0, {}, {"http://b/s"}, {"a", "b"}, "http://b/s", {"http://c/s"}},
-        {"random", 1, {2, 0}, {"http://a/s"}, {"c", "a"}, "http://a/s", {"http://b/s"}},
-        {"random, all fail", 1, {1, 1, 7}, {}, {"b", "c", "a"}, "", {}},
-        {"in order, all fail", 0, {}, {}, {"a", "b", "c"}, "", {}},
+        {"in order", false, {}, {"http://b/s"}, {"a", "b"}, "http://b/s", {"http://c/s"}},
+        {"random", true, {2, 0}, {"http://a/s"}, {"c", "a"}, "http://a/s", {"http://b/s"}},
+        {"random, all fail", true, {1, 1, 7}, {}, {"b", "c", "a"}, "", {}},
+        {"in order, all fail", false, {}, {}, {"a", "b", "c"}, "", {}},
     };
     for (const Case& c : cases) {
         UpdateConfig config;
@@ -174,18 +174,18 @@ TEST_F(ServerConfigTest, DisplayAndOperationModeMergeOverNewerItems)
     struct Case {
         std::vector<Offer> offers;
         ShowType showType;
-        int opMode;
+        OpMode opMode;
     } cases[] = {
-        {{}, ShowType::Silent, kOpAutomatic},
-        {{{2, 1, true}, {0, 1, true}}, ShowType::Normal, kOpAutomatic},
-        {{{1, 1, true}, {2, 0, true}}, ShowType::SemiSilent, kOpManual},
-        {{{0, 0, false}, {2, 1, true}}, ShowType::Silent, kOpAutomatic},  // only newer items count
-        {{{2, 5, true}}, ShowType::Silent, kOpAutomatic},                 // any non-zero op_mode is automatic
+        {{}, ShowType::Silent, OpMode::Automatic},
+        {{{2, 1, true}, {0, 1, true}}, ShowType::Normal, OpMode::Automatic},
+        {{{1, 1, true}, {2, 0, true}}, ShowType::SemiSilent, OpMode::Manual},
+        {{{0, 0, false}, {2, 1, true}}, ShowType::Silent, OpMode::Automatic},  // only newer items count
+        {{{2, 5, true}}, ShowType::Silent, OpMode::Automatic},                 // any non-zero op_mode is automatic
     };
     for (const Case& c : cases) {
         UpdateConfig config;
         config.showType = ShowType::Normal;
-        config.opMode = kOpManual;
+        config.opMode = OpMode::Manual;
         std::string text;
         for (size_t i = 0; i < c.offers.size(); ++i) {
             const Offer& o = c.offers[i];

@@ -27,7 +27,7 @@ bool LoadClientConfig(UpdateConfig& config, const ConfigContext& context,
 {
     if (context.runMode == RunMode::Preview) {
         config.showType = ShowType::Normal;
-        config.opMode = kOpManual;
+        config.opMode = OpMode::Manual;
         return true;
     }
     if (!clientText) {
@@ -50,7 +50,7 @@ bool LoadClientConfig(UpdateConfig& config, const ConfigContext& context,
     WriteLog("【system】");
     std::string urls = ReadConfigString(config.client, "system", "urls", "", context.dirs);
     config.serverAddresses = ReadUrlList(urls);
-    config.serverRandomSel = ReadConfigInt(config.client, "system", "randomsel", 0);
+    config.serverRandomSel = ReadConfigInt(config.client, "system", "randomsel", 0) != 0;
 
     WriteLog("★★★ 以下只列出已经有过升级记录的[fileX]和[dirX]项，没有升级记录的（即版本号为0）的项不再列出。");
     ReadClientVersions(config, ItemKind::File, kFileItemCount, "【", "】");

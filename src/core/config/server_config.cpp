@@ -82,6 +82,8 @@ private:
         return ReadConfigString(ini_, section, key, def, dirs_);
     }
     int Int(std::string_view section, std::string_view key, int def) { return ReadConfigInt(ini_, section, key, def); }
+    // A yes/no key: any number but 0 is yes.
+    bool Flag(std::string_view section, std::string_view key, bool def) { return Int(section, key, def ? 1 : 0) != 0; }
 
     // Version, addresses, randomsel and path, shared by files and folders.
     // False when the item is not offered or not newer: its other fields then
@@ -100,7 +102,7 @@ private:
         ++config_.newVersionCount;
         WriteLog("＞＞＞＞＞与客户端比较后发现新版本！");
         item.addresses = ReadUrlList(urls);
-        item.randomSel = Int(section, "randomsel", 0);
+        item.randomSel = Flag(section, "randomsel", false);
         item.path = String(section, "path");
         return true;
     }
@@ -115,7 +117,7 @@ private:
     }
     void MergeOpMode(std::string_view section)
     {
-        if (Int(section, "op_mode", 0) == 0) config_.opMode = kOpManual;
+        if (Int(section, "op_mode", 0) == 0) config_.opMode = OpMode::Manual;
     }
 
     void ReadFileKeys(const std::string& section, UpdateItem& item)
@@ -123,12 +125,12 @@ private:
         // A file's folder is joined with its name; a folder item's path is
         // used as it was given.
         item.path = EnsureTrailingBackslash(item.path);
-        item.modifyVer = Int(section, "modify_ver", 1);
+        item.modifyVer = Flag(section, "modify_ver", true);
         MergeShowType(section);
         MergeOpMode(section);
-        item.uncompress = Int(section, "uncompress", 0);
-        item.runme = Int(section, "runme", 0);
-        item.runmePause = Int(section, "runme_pause", 0);
+        item.uncompress = Flag(section, "uncompress", false);
+        item.runme = Flag(section, "runme", false);
+        item.runmePause = Flag(section, "runme_pause", false);
         item.runmeParam = String(section, "runme_param");
         item.md5 = String(section, "md5");
         if (item.md5.size() != kMd5Length) item.md5.clear();
@@ -143,10 +145,10 @@ private:
     void ReadDirKeys(const std::string& section, UpdateItem& item)
     {
         item.filter = String(section, "filter");
-        item.modifyVer = Int(section, "modify_ver", 1);
+        item.modifyVer = Flag(section, "modify_ver", true);
         MergeShowType(section);
         MergeOpMode(section);
-        item.isIncSubdir = Int(section, "is_inc_subdir", 0);
+        item.isIncSubdir = Flag(section, "is_inc_subdir", false);
         item.describe = String(section, "describe");
     }
 
@@ -156,7 +158,7 @@ private:
     CConfigIni ini_;
 };
 
-const char* OpModeText(int opMode) { return opMode != 0 ? "自动" : "手动"; }
+const char* OpModeText(OpMode opMode) { return opMode == OpMode::Automatic ? "自动" : "手动"; }
 
 const char* ShowTypeText(ShowType showType)
 {
@@ -173,7 +175,7 @@ void ParseServerConfig(UpdateConfig& config, const ConfigContext& context, std::
     ServerReader reader(config, context, text);
     WriteLog("★★★ 以下只列出有效的[fileX]和[dirX]项（即版本号>0，且文件或目录列表框内不为空。）");
     config.showType = ShowType::Silent;
-    config.opMode = kOpAutomatic;
+    config.opMode = OpMode::Automatic;
     config.newVersionCount = 0;
     reader.ReadItems();
     WriteLog("★ 共发现 " + std::to_string(config.newVersionCount) + " 个有效的[fileX]或[dirx]项");

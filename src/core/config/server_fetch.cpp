@@ -34,7 +34,7 @@ std::string FetchServerConfig(UpdateConfig& config, ConfigSeam& seam)
     std::vector<UrlAddress>& addresses = config.serverAddresses;
     while (!addresses.empty()) {
         size_t index = 0;
-        if (config.serverRandomSel != 0)
+        if (config.serverRandomSel)
             index = static_cast<unsigned>(seam.Random()) % addresses.size();
         UrlAddress address = std::move(addresses[index]);
         addresses.erase(addresses.begin() + static_cast<std::ptrdiff_t>(index));

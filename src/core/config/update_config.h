@@ -13,7 +13,8 @@
 #include "core/config/update_item.h"
 #include "core/config/url_entry.h"
 
-enum OpMode : int { kOpManual = 0, kOpAutomatic = 1 };
+// Whether the wizard waits for the user (manual) or goes on by itself.
+enum class OpMode { Manual, Automatic };
 
 struct UpdateConfig {
     // Kept for the whole run: the installation writes new versions into it.
@@ -23,10 +24,10 @@ struct UpdateConfig {
 
     // Where the server configuration may be fetched; tried addresses are removed.
     std::vector<UrlAddress> serverAddresses;
-    int serverRandomSel = 0;
+    bool serverRandomSel = false;  // try the server addresses in random order
 
     ShowType showType = ShowType::Normal;  // least silent level among the newer items
-    int opMode = kOpAutomatic;   // manual as soon as one newer item asks for it
+    OpMode opMode = OpMode::Automatic;  // manual as soon as one newer item asks for it
     int newVersionCount = 0;
     bool closeProcesses = false;  // some newer item needs related programs closed
     int selfUpdateIndex = -1;    // file item that is the updater's own program

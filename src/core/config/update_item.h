@@ -27,12 +27,12 @@ struct DownloadRecord {
 
 struct UpdateItem {
     bool isNew = false;     // server version newer and at least one address
-    int modifyVer = 1;      // rewrite the client "ver" after a successful update
-    int uncompress = 0;     // file: a zip archive to unpack into the path
-    int runme = 0;          // file: run it after installing
-    int runmePause = 0;     // file: wait for that program
-    int isIncSubdir = 0;    // folder: include subfolders
-    int randomSel = 0;      // choose among the addresses at random
+    bool modifyVer = true;     // rewrite the client "ver" after a successful update
+    bool uncompress = false;     // file: a zip archive to unpack into the path
+    bool runme = false;       // file: run it after installing
+    bool runmePause = false;     // file: wait for that program
+    bool isIncSubdir = false;    // folder: include subfolders
+    bool randomSel = false;     // choose among the addresses at random
     std::vector<UrlAddress> addresses;
     std::string clientVersion = "0.0.0";
     std::string serverVersion = "0.0.0";
