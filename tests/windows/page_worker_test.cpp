@@ -149,7 +149,9 @@ TEST(PageWorker, PageClosedWhileItsWorkerReportsNeitherHangsNorOutlivesIt)
                     ::DestroyWindow(page->Window());
                 }
                 ASSERT_TRUE(PumpUntilClosed(*page, 30000)) << c.what << ", run " << run;
-                if (c.closeAt <= kSteps) EXPECT_GE(page->LastStep(), c.closeAt) << c.what;
+                if (c.closeAt <= kSteps) {
+                    EXPECT_GE(page->LastStep(), c.closeAt) << c.what;
+                }
             }  // the page object goes here; its worker must already have ended
             EXPECT_EQ(breaches.reportAfterPageGone.load(), 0) << c.what << ", run " << run;
             EXPECT_EQ(breaches.stepsOutOfOrder.load(), 0) << c.what << ", run " << run;
