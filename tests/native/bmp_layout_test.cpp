@@ -61,6 +61,15 @@ struct Picture {
     }
 };
 
+// The default picture with one change.
+template <typename Change>
+Picture with(Change change)
+{
+    Picture p;
+    change(p);
+    return p;
+}
+
 }  // namespace
 
 TEST(BmpLayout, AcceptedPicturesAreLaidOutFromTheirHeaders)
@@ -71,11 +80,6 @@ TEST(BmpLayout, AcceptedPicturesAreLaidOutFromTheirHeaders)
         std::size_t bitsOffset, bitsSize;
         std::uint32_t paletteEntries;
         bool topDown;
-    };
-    auto with = [](auto change) {
-        Picture p;
-        change(p);
-        return p;
     };
     const Case cases[] = {
         {"24-bit, rows padded to 4 bytes", Picture{}, 54, 16, 0, false},
@@ -116,11 +120,6 @@ TEST(BmpLayout, MalformedOrHostileHeadersAreRefusedWithTheirReason)
         Picture picture;
         std::size_t cut;  // bytes taken off the end
         BmpError error;
-    };
-    auto with = [](auto change) {
-        Picture p;
-        change(p);
-        return p;
     };
     const Case cases[] = {
         {"another signature", with([](Picture& p) { p.signature = "MB"; }), 0, BmpError::NotBmp},
