@@ -56,7 +56,7 @@ find "$work/tree" -exec touch -h -d '2021-03-04 05:06:08' {} +
 
 # Info-ZIP with traditional encryption; the password is "secret".
 ( cd "$work/tree" && rm -f "$out/encrypted.zip" &&
-  zip -q -n .bin -P secret "$out/encrypted.zip" text.txt stored.bin )
+  zip -q -n .bin -P secret "$out/encrypted.zip" text.txt stored.bin empty.txt )
 
 /usr/bin/python3 - "$out" <<'PY'
 import io, sys, zipfile

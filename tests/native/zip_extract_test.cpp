@@ -140,6 +140,8 @@ TEST(ZipExtract, EncryptedMembersExtractWithThePassword) {
     for (int i = 0; i < a.GetCount(); ++i) a.ExtractMember(i, temp.Path().string());
     EXPECT_EQ(ReadBytes(temp.Path() / "text.txt"), TextContent());
     EXPECT_EQ(ReadBytes(temp.Path() / "stored.bin"), BinaryContent());
+    ASSERT_TRUE(fs::is_regular_file(temp.Path() / "empty.txt"));  // its data is the encryption header alone
+    EXPECT_EQ(fs::file_size(temp.Path() / "empty.txt"), 0u);
 }
 
 }  // namespace

@@ -129,6 +129,10 @@ TEST(ZipRead, EncryptedMembersNeedTheRightPassword) {
     a.SetPassword("secret");
     EXPECT_EQ(a.ReadMember(text), TextContent());
     EXPECT_EQ(a.ReadMember(stored), BinaryContent());
+    // An empty file: its 12-byte encryption header is all its data.
+    int empty = a.FindMember("empty.txt");
+    ASSERT_EQ(a.GetMemberInfo(empty).compressedSize, 12u);
+    EXPECT_EQ(a.ReadMember(empty), "");
 }
 
 // --- damaged archives -------------------------------------------------------
@@ -145,6 +149,7 @@ TEST(ZipRead, DamagedArchivesFailClearlyWithoutCrashing) {
         std::function<void(std::string&)> damage;
         std::string member;  // read after opening; empty: opening must fail
         CZipException::Cause cause;
+        const char* fixture = "infozip.zip";
     };
     const std::vector<Case> cases = {
         {"not a zip", [](std::string& z) { z = "hello, world"; }, "", CZipException::badArchive},
@@ -169,8 +174,13 @@ TEST(ZipRead, DamagedArchivesFailClearlyWithoutCrashing) {
          "text.txt", CZipException::badData},
         {"stored sizes differ", [](std::string& z) { AddTo32(z, CentralAt(z, "stored.bin") + 20, -1); },
          "stored.bin", CZipException::badData},
-        {"compressed size too long", [](std::string& z) { AddTo32(z, CentralAt(z, "text.txt") + 20, 7); },
-         "text.txt", CZipException::badData},
+        {"compressed size runs into the next member",
+         [](std::string& z) { AddTo32(z, CentralAt(z, "text.txt") + 20, 7); }, "text.txt",
+         CZipException::badArchive},
+        // The data descriptor after the data leaves room for the longer size.
+        {"compressed size too long",
+         [](std::string& z) { AddTo32(z, CentralAt(z, "Dir/Nested/Text.TXT") + 20, 7); }, "Dir/Nested/Text.TXT",
+         CZipException::badData, "python_stream.zip"},
         {"compressed size too short", [](std::string& z) { AddTo32(z, CentralAt(z, "text.txt") + 20, -100); },
          "text.txt", CZipException::badData},
         {"data past the archive",
@@ -192,10 +202,9 @@ TEST(ZipRead, DamagedArchivesFailClearlyWithoutCrashing) {
          "", CZipException::unsupported},
         {"spanned", [](std::string& z) { z[EndRecordAt(z) + 4] = 1; }, "", CZipException::unsupported},
     };
-    const std::string good = FixtureBytes("infozip.zip");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        std::string zip = good;
+        std::string zip = FixtureBytes(c.fixture);
         c.damage(zip);
         CZipArchive a;
         EXPECT_EQ(CauseOf([&] {

@@ -78,12 +78,13 @@ void CZipArchive::Load(std::unique_ptr<CZipAbstractFile> file) {
     }
     // Offsets count from the archive's first byte; a stub in front (a
     // self-extractor) shifts them all by the same amount.
-    prefix_ = start - end.directoryOffset;
-    for (Member& m : members) m.at = prefix_ + m.header.localOffset;
+    std::uint64_t prefix = start - end.directoryOffset;
+    for (Member& m : members) m.at = prefix + m.header.localOffset;
+    PlaceMembers(members, start, file->Size());
 
+    prefix_ = prefix;
     members_ = std::move(members);
     end_ = std::move(end);
-    directoryStart_ = start;
     file_ = std::move(file);
 }
 
@@ -92,7 +93,7 @@ void CZipArchive::Reset() {
     path_.clear();
     members_.clear();
     end_ = CZipEndRecord();
-    prefix_ = directoryStart_ = 0;
+    prefix_ = 0;
     changed_ = false;
 }
 
@@ -121,7 +122,7 @@ CZipAbstractFile& CZipArchive::Source(const Member& m) const {
 }
 
 std::uint64_t CZipArchive::Limit(const Member& m) const {
-    return m.pending ? m.pending->Size() : directoryStart_;
+    return m.pending ? m.pending->Size() : m.end;
 }
 
 const CZipFileHeader& CZipArchive::GetMemberInfo(int index) const {

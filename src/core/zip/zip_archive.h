@@ -7,6 +7,10 @@
 // disk included, leaves the old archive as it was. Destroying the object
 // without Close() drops the changes.
 //
+// Members may not overlap, and an archive may not unpack to much more than
+// 100 times its own size (256 MiB always pass): both mark archives built to
+// flood the disk.
+//
 // Errors are thrown as CZipException. Single volume, methods 0 (stored) and 8
 // (deflated); Zip64 archives are refused.
 #pragma once
@@ -75,10 +79,15 @@ private:
     struct Member {
         CZipFileHeader header;
         std::uint64_t at = 0;                  // local header's position in its source
+        std::uint64_t end = 0;                 // where its room ends: the next member or the directory
         std::unique_ptr<CZipMemFile> pending;  // an added member's local record and data
     };
 
     void Load(std::unique_ptr<CZipAbstractFile> file);
+    // Gives each member its room and refuses overlapping members and
+    // archives that would unpack to far more than their own size.
+    static void PlaceMembers(std::vector<Member>& members, std::uint64_t directoryStart,
+                             std::uint64_t archiveSize);
     void Reset();
     const Member& At(int index) const;
     void RequireWritable() const;
@@ -93,7 +102,6 @@ private:
     std::vector<Member> members_;
     CZipEndRecord end_;
     std::uint64_t prefix_ = 0;  // bytes in front of the archive, as in a self-extractor
-    std::uint64_t directoryStart_ = 0;
     std::string password_;
     bool changed_ = false;
     std::uint64_t capacity_ = UINT64_MAX;

@@ -16,7 +16,8 @@ public:
         badData,      // the data does not inflate, or disagrees with its declared size
         badCrc,       // the member was read whole but its CRC-32 does not match
         badPassword,  // encrypted member without a password, or the wrong one
-        tooLarge,     // a member larger than an in-memory read allows
+        tooLarge,     // a member larger than an in-memory read allows, or an archive that
+                      // would unpack to far more than its own size
         unsafeName,   // a name that would write outside the target folder
         fileError,    // opening, reading, writing or replacing a file failed
         badUse        // no archive open, index out of range, changing a read-only archive

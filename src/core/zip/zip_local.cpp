@@ -20,6 +20,6 @@ ZipMemberSpan LocateMemberData(CZipAbstractFile& file, std::uint64_t at, std::ui
     ZipMemberSpan span;
     span.dataStart = at + kLocalSize + Get16(local + 26) + Get16(local + 28);
     span.dataEnd = span.dataStart + header.compressedSize;
-    if (span.dataEnd > limit) throw broken("data runs past the archive");
+    if (span.dataEnd > limit) throw broken("data runs into the next member or the central directory");
     return span;
 }

@@ -15,7 +15,7 @@ struct ZipMemberSpan {
 };
 
 // Reads the local header at `at` and checks that the member's data ends
-// before `limit` (the start of the central directory). Throws
-// CZipException(badArchive).
+// before `limit` (where the member's room ends: the next member's local
+// header or the central directory). Throws CZipException(badArchive).
 ZipMemberSpan LocateMemberData(CZipAbstractFile& file, std::uint64_t at, std::uint64_t limit,
                                const CZipFileHeader& header);

@@ -86,22 +86,26 @@ void CZipMemberReader::FillInput() {
 
 std::size_t CZipMemberReader::ReadDeflated(char* out, std::size_t size) {
     z_stream& s = inflater_->Stream();
+    // Room for one byte more than the member still declares: enough to tell
+    // a member that runs long, never much more than it promised.
+    std::uint64_t room = std::min<std::uint64_t>({size, header_.uncompressedSize - produced_ + 1, UINT_MAX});
     s.next_out = reinterpret_cast<Bytef*>(out);
-    s.avail_out = static_cast<uInt>(std::min<std::size_t>(size, UINT_MAX));
-    uInt room = s.avail_out;
-    while (!ended_ && s.avail_out == room) {
-        if (s.avail_in == 0) {
-            FillInput();
-            if (s.avail_in == 0)
-                Fail(CZipException::badData, header_.name, "ends before its deflate stream does");
-        }
+    s.avail_out = static_cast<uInt>(room);
+    // zlib can hold output back after it has taken all its input, so inflate
+    // is called again whenever there is room, input or no input. Only when it
+    // can make no progress at all (Z_BUF_ERROR) is more input really needed,
+    // and by then every byte of the member has been given to it.
+    while (!ended_ && s.avail_out > 0) {
+        if (s.avail_in == 0) FillInput();
         int rc = inflate(&s, Z_NO_FLUSH);
         if (rc == Z_STREAM_END)
             ended_ = true;
+        else if (rc == Z_BUF_ERROR)
+            Fail(CZipException::badData, header_.name, "ends before its deflate stream does");
         else if (rc != Z_OK)
             Fail(CZipException::badData, header_.name, "holds damaged deflate data");
     }
-    return Produced(out, room - s.avail_out);
+    return Produced(out, static_cast<std::size_t>(room - s.avail_out));
 }
 
 std::size_t CZipMemberReader::Produced(const char* out, std::size_t n) {

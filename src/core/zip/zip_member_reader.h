@@ -21,8 +21,8 @@ class CZipAbstractFile;
 
 class CZipMemberReader {
 public:
-    // `limit` is where the member's data must end at the latest (the start
-    // of the central directory). Throws CZipException before any data is
+    // `limit` is where the member's data must end at the latest (the next
+    // member's local header or the central directory). Throws CZipException before any data is
     // read when the member cannot be read: unsupported method, damaged
     // header, missing or wrong password.
     CZipMemberReader(CZipAbstractFile& file, std::uint64_t localAt, std::uint64_t limit,
