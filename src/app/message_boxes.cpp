@@ -2,6 +2,7 @@
 
 #include "core/app/program_names.h"
 #include "win/module_info.h"
+#include "win/system_code_page.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ bool ShowRetryBox(const std::string& text, HWND owner, int showType)
 
 std::string AppTitle()
 {
-    std::string name = SplitModulePath(GetModulePath()).fileName;
+    std::string name = SplitModulePath(GetModulePath(), SystemLeadBytes()).fileName;
     size_t dot = name.rfind('.');
     return dot == std::string::npos ? name : name.substr(0, dot);
 }

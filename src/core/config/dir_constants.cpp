@@ -3,22 +3,22 @@
 #include "core/text/code_page.h"
 #include "core/text/path_text.h"
 
-DirConstants ComputeDirConstants(std::string_view programFolder, const SystemFolders& folders)
+DirConstants ComputeDirConstants(std::string_view programFolder, const SystemFolders& folders, LeadByteRule rule)
 {
-    std::string_view parent = StripTrailingBackslash(programFolder);
-    size_t cut = FindLastChar(parent, '\\');
+    std::string_view parent = StripTrailingBackslash(programFolder, rule);
+    size_t cut = FindLastChar(parent, '\\', rule);
     if (cut != std::string_view::npos && cut > 0) parent = parent.substr(0, cut);
 
     DirConstants dirs;
     dirs.values = {std::string(parent.substr(0, 2)),
                    std::string(parent),
-                   std::string(StripTrailingBackslash(folders.windows)),
-                   std::string(StripTrailingBackslash(folders.system)),
-                   std::string(StripTrailingBackslash(folders.temp)),
-                   std::string(StripTrailingBackslash(folders.programFiles)),
-                   std::string(StripTrailingBackslash(folders.fonts)),
-                   std::string(StripTrailingBackslash(folders.documents)),
-                   std::string(StripTrailingBackslash(folders.desktop))};
+                   std::string(StripTrailingBackslash(folders.windows, rule)),
+                   std::string(StripTrailingBackslash(folders.system, rule)),
+                   std::string(StripTrailingBackslash(folders.temp, rule)),
+                   std::string(StripTrailingBackslash(folders.programFiles, rule)),
+                   std::string(StripTrailingBackslash(folders.fonts, rule)),
+                   std::string(StripTrailingBackslash(folders.documents, rule)),
+                   std::string(StripTrailingBackslash(folders.desktop, rule))};
     return dirs;
 }
 
