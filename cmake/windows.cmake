@@ -54,6 +54,20 @@ add_test(NAME core_tests_win
          COMMAND core_tests_win --gtest_output=xml:Z:${UPDATER_RESULTS_DIR}/core_tests_win.xml
          WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}/tests/native)
 
+# Systems set up otherwise (tools/wine-env.sh): English formats on a Chinese
+# system, where the user's locale names another code page than the system's;
+# and a Western system, code page 1252, which has no lead bytes.
+add_test(NAME core_tests_win_english_formats
+         COMMAND core_tests_win --gtest_filter=Zip*:Package*
+                 --gtest_output=xml:Z:${UPDATER_RESULTS_DIR}/core_tests_win_english_formats.xml
+         WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}/tests/native)
+set_tests_properties(core_tests_win_english_formats PROPERTIES ENVIRONMENT UPDATER_WINE_FORMATS=en_US.UTF-8)
+add_test(NAME win_tests_western_code_page
+         COMMAND win_tests --gtest_filter=SystemCodePage*
+                 --gtest_output=xml:Z:${UPDATER_RESULTS_DIR}/win_tests_western_code_page.xml
+         WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+set_tests_properties(win_tests_western_code_page PROPERTIES ENVIRONMENT UPDATER_WINE_CTYPE=C.UTF-8)
+
 # The host program that the scenarios start the updater from.
 add_executable(host ${PROJECT_SOURCE_DIR}/tests/host/host.cpp)
 target_link_libraries(host PRIVATE user32 kernel32)

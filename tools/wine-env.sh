@@ -31,7 +31,17 @@ else
 fi
 export UPDATER_WINE
 UPDATER_BUILD=${UPDATER_BUILD:-$UPDATER_ROOT/build/$UPDATER_WIN_PRESET}
-export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+# Wine takes the system locale, and with it the ANSI code page, from LC_CTYPE,
+# and the user's formats from LC_MESSAGES. Both are Chinese unless a test asks
+# for another system code page (UPDATER_WINE_CTYPE: C.UTF-8 gives 1252) or
+# other formats (UPDATER_WINE_FORMATS, such as en_US.UTF-8).
+if [ -n "${UPDATER_WINE_CTYPE:-}${UPDATER_WINE_FORMATS:-}" ]; then
+    unset LC_ALL LC_MESSAGES
+    export LANG=zh_CN.UTF-8 LC_CTYPE=${UPDATER_WINE_CTYPE:-zh_CN.UTF-8}
+    export LC_MESSAGES=${UPDATER_WINE_FORMATS:-zh_CN.UTF-8}
+else
+    export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+fi
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko installers: their dialogs would wait for a person.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}

@@ -1,6 +1,7 @@
 #include "app/message_boxes.h"
 
 #include "win/module_info.h"
+#include "win/system_code_page.h"
 
 namespace {
 

@@ -19,6 +19,7 @@
 #include "core/package/package.h"
 #include "install/program_runner.h"
 #include "win/module_info.h"
+#include "win/system_code_page.h"
 #include "../../res/resource.h"
 
 namespace {
@@ -33,7 +34,7 @@ int CUpdateApp::InitInstance()
     ::InitCommonControlsEx(&controls);
 
     modulePath_ = GetModulePath();
-    instance_ = SingleInstance::Acquire(MutexNameFor(modulePath_));
+    instance_ = SingleInstance::Acquire(MutexNameFor(modulePath_, SystemLeadBytes()));
     if (!instance_.Held()) return 0;
 
     StartUp();
@@ -45,11 +46,11 @@ int CUpdateApp::InitInstance()
 
 void CUpdateApp::StartUp()
 {
-    ModulePathParts parts = SplitModulePath(modulePath_);
+    ModulePathParts parts = SplitModulePath(modulePath_, SystemLeadBytes());
     context_.programFolder = parts.folder;
     context_.programFileName = parts.fileName;
-    context_.packageName = PackageNameFor(parts.fileName);
-    context_.dirs = ComputeDirConstants(context_.programFolder, ReadSystemFolders());
+    context_.packageName = PackageNameFor(parts.fileName, SystemLeadBytes());
+    context_.dirs = ComputeDirConstants(context_.programFolder, ReadSystemFolders(), SystemLeadBytes());
     downloadFolder_ = DownloadFolderFor(context_.dirs[DirConstant::Temp]);
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     trayIcon_ = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_UPDATE));
@@ -76,7 +77,7 @@ bool CUpdateApp::ParseCommandLine()
     std::string_view arguments = CommandLineArguments(::GetCommandLineA());
     if (arguments.find_first_not_of(" \t") == std::string_view::npos) return true;
 
-    CommandLineSwitches switches = ReadCommandLine(arguments);
+    CommandLineSwitches switches = ReadCommandLine(arguments, SystemLeadBytes());
     if (switches.hostWindow) hostWindow_ = reinterpret_cast<HWND>(static_cast<INT_PTR>(switches.hostWindow));
     if (switches.runMode) context_.runMode = *switches.runMode;
 

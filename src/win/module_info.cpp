@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "core/startup/program_names.h"
+#include "win/system_code_page.h"
 
 #include <cstdio>
 #include <vector>
@@ -63,7 +64,7 @@ std::string GetFileVersionText(const std::string& path)
 
 std::string AppTitle()
 {
-    std::string name = SplitModulePath(GetModulePath()).fileName;
+    std::string name = SplitModulePath(GetModulePath(), SystemLeadBytes()).fileName;
     size_t dot = name.rfind('.');
     return dot == std::string::npos ? name : name.substr(0, dot);
 }

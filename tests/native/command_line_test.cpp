@@ -64,19 +64,19 @@ TEST(CommandLine, ArgumentsFollowTheProgramName)
 
 TEST(ProgramNames, TheTemporaryCopySharesPackageAndMutex)
 {
-    EXPECT_EQ(PackageNameFor("setup.exe"), "setup.bin");
-    EXPECT_EQ(PackageNameFor("setup.exe.exe"), "setup.bin");
-    EXPECT_EQ(PackageNameFor("Setup.EXE.Exe"), "Setup.bin");
-    EXPECT_EQ(PackageNameFor("升级.exe"), "升级.bin");
-    EXPECT_EQ(PackageNameFor("tool"), "tool.bin");  // no extension to cut
+    EXPECT_EQ(PackageNameFor("setup.exe", kBuildCharset), "setup.bin");
+    EXPECT_EQ(PackageNameFor("setup.exe.exe", kBuildCharset), "setup.bin");
+    EXPECT_EQ(PackageNameFor("Setup.EXE.Exe", kBuildCharset), "Setup.bin");
+    EXPECT_EQ(PackageNameFor("升级.exe", kBuildCharset), "升级.bin");
+    EXPECT_EQ(PackageNameFor("tool", kBuildCharset), "tool.bin");  // no extension to cut
 
-    EXPECT_EQ(MutexNameFor("C:\\Acme\\setup.exe"), "C:_Acme_setup.exe");
-    EXPECT_EQ(MutexNameFor("C:\\Acme\\setup.EXE.exe"), "C:_Acme_setup.EXE");
+    EXPECT_EQ(MutexNameFor("C:\\Acme\\setup.exe", kBuildCharset), "C:_Acme_setup.exe");
+    EXPECT_EQ(MutexNameFor("C:\\Acme\\setup.EXE.exe", kBuildCharset), "C:_Acme_setup.EXE");
 }
 
 TEST(ProgramNames, ModulePathAndDownloadFolder)
 {
-    ModulePathParts parts = SplitModulePath("C:\\Program Files\\Acme\\update.exe");
+    ModulePathParts parts = SplitModulePath("C:\\Program Files\\Acme\\update.exe", kBuildCharset);
     EXPECT_EQ(parts.folder, "C:\\Program Files\\Acme\\");
     EXPECT_EQ(parts.fileName, "update.exe");
     EXPECT_EQ(DownloadFolderFor("C:\\Temp"), "C:\\Temp\\~quibo_tmp\\");

@@ -29,14 +29,14 @@ TEST(DirConstants, ComputedFromTheProgramFolderAndSystemFolders)
 {
     SystemFolders folders{"C:\\Windows\\", "C:\\Windows\\system32", "C:\\Users\\me\\Temp\\", "", "C:\\Windows\\Fonts\\",
                           "D:\\Docs", "C:\\Users\\me\\Desktop\\"};
-    DirConstants dirs = ComputeDirConstants("C:\\Program Files\\Acme\\App\\", folders);
+    DirConstants dirs = ComputeDirConstants("C:\\Program Files\\Acme\\App\\", folders, kBuildCharset);
     EXPECT_EQ(dirs.values, (std::array<std::string, kDirConstantCount>{
                                "C:", "C:\\Program Files\\Acme", "C:\\Windows", "C:\\Windows\\system32",
                                "C:\\Users\\me\\Temp", "", "C:\\Windows\\Fonts", "D:\\Docs", "C:\\Users\\me\\Desktop"}));
 
     // A program in a top-level folder: its parent is the drive itself.
-    EXPECT_EQ(ComputeDirConstants("C:\\App\\", folders)[DirConstant::Parent], "C:");
-    EXPECT_EQ(ComputeDirConstants("C:\\App\\", folders)[DirConstant::AppDrive], "C:");
+    EXPECT_EQ(ComputeDirConstants("C:\\App\\", folders, kBuildCharset)[DirConstant::Parent], "C:");
+    EXPECT_EQ(ComputeDirConstants("C:\\App\\", folders, kBuildCharset)[DirConstant::AppDrive], "C:");
 }
 
 }  // namespace

@@ -51,10 +51,10 @@ TEST(CodePageText, DoubleByteCharactersAreNeverSplit)
 
     const DirConstants dirs = TestContext().dirs;
     EXPECT_EQ(ExpandDirConstants("{pf}\\" + kTrailBrace + "pf}", dirs), "C:\\Program Files\\" + kTrailBrace + "pf}");
-    EXPECT_EQ(ComputeDirConstants("D:\\" + kTrailBackslash + "\\", SystemFolders{})[DirConstant::Parent], "D:");
+    EXPECT_EQ(ComputeDirConstants("D:\\" + kTrailBackslash + "\\", SystemFolders{}, kGbk)[DirConstant::Parent], "D:");
 
-    EXPECT_EQ(MutexNameFor("C:\\" + kTrailBackslash + "\\a.exe"), "C:_" + kTrailBackslash + "_a.exe");
-    ModulePathParts parts = SplitModulePath("D:\\" + kTrailBackslash + "a.exe");
+    EXPECT_EQ(MutexNameFor("C:\\" + kTrailBackslash + "\\a.exe", kGbk), "C:_" + kTrailBackslash + "_a.exe");
+    ModulePathParts parts = SplitModulePath("D:\\" + kTrailBackslash + "a.exe", kGbk);
     EXPECT_EQ(parts.folder, "D:\\");
     EXPECT_EQ(parts.fileName, kTrailBackslash + "a.exe");
 }

@@ -52,7 +52,9 @@ TEST(ZipName, SplitsSafeNamesIntoFolderComponents) {
         {"sub\\deep\\a.txt", {"sub", "deep", "a.txt"}},
         {"./sub//a.txt", {"sub", "a.txt"}},
         {"sub/", {"sub"}},
-        {"..a/b..", {"..a", "b.."}},
+        {"..a/b..c", {"..a", "b..c"}},
+        {"x" + kTrailBackslash + "..y", {"x" + kTrailBackslash + "..y"}},  // not "x", "..y"
+        {"CONSOLE/COM10/LPT/nullable.txt", {"CONSOLE", "COM10", "LPT", "nullable.txt"}},  // no device names
         {kTrailBackslash + "\\" + kTrailBackslash + ".txt", {kTrailBackslash, kTrailBackslash + ".txt"}},
     };
     for (const Case& c : cases) EXPECT_EQ(SafeMemberPath(c.name), c.parts) << c.name;
@@ -78,6 +80,8 @@ TEST(ZipName, RefusesNamesThatCouldLeaveTheTargetFolder) {
         "./",
         std::string("a\0/../../x", 10),
         "\x81/../x",  // a lead byte cannot swallow a separator
+        "x\x81",      // half a character: its trail byte is missing
+        "sub/\xD6\xD0\xCE",
     };
     for (const std::string& name : unsafe) {
         try {
@@ -87,10 +91,51 @@ TEST(ZipName, RefusesNamesThatCouldLeaveTheTargetFolder) {
             EXPECT_EQ(e.GetCause(), CZipException::unsafeName) << name;
         }
     }
-    // The trail byte 0x5C belongs to its character, so this is one harmless
-    // component, not "x" + "\\..".
-    EXPECT_EQ(SafeMemberPath("x" + kTrailBackslash + ".."),
-              std::vector<std::string>{"x" + kTrailBackslash + ".."});
+}
+
+// Windows opens a device for these names, or drops the trailing dot or
+// blank so that two members land on one file; whichever folder level they
+// stand at, in either name encoding.
+TEST(ZipName, RefusesDeviceNamesAndNamesWindowsWouldChange) {
+    const std::vector<std::string> refused = {
+        "CON",           "nul",       "nul.txt",      "sub/AUX",        "COM1",
+        "LPT1.dll",      "lpt9 .log", "prn.tar.gz",   "CONIN$",         "conout$.txt",
+        "NUL/a.txt",     "a/con/b",   "a.txt.",       "a.txt ",         "dir./x.txt",
+        "dir /x.txt",    kZhongWen + "/CON.ini",      kZhongWen + ".",  "x\\Com3\\y",
+    };
+    for (bool multibyte : {true, false}) {
+        for (const std::string& name : refused) {
+            try {
+                SafeMemberPath(name, multibyte);
+                ADD_FAILURE() << "accepted " << name << (multibyte ? "" : " (UTF-8)");
+            } catch (const CZipException& e) {
+                EXPECT_EQ(e.GetCause(), CZipException::unsafeName) << name;
+            }
+        }
+    }
+    // In UTF-8 a superscript digit makes a port name too.
+    EXPECT_THROW(SafeMemberPath("COM\xC2\xB9.txt", false), CZipException);
+    EXPECT_THROW(SafeMemberPath("sub/lpt\xC2\xB3", false), CZipException);
+}
+
+// Members flagged as UTF-8 are split as UTF-8, and only well-formed UTF-8
+// passes: an overlong form could hide a "/" or a ".", and a file name cannot
+// be made of broken sequences at all.
+TEST(ZipName, Utf8NamesMustBeWellFormed) {
+    const std::string kUtf8Folder = "\xE4\xB8\xAD\xE6\x96\x87";  // 中文
+    EXPECT_EQ(SafeMemberPath(kUtf8Folder + "/\xF0\x9F\x93\x84.txt", false),
+              (std::vector<std::string>{kUtf8Folder, "\xF0\x9F\x93\x84.txt"}));
+    const std::vector<std::string> broken = {
+        "a\xC0\xAF..\xC0\xAFx",  // overlong "/"
+        "\xE0\x80\xAE\xE0\x80\xAE/x",  // overlong "."
+        "a\xFF.txt",
+        "\xED\xA0\x80.txt",  // a surrogate
+        "\xF4\x90\x80\x80",  // past U+10FFFF
+        "\xE4\xB8",  // cut short
+        "\xE4\xB8/x",
+        "\x81\x41.txt",  // code page 936, flagged as UTF-8 by mistake
+    };
+    for (const std::string& name : broken) EXPECT_THROW(SafeMemberPath(name, false), CZipException) << name;
 }
 
 }  // namespace

@@ -20,9 +20,11 @@ WWW = ROOT / "build" / "servers" / "www"  # served by nginx at HTTP_BASE
 HTTP_BASE = "http://127.0.0.1:18080"
 
 
-def wine(args, cwd, timeout=120):
-    """Runs a Windows program under the project's Wine set-up."""
-    return subprocess.run([str(WINE_RUN), *map(str, args)], cwd=cwd, capture_output=True, timeout=timeout)
+def wine(args, cwd, timeout=120, env=None):
+    """Runs a Windows program under the project's Wine set-up; `env` adds
+    variables, such as UPDATER_WINE_CTYPE for another system code page."""
+    return subprocess.run([str(WINE_RUN), *map(str, args)], cwd=cwd, capture_output=True, timeout=timeout,
+                          env=dict(os.environ, **(env or {})))
 
 
 @dataclass
@@ -81,8 +83,8 @@ class Product:
     def write_package(self, members, **kw):
         make_package(self.package, members, **kw)
 
-    def run(self, timeout=120):
-        return wine([self.exe], cwd=self.folder, timeout=timeout)
+    def run(self, timeout=120, env=None):
+        return wine([self.exe], cwd=self.folder, timeout=timeout, env=env)
 
     def run_host(self, arguments="/HWND:{hwnd}", press=(), timeout=120) -> HostRun:
         """Starts the updater from the host program; `press` lists the button

@@ -3,7 +3,9 @@ Wine on its own and writes its run log."""
 import re
 import subprocess
 
-from conftest import ROOT
+import pytest
+
+from conftest import ROOT, Product
 
 # The shipped program is always the 32-bit build, whichever build the tests run.
 PRODUCT = ROOT / "build" / "win" / "update.exe"
@@ -40,6 +42,17 @@ def test_runs_alone_and_appends_its_log_across_runs(product):
     lines = both.split(b"\r\n")
     assert lines[-1] == b"" and all(STAMP.match(line) for line in lines[:-1])
     assert "（版本：V1.0）".encode("gbk") in both
+
+
+@pytest.mark.parametrize("system", [
+    {"UPDATER_WINE_CTYPE": "C.UTF-8"},  # Western: code page 1252, no lead bytes
+    {"UPDATER_WINE_FORMATS": "en_US.UTF-8"},  # Chinese code page, English formats
+])
+def test_runs_from_a_folder_with_an_accented_name(tmp_path, system):
+    product = Product(tmp_path / "Café" / "product")
+    offline_package(product)
+    assert product.run(env=system).returncode == 0
+    assert "（版本：V1.0）".encode("gbk") in product.log_bytes(), "the run ended before its log"
 
 
 def test_host_starts_the_updater_and_waits_for_it(product):

@@ -17,6 +17,7 @@
 #include "transfer_test_support.h"
 #include "core/startup/program_names.h"
 #include "win/scoped_handle.h"
+#include "win/system_code_page.h"
 
 using transfertest::ScratchDir;
 
@@ -27,7 +28,7 @@ std::string BuildFolder()
 {
     char path[MAX_PATH] = {};
     ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return SplitModulePath(path).folder;
+    return SplitModulePath(path, SystemLeadBytes()).folder;
 }
 
 // Starts a copy of update.exe under `name` in `folder`.
@@ -76,7 +77,7 @@ TEST(SingleInstance, SecondProgramAndItsTemporaryCopyWaitForTheFirst)
     for (const char* name : {"update.exe", "update.exe.exe"}) {
         SCOPED_TRACE(name);
         // Hold the mutex the program in `folder` will ask for, as a running updater would.
-        SingleInstance running = SingleInstance::Acquire(MutexNameFor(folder + "update.exe"));
+        SingleInstance running = SingleInstance::Acquire(MutexNameFor(folder + "update.exe", SystemLeadBytes()));
         ASSERT_TRUE(running.Held());
 
         UniqueHandle second = StartUpdaterCopy(folder, name);
@@ -114,7 +115,7 @@ TEST(FileStatus, FindProcessByNameNeverAnswersItself)
 {
     char path[MAX_PATH] = {};
     ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string self = SplitModulePath(path).fileName;
+    std::string self = SplitModulePath(path, SystemLeadBytes()).fileName;
     EXPECT_EQ(FindProcessByName(self), 0u);
     EXPECT_EQ(FindProcessByName("no_such_program.exe"), 0u);
 }
@@ -127,7 +128,7 @@ TEST(SystemFolders, PlaceholderValuesHaveNoTrailingBackslash)
     EXPECT_FALSE(folders.temp.empty());
     EXPECT_FALSE(folders.programFiles.empty());
 
-    DirConstants dirs = ComputeDirConstants("C:\\Program Files\\Product\\", folders);
+    DirConstants dirs = ComputeDirConstants("C:\\Program Files\\Product\\", folders, SystemLeadBytes());
     EXPECT_EQ(dirs[DirConstant::AppDrive], "C:");
     EXPECT_EQ(dirs[DirConstant::Parent], "C:\\Program Files");
     for (const std::string& value : dirs.values) {

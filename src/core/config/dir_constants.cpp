@@ -3,13 +3,13 @@
 #include "core/text/code_page.h"
 #include "core/text/path_text.h"
 
-DirConstants ComputeDirConstants(std::string_view programFolder, const SystemFolders& folders)
+DirConstants ComputeDirConstants(std::string_view programFolder, const SystemFolders& folders, LeadByteRule rule)
 {
-    std::string_view parent = StripTrailingBackslash(programFolder);
-    size_t cut = FindLastChar(parent, '\\');
+    std::string_view parent = StripTrailingBackslash(programFolder, rule);
+    size_t cut = FindLastChar(parent, '\\', rule);
     if (cut != std::string_view::npos && cut > 0) parent = parent.substr(0, cut);
 
-    auto folder = [](const std::string& path) { return std::string(StripTrailingBackslash(path)); };
+    auto folder = [rule](const std::string& path) { return std::string(StripTrailingBackslash(path, rule)); };
     DirConstants dirs;
     dirs[DirConstant::AppDrive] = std::string(parent.substr(0, 2));
     dirs[DirConstant::Parent] = std::string(parent);

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/text/code_page.h"
+
 constexpr size_t kDirConstantCount = 9;
 
 // The placeholders in the order they are expanded and logged.
@@ -40,8 +42,9 @@ struct SystemFolders {
 };
 
 // {parent} is the folder above the program folder (which ends with "\") and
-// {appdriver} its first two characters, the drive.
-DirConstants ComputeDirConstants(std::string_view programFolder, const SystemFolders& folders);
+// {appdriver} its first two characters, the drive. All of them are paths the
+// system gave, read with `rule`, the system code page's.
+DirConstants ComputeDirConstants(std::string_view programFolder, const SystemFolders& folders, LeadByteRule rule);
 
 // A placeholder is replaced, everywhere in the text, only when the text begins
 // with it: a value can be anchored to a folder, but a placeholder later in the

@@ -5,11 +5,11 @@
 #include "core/text/decimal.h"
 #include "core/text/trim.h"
 
-std::string GetSwitchValue(std::string_view commandLine, std::string_view key)
+std::string GetSwitchValue(std::string_view commandLine, std::string_view key, LeadByteRule rule)
 {
-    std::string line = ToLowerAscii(commandLine);
+    std::string line = ToLowerAscii(commandLine, rule);
     std::string pattern = ToLowerAscii("/" + std::string(key) + ":");
-    size_t hit = FindText(line, pattern);
+    size_t hit = FindText(line, pattern, 0, rule);
     if (hit == std::string::npos) return {};
     size_t start = hit + pattern.size();
     size_t end = line.find(' ', start);
@@ -25,20 +25,20 @@ std::string_view CommandLineArguments(std::string_view commandLine)
     return commandLine.substr(p);
 }
 
-CommandLineSwitches ReadCommandLine(std::string_view commandLine)
+CommandLineSwitches ReadCommandLine(std::string_view commandLine, LeadByteRule rule)
 {
     CommandLineSwitches switches;
-    std::string hwnd = GetSwitchValue(commandLine, "HWND");
+    std::string hwnd = GetSwitchValue(commandLine, "HWND", rule);
     if (!Trim(hwnd).empty()) switches.hostWindow = ParseDecimal(hwnd);
 
-    std::string op = GetSwitchValue(commandLine, "OP");
+    std::string op = GetSwitchValue(commandLine, "OP", rule);
     if (op == "checkver")
         switches.runMode = RunMode::CheckVer;
     else if (op == "preview")
         switches.runMode = RunMode::Preview;
 
-    std::string line = ToLowerAscii(commandLine);
-    switches.selfUpdate = FindText(line, "self_update") != std::string::npos;
-    switches.selfFinish = !switches.selfUpdate && FindText(line, "self_finish") != std::string::npos;
+    std::string line = ToLowerAscii(commandLine, rule);
+    switches.selfUpdate = FindText(line, "self_update", 0, rule) != std::string::npos;
+    switches.selfFinish = !switches.selfUpdate && FindText(line, "self_finish", 0, rule) != std::string::npos;
     return switches;
 }

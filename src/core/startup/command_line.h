@@ -7,10 +7,12 @@
 #include <string_view>
 
 #include "core/startup/run_mode.h"
+#include "core/text/code_page.h"
 
 // The value of "/key:" in lower case, up to the next space; empty when the
-// switch is absent.
-std::string GetSwitchValue(std::string_view commandLine, std::string_view key);
+// switch is absent. The process command line is system text: pass the
+// system code page's rule.
+std::string GetSwitchValue(std::string_view commandLine, std::string_view key, LeadByteRule rule = kBuildCharset);
 
 struct CommandLineSwitches {
     long hostWindow = 0;             // "/HWND:", 0 when absent or empty
@@ -19,7 +21,7 @@ struct CommandLineSwitches {
     bool selfFinish = false;         // restarted by the copy (never with selfUpdate)
 };
 
-CommandLineSwitches ReadCommandLine(std::string_view commandLine);
+CommandLineSwitches ReadCommandLine(std::string_view commandLine, LeadByteRule rule = kBuildCharset);
 
 // The process command line without the program's own name (quoted or not),
 // so that text in the program's path is never read as a switch.

@@ -1,7 +1,6 @@
 #include "core/startup/program_names.h"
 
 #include "core/text/case_fold.h"
-#include "core/text/code_page.h"
 
 namespace {
 
@@ -10,27 +9,27 @@ constexpr std::string_view kExeSuffix = ".exe";
 
 }  // namespace
 
-ModulePathParts SplitModulePath(std::string_view modulePath)
+ModulePathParts SplitModulePath(std::string_view modulePath, LeadByteRule rule)
 {
-    size_t cut = FindLastChar(modulePath, '\\');
+    size_t cut = FindLastChar(modulePath, '\\', rule);
     size_t split = cut == std::string_view::npos ? 0 : cut + 1;
     return {std::string(modulePath.substr(0, split)), std::string(modulePath.substr(split))};
 }
 
-std::string PackageNameFor(std::string_view programFileName)
+std::string PackageNameFor(std::string_view programFileName, LeadByteRule rule)
 {
     std::string_view base = programFileName;
-    if (EndsWithNoCase(base, kCopySuffix))
+    if (EndsWithNoCase(base, kCopySuffix, rule))
         base.remove_suffix(kCopySuffix.size());
-    else if (EndsWithNoCase(base, kExeSuffix))
+    else if (EndsWithNoCase(base, kExeSuffix, rule))
         base.remove_suffix(kExeSuffix.size());
     return std::string(base) + ".bin";
 }
 
-std::string MutexNameFor(std::string_view modulePath)
+std::string MutexNameFor(std::string_view modulePath, LeadByteRule rule)
 {
-    std::string name = ReplaceAll(modulePath, "\\", "_");
-    if (EndsWithNoCase(name, kCopySuffix)) name.resize(name.size() - kExeSuffix.size());
+    std::string name = ReplaceAll(modulePath, "\\", "_", rule);
+    if (EndsWithNoCase(name, kCopySuffix, rule)) name.resize(name.size() - kExeSuffix.size());
     return name;
 }
 

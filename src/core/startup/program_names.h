@@ -1,23 +1,26 @@
 // Names derived from the running program's path. The temporary copy that a
 // self-update starts is named after the program plus ".exe" (update.exe.exe)
-// and must share the program's mutex and configuration package.
+// and must share the program's mutex and configuration package. The path
+// comes from the system, so it is read with the system code page's rule.
 #pragma once
 
 #include <string>
 #include <string_view>
+
+#include "core/text/code_page.h"
 
 struct ModulePathParts {
     std::string folder;    // up to and including the last "\"
     std::string fileName;  // after the last "\"
 };
 
-ModulePathParts SplitModulePath(std::string_view modulePath);
+ModulePathParts SplitModulePath(std::string_view modulePath, LeadByteRule rule);
 
 // "update.exe" and "update.exe.exe" both give "update.bin".
-std::string PackageNameFor(std::string_view programFileName);
+std::string PackageNameFor(std::string_view programFileName, LeadByteRule rule);
 
 // The module path with every "\" as "_", and without the copy's extra ".exe".
-std::string MutexNameFor(std::string_view modulePath);
+std::string MutexNameFor(std::string_view modulePath, LeadByteRule rule);
 
 // Where downloads wait until they are installed: {temp} + "\~quibo_tmp\".
 std::string DownloadFolderFor(std::string_view tempFolder);

@@ -1,10 +1,12 @@
-// Case-insensitive handling of code page 936 text: only ASCII letters fold,
-// and trail bytes of double-byte characters are left exactly as they are.
+// Case-insensitive handling of 8-bit text: only ASCII letters fold, and trail
+// bytes of double-byte characters are left exactly as they are.
 #pragma once
 
 #include <string>
 #include <string_view>
 
-std::string ToLowerAscii(std::string_view text);
-bool EqualsNoCase(std::string_view a, std::string_view b);
-bool EndsWithNoCase(std::string_view text, std::string_view suffix);
+#include "core/text/code_page.h"
+
+std::string ToLowerAscii(std::string_view text, LeadByteRule rule = kBuildCharset);
+bool EqualsNoCase(std::string_view a, std::string_view b, LeadByteRule rule = kBuildCharset);
+bool EndsWithNoCase(std::string_view text, std::string_view suffix, LeadByteRule rule = kBuildCharset);

@@ -1,36 +1,36 @@
 #include "core/text/code_page.h"
 
-size_t FindText(std::string_view text, std::string_view needle, size_t from, TextCharset charset)
+size_t FindText(std::string_view text, std::string_view needle, size_t from, LeadByteRule rule)
 {
     if (needle.empty()) return from <= text.size() ? from : std::string_view::npos;
-    for (size_t pos = from; pos < text.size(); pos = NextCharPos(text, pos, charset)) {
+    for (size_t pos = from; pos < text.size(); pos = NextCharPos(text, pos, rule)) {
         if (text.compare(pos, needle.size(), needle) == 0) return pos;
     }
     return std::string_view::npos;
 }
 
-size_t FindLastChar(std::string_view text, char c, TextCharset charset)
+size_t FindLastChar(std::string_view text, char c, LeadByteRule rule)
 {
     size_t last = std::string_view::npos;
-    for (size_t pos = 0; pos < text.size(); pos = NextCharPos(text, pos, charset)) {
+    for (size_t pos = 0; pos < text.size(); pos = NextCharPos(text, pos, rule)) {
         if (text[pos] == c) last = pos;
     }
     return last;
 }
 
-bool EndsWithChar(std::string_view text, char c)
+bool EndsWithChar(std::string_view text, char c, LeadByteRule rule)
 {
-    size_t last = FindLastChar(text, c);
+    size_t last = FindLastChar(text, c, rule);
     return last != std::string_view::npos && last + 1 == text.size();
 }
 
-std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to)
+std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to, LeadByteRule rule)
 {
     std::string result;
     result.reserve(text.size());
     size_t pos = 0;
     for (;;) {
-        size_t hit = from.empty() ? std::string_view::npos : FindText(text, from, pos);
+        size_t hit = from.empty() ? std::string_view::npos : FindText(text, from, pos, rule);
         if (hit == std::string_view::npos) break;
         result.append(text.substr(pos, hit - pos));
         result.append(to);

@@ -154,8 +154,9 @@ std::string CZipArchive::ReadMember(int index, std::uint32_t limit) {
 void CZipArchive::ExtractMember(int index, const std::string& folder) {
     const Member& m = At(index);
     fs::path target = NativePath(folder);
-    for (const std::string& part : SafeMemberPath(m.header.name, !m.header.IsUtf8Name()))
-        target /= NativePath(part);
+    const bool utf8 = m.header.IsUtf8Name();
+    for (const std::string& part : SafeMemberPath(m.header.name, !utf8))
+        target /= utf8 ? NativePathFromUtf8(part) : NativePath(part);
     if (m.header.IsDirectory()) {
         MakeFolders(target);
         return;

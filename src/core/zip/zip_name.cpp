@@ -1,6 +1,8 @@
 #include "core/zip/zip_name.h"
 
 #include "core/text/code_page.h"
+#include "core/text/safe_name.h"
+#include "core/text/utf8_text.h"
 #include "core/zip/zip_exception.h"
 
 namespace {
@@ -67,12 +69,16 @@ bool EndsWithSeparator(std::string_view name, bool multibyte) {
 std::vector<std::string> SafeMemberPath(std::string_view name, bool multibyte) {
     if (!name.empty() && IsSeparator(At(name, 0))) Refuse(name, "is absolute");
     if (name.find('\0') != std::string_view::npos) Refuse(name, "holds a NUL byte");
+    if (!multibyte && !IsValidUtf8(name)) Refuse(name, "is not valid UTF-8");
+    const TextCharset charset = multibyte ? TextCharset::CodePage936 : TextCharset::Utf8;
     std::vector<std::string> parts;
     std::string part;
     auto endPart = [&]() {
         if (part == "..") Refuse(name, "leaves its folder");
         if (!part.empty() && part != "." && OnlyDotsAndBlanks(part)) Refuse(name, "leaves its folder");
-        if (!part.empty() && part != ".") parts.push_back(part);
+        if (part == ".") part.clear();
+        if (IsReservedWindowsName(part, charset)) Refuse(name, "is a device or a name Windows changes");
+        if (!part.empty()) parts.push_back(part);
         part.clear();
     };
     for (std::size_t i = 0; i < name.size();) {
@@ -80,6 +86,8 @@ std::vector<std::string> SafeMemberPath(std::string_view name, bool multibyte) {
         unsigned char c = At(name, i);
         if (n == 2 && !IsTrailByte(At(name, i + 1))) {
             Refuse(name, "is not valid code page 936");
+        } else if (n == 1 && multibyte && IsLeadByte(name[i], TextCharset::CodePage936)) {
+            Refuse(name, "ends in half a code page 936 character");
         } else if (n == 1 && IsSeparator(c)) {
             endPart();
         } else if (n == 1 && c == ':') {

@@ -21,6 +21,8 @@ bool EndsWithSeparator(std::string_view name, bool multibyte = true);
 // CZipException(unsafeName) for a name that could land outside the target:
 // absolute, with a drive letter or any ':' (on Windows also a data stream),
 // a ".." component or one of dots and blanks only (Windows reads those as
-// ".."), a NUL byte, a code page 936 lead byte without its trail byte, or
-// nothing left at all.
+// ".."), a NUL byte, a code page 936 lead byte without its trail byte, bytes
+// that are not UTF-8 in a UTF-8 name, or nothing left at all; and for a name
+// that would not land on a file of its own: a component that is a device
+// name ("CON", "nul.txt") or ends in "." or " " (IsReservedWindowsName).
 std::vector<std::string> SafeMemberPath(std::string_view name, bool multibyte = true);

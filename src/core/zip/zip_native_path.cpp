@@ -1,25 +1,32 @@
 #include "core/zip/zip_native_path.h"
 
 #ifdef _WIN32
-#include <locale.h>  // the C runtime's _create_locale
-#include <stdlib.h>  // and _mbstowcs_l
+// Only the declaration of the conversion, not the whole of Windows: the rest
+// of the portable core never sees a Windows header.
+#include <stringapiset.h>
 #endif
 
 std::filesystem::path NativePath(const std::string& bytes) {
 #ifdef _WIN32
-    // Windows paths are UTF-16. Our 8-bit strings are in the system's ANSI
-    // code page, as for the file functions' "A" forms; std::filesystem would
-    // convert with whatever locale the C library was left in (by default one
-    // that maps each byte to itself), so convert here, explicitly.
-    static const _locale_t ansi = _create_locale(LC_CTYPE, "");
-    if (ansi && !bytes.empty()) {
-        std::size_t n = _mbstowcs_l(nullptr, bytes.c_str(), 0, ansi);
-        if (n != static_cast<std::size_t>(-1)) {
-            std::wstring wide(n, L'\0');
-            _mbstowcs_l(&wide[0], bytes.c_str(), n, ansi);
+    // Windows paths are UTF-16. Our 8-bit paths are in the system's ANSI code
+    // page, the one every "A" function reads them with, so convert with that.
+    // Not with the C runtime's locale: it follows the user's format setting,
+    // which can name another code page (English formats on a Chinese system).
+    // std::filesystem itself would map each byte to the same code unit.
+    if (!bytes.empty()) {
+        const int size = static_cast<int>(bytes.size());
+        int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
+        if (n > 0) {
+            std::wstring wide(static_cast<std::size_t>(n), L'\0');
+            MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, &wide[0], n);
             return std::filesystem::path(wide);
         }
     }
 #endif
     return std::filesystem::path(bytes);
+}
+
+std::filesystem::path NativePathFromUtf8(const std::string& utf8) {
+    // UTF-16 on Windows, the bytes themselves elsewhere.
+    return std::filesystem::u8path(utf8);
 }

@@ -1,0 +1,31 @@
+#include "win/system_code_page.h"
+
+#include <windows.h>
+
+namespace {
+
+LeadByteRule ReadSystemLeadBytes()
+{
+    const UINT codePage = ::GetACP();
+    LeadByteRule rule = LeadByteRule::SingleByte();
+    for (unsigned first = 0; first < 256;) {
+        if (!::IsDBCSLeadByteEx(codePage, static_cast<BYTE>(first))) {
+            ++first;
+            continue;
+        }
+        unsigned last = first;
+        while (last + 1 < 256 && ::IsDBCSLeadByteEx(codePage, static_cast<BYTE>(last + 1))) ++last;
+        rule.AddRange(static_cast<unsigned char>(first), static_cast<unsigned char>(last));
+        first = last + 1;
+    }
+    return rule;
+}
+
+}  // namespace
+
+LeadByteRule SystemLeadBytes()
+{
+    // The code page is fixed for the life of the process.
+    static const LeadByteRule rule = ReadSystemLeadBytes();
+    return rule;
+}
