@@ -13,6 +13,7 @@
 #include "app/win_config_seam.h"
 #include "core/startup/command_line.h"
 #include "core/startup/program_names.h"
+#include "core/startup/run_guard.h"
 #include "core/config/load_configurations.h"
 #include "core/config/update_check.h"
 #include "core/log/run_log.h"
@@ -37,9 +38,13 @@ int CUpdateApp::InitInstance()
     instance_ = SingleInstance::Acquire(MutexNameFor(modulePath_, SystemLeadBytes()));
     if (!instance_.Held()) return 0;
 
-    StartUp();
-    while (RunPass() == PassEnd::NewPass) {
-    }
+    // Whatever outside input makes a pass throw, the end sequence still runs
+    // and the host still hears that the updater is leaving.
+    RunCaught([this] {
+        StartUp();
+        while (RunPass() == PassEnd::NewPass) {
+        }
+    });
     EndSequence();
     return 0;
 }
@@ -96,6 +101,20 @@ bool CUpdateApp::ParseCommandLine()
     return !switches.selfUpdate;
 }
 
+bool CUpdateApp::ReadClientText(std::optional<std::string>& text)
+{
+    if (!FileExistsNonEmpty(PackagePath())) return true;
+    PackageRead read = ReadPackage(PackagePath(), "client.dat", "");
+    if (!read.duplicate.empty()) {
+        std::string message = "错误：客户端配置文件:" + context_.packageName + "中有重名的文件：" + read.duplicate + "！";
+        WriteLog(message);
+        ShowInfoBox(message, nullptr, config_.showType);
+        return false;
+    }
+    text = std::move(read.text);
+    return true;
+}
+
 std::optional<std::string> CUpdateApp::ReadPackageText(const char* member) const
 {
     if (!FileExistsNonEmpty(PackagePath())) return std::nullopt;
@@ -117,8 +136,9 @@ CUpdateApp::PassEnd CUpdateApp::RunFlow()
     WinConfigSeam seam(modulePath_);
 
     std::optional<std::string> clientText;
-    if (context_.runMode != RunMode::Preview) clientText = ReadPackageText("client.dat");
-    if (!LoadConfigurations(config_, context_, clientText, seam)) {
+    bool loaded = (context_.runMode == RunMode::Preview || ReadClientText(clientText)) &&
+                  LoadConfigurations(config_, context_, clientText, seam);
+    if (!loaded) {
         // The no-network program from the last server configuration parsed in this process.
         RunHook("无网络时执行程序：", "无网络时执行程序（没指定）。", config_.system.runNonetwork, 0);
         HostNotify(hostWindow_, HostCode::NoNetwork);
@@ -147,9 +167,22 @@ CUpdateApp::PassEnd CUpdateApp::RunFlow()
         return PassEnd::Finished;
     }
 
-    if (CheckSelfUpdate(config_, context_)) return RunSelfUpdateCase();
+    // A check only reports what is newer: it never changes anything, the
+    // updater's own files included.
+    bool selfUpdate = CheckSelfUpdate(config_, context_);
+    if (context_.runMode == RunMode::CheckVer) {
+        ReportNewVersion();
+        return PassEnd::Finished;
+    }
+    if (selfUpdate) return RunSelfUpdateCase();
     RunUpdateCase();
     return PassEnd::Finished;
+}
+
+void CUpdateApp::ReportNewVersion()
+{
+    WriteLog("发现新版本！");
+    HostNotify(hostWindow_, HostCode::NewVersion);
 }
 
 CUpdateApp::PassEnd CUpdateApp::RunSelfUpdateCase()
@@ -160,9 +193,7 @@ CUpdateApp::PassEnd CUpdateApp::RunSelfUpdateCase()
 
 void CUpdateApp::RunUpdateCase()
 {
-    WriteLog("发现新版本！");
-    HostNotify(hostWindow_, HostCode::NewVersion);
-    if (context_.runMode == RunMode::CheckVer) return;
+    ReportNewVersion();
 
     // Case-sensitive on purpose: the restart after a self-update writes it so.
     bool selfFinish = std::string(::GetCommandLineA()).find("self_finish") != std::string::npos;
@@ -190,8 +221,10 @@ int CUpdateApp::RunWizard()
 
 void CUpdateApp::EndSequence()
 {
-    RunHook("退出升级程序前执行：", "退出升级程序前执行（没指定）。", config_.system.runAfter,
-            config_.system.runAfterPause);
+    RunCaught([this] {
+        RunHook("退出升级程序前执行：", "退出升级程序前执行（没指定）。", config_.system.runAfter,
+                config_.system.runAfterPause);
+    });
     WriteLog("★ 升级结束。");
     HostNotify(hostWindow_, HostCode::Exiting);
     RunLog::Instance().Close(kLogName);

@@ -37,11 +37,16 @@ private:
     PassEnd RunFlow();
     PassEnd RunSelfUpdateCase();
     void RunUpdateCase();
+    void ReportNewVersion();
     // Shows the main window; 0 when the user cancelled it.
     int RunWizard();
     void EndSequence();
     void RunHook(const char* label, const char* notSpecified, const std::string& command, int wait);
     std::optional<std::string> ReadPackageText(const char* member) const;
+    // "client.dat" (left unset without a package). False, after a box and a
+    // log line, for a package that names a member twice: a read and the
+    // write-back of new versions could meet different copies.
+    bool ReadClientText(std::optional<std::string>& text);
     std::string PackagePath() const { return context_.programFolder + context_.packageName; }
 
     std::string modulePath_;

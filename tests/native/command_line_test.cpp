@@ -57,9 +57,17 @@ TEST(CommandLine, ArgumentsFollowTheProgramName)
         {"update.exe /OP:CheckVer", " /OP:CheckVer"},
         {"\"C:\\a b\\update.exe\"", ""},
         {"C:\\x\"y z\"\\update.exe self_finish", " self_finish"},
+        // A switch right after the closing quote is legal and belongs to the arguments.
+        {"\"C:\\a b\\update.exe\"/HWND:5 /OP:CheckVer", "/HWND:5 /OP:CheckVer"},
+        {"\"update.exe\"self_finish", "self_finish"},
+        {"\"C:\\a b\\update.exe", ""},  // never closed: all of it is the name
         {"", ""},
     };
     for (const auto& [line, arguments] : cases) EXPECT_EQ(CommandLineArguments(line), arguments) << line;
+
+    CommandLineSwitches glued = ReadCommandLine(CommandLineArguments("\"C:\\a b\\update.exe\"/HWND:5 /OP:CheckVer"));
+    EXPECT_EQ(glued.hostWindow, 5);
+    EXPECT_EQ(glued.runMode, RunMode::CheckVer);
 }
 
 TEST(ProgramNames, TheTemporaryCopySharesPackageAndMutex)

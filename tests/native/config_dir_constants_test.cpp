@@ -25,6 +25,33 @@ TEST(DirConstants, ExpandedOnlyWhenThePlaceholderBeginsTheValue)
     for (const Case& c : cases) EXPECT_EQ(ExpandDirConstants(c.text, dirs), c.expected) << c.text;
 }
 
+TEST(DirConstants, AnExpandedValueIsCut)
+{
+    // A few kilobytes of repeated placeholders in a server configuration
+    // must not become megabytes of path (and of run log).
+    const DirConstants dirs = TestContext().dirs;
+    auto repeat = [](const std::string& s, size_t n) {
+        std::string r;
+        for (size_t i = 0; i < n; ++i) r += s;
+        return r;
+    };
+    struct Case {
+        const char* what;
+        std::string text;
+        size_t size;
+    } cases[] = {
+        {"placeholders", repeat("{temp}", 100000), kMaxExpandedLength},
+        {"plain text", std::string(kMaxExpandedLength + 100, 'a'), kMaxExpandedLength},
+        {"shrinking placeholders", repeat("{appdriver}", 5000), 2 * 5000},
+        {"just short enough", "{temp}" + std::string(kMaxExpandedLength - 7, 'a'), kMaxExpandedLength},
+    };
+    for (const Case& c : cases) {
+        std::string expanded = ExpandDirConstants(c.text, dirs);
+        EXPECT_EQ(expanded.size(), c.size) << c.what;
+        EXPECT_EQ(expanded.substr(0, 1), c.text.substr(0, 1) == "a" ? "a" : "C") << c.what;
+    }
+}
+
 TEST(DirConstants, ComputedFromTheProgramFolderAndSystemFolders)
 {
     SystemFolders folders{"C:\\Windows\\", "C:\\Windows\\system32", "C:\\Users\\me\\Temp\\", "", "C:\\Windows\\Fonts\\",

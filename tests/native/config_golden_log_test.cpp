@@ -1,8 +1,8 @@
 // The run log of reading a realistic client.dat and server.dat pair, byte for
 // byte in code page 936 as support staff receive it.
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
@@ -10,6 +10,7 @@
 #include "core/config/ui_skin.h"
 #include "core/config/update_check.h"
 #include "config_test_support.h"
+#include "golden_file.h"
 
 #ifndef _WIN32
 #include <iconv.h>
@@ -81,9 +82,7 @@ TEST(ConfigGoldenLog, ClientAndServerConfigurationRun)
         log = ToCodePage(capture.Text());
     }
 
-    const std::string goldenPath = std::string(kFixtures) + "load_configurations.log";
-    if (std::getenv("UPDATER_WRITE_GOLDEN")) std::ofstream(goldenPath, std::ios::binary) << log;
-    EXPECT_EQ(log, ReadFile(goldenPath));
+    ExpectMatchesGolden(log, std::string(kFixtures) + "load_configurations.log");
 
     // What the run goes on with.
     EXPECT_EQ(config.newVersionCount, 4);
@@ -98,6 +97,13 @@ TEST(ConfigGoldenLog, ClientAndServerConfigurationRun)
     EXPECT_EQ(config.files[3].md5, "");
     EXPECT_EQ(config.dirs[0].addresses.at(0).user, "update");
     EXPECT_EQ(config.pages.startWinMsg, "发现 Acme 新版本，现在升级吗？");
+}
+
+TEST(ConfigGoldenLog, AMissingGoldenFailsAndIsNotWritten)
+{
+    const char kMissing[] = "fixtures/config/no_such_golden.log";
+    EXPECT_NONFATAL_FAILURE(ExpectMatchesGolden("any log", kMissing), "is missing");
+    EXPECT_FALSE(std::ifstream(kMissing).good());
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "core/config/load_configurations.h"
 #include "core/config/server_config.h"
 #include "core/config/server_fetch.h"
+#include "core/config/update_check.h"
 #include "config_test_support.h"
 
 namespace {
@@ -124,12 +125,42 @@ TEST_F(ServerConfigTest, NewerFileItemTakesEveryKey)
 
 TEST_F(ServerConfigTest, FileItemDefaults)
 {
-    Parse("[file0]\nver=1.0\nurls=url0=http://up.acme.com/bin/acme.dll\nmd5=0123456789abcdef\n");
+    Parse("[file0]\nver=1.0\nurls=url0=http://up.acme.com/bin/acme.dll\n");
     const UpdateItem& item = config_.files[0];
     EXPECT_EQ(item.modifyVer, 1);
     EXPECT_EQ(item.path, "");
-    EXPECT_EQ(item.md5, "");          // not 32 digits: no check
+    EXPECT_EQ(item.md5, "");
     EXPECT_EQ(item.name, "acme.dll");  // taken from the first address
+}
+
+TEST_F(ServerConfigTest, AnMd5OfAnyLengthButThirtyTwoMeansNoCheck)
+{
+    const std::string md5 = "0123456789abcdef0123456789ABCDEF";
+    const std::pair<std::string, std::string> cases[] = {
+        {md5, md5},
+        {md5.substr(0, 16), ""},
+        {md5.substr(0, 31), ""},
+        {md5 + "0", ""},
+        {md5 + "01234567", ""},  // 40 characters, as a SHA-1 digest is written
+        {"", ""},
+    };
+    for (const auto& [given, kept] : cases) {
+        UpdateConfig config;
+        ParseServerConfig(config, context_, "[file0]\nver=1.0\nurls=url0=http://h/a.dll\nmd5=" + given + "\n");
+        EXPECT_EQ(config.files[0].md5, kept) << given.size() << " characters";
+    }
+}
+
+TEST_F(ServerConfigTest, AnAddressOfSchemeAloneIsSkipped)
+{
+    Parse("[file0]\nver=1.0\nurls=url0=http://;;url1=http://h/b.dll\n"
+          "[file1]\nver=1.0\nurls=url0=http://\n");
+    ASSERT_EQ(config_.files[0].addresses.size(), 1u);
+    EXPECT_EQ(config_.files[0].addresses[0].url, "http://h/b.dll");
+    EXPECT_EQ(config_.files[0].name, "b.dll");
+    EXPECT_TRUE(config_.files[1].addresses.empty());
+    EXPECT_TRUE(CompareVersions(config_));
+    EXPECT_EQ(config_.files[1].isNew, 0);  // nothing to fetch it from
 }
 
 TEST_F(ServerConfigTest, NewerFolderItemKeepsItsPathAsGiven)

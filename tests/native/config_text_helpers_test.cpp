@@ -53,6 +53,10 @@ TEST(CodePageText, DoubleByteCharactersAreNeverSplit)
     EXPECT_EQ(ExpandDirConstants("{pf}\\" + kTrailBrace + "pf}", dirs), "C:\\Program Files\\" + kTrailBrace + "pf}");
     EXPECT_EQ(ComputeDirConstants("D:\\" + kTrailBackslash + "\\", SystemFolders{}, kGbk)[DirConstant::Parent], "D:");
 
+    // Cutting a text short never leaves half a character behind.
+    EXPECT_EQ(HeadWithin("ab" + kTrailBackslash, 3, kGbk), "ab");
+    EXPECT_EQ(ReplaceAll("{x}{x}", "{x}", kTrailBrace + kTrailBrace, 7, kGbk), kTrailBrace + kTrailBrace + kTrailBrace);
+
     EXPECT_EQ(MutexNameFor("C:\\" + kTrailBackslash + "\\a.exe", kGbk), "C:_" + kTrailBackslash + "_a.exe");
     ModulePathParts parts = SplitModulePath("D:\\" + kTrailBackslash + "a.exe", kGbk);
     EXPECT_EQ(parts.folder, "D:\\");

@@ -55,6 +55,9 @@ TEST(UrlEntry, ReadUrlListStopsAtAMissingEntryAndSkipsEntriesWithoutScheme)
     EXPECT_EQ(Urls(ReadUrlList("url0=http://a/1.bin;;url2=http://c/3.bin")), List{"http://a/1.bin||"});
     // An entry without a scheme is skipped, and the scan goes on.
     EXPECT_EQ(Urls(ReadUrlList("url0=www.a.com/1.bin;;url1=ftp://b/2.bin,,u,,p")), List{"ftp://b/2.bin|u|p"});
+    // A scheme without anything after it is no address either.
+    EXPECT_EQ(Urls(ReadUrlList("url0=http://;;url1=ftp://b/2.bin")), List{"ftp://b/2.bin||"});
+    EXPECT_EQ(Urls(ReadUrlList("url0=http://")), List{});
     // An empty entry ends the scan like a missing one.
     EXPECT_EQ(Urls(ReadUrlList("url0=;;url1=http://b/2.bin")), List{});
 

@@ -1,5 +1,7 @@
 // The package functions: results instead of exceptions, and the password rule.
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -102,6 +104,79 @@ TEST(Package, ExtractsAMemberFromAPackageInMemory) {
     std::string secret = FixtureBytes("encrypted.zip");
     EXPECT_EQ(ExtractPackageMember(secret, "stored.bin", "secret"), BinaryContent());
     EXPECT_EQ(ExtractPackageMember(secret, "stored.bin", "Secret"), "");
+}
+
+// A package of `members` (name, text) in order, names held twice included.
+std::string MakePackageOf(const TempFolder& temp, const std::vector<std::pair<std::string, std::string>>& members) {
+    std::string path = temp / "members.bin";
+    WriteBytes(NativePath(path), EmptyArchive());
+    CZipArchive a;
+    a.Open(path);
+    for (const auto& [name, text] : members) a.AddMember(name, text);
+    a.Close();
+    return path;
+}
+
+TEST(Package, AConfigurationMemberIsRefusedByItsDeclaredSize) {
+    // A member that inflates beyond the cap is refused from its header alone,
+    // whether it packs well (short lines) or not.
+    struct Case {
+        const char* what;
+        std::string text;
+        bool read;
+    } cases[] = {
+        {"exactly the cap", std::string(kMaxConfigMemberSize, 'a'), true},
+        {"one byte more", std::string(kMaxConfigMemberSize + 1, 'a'), false},
+        {"short lines", [] {
+             std::string s;
+             while (s.size() < 3 * kMaxConfigMemberSize) s += "a=1\r\n";
+             return s;
+         }(), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder temp;
+        std::string path = MakePackageOf(temp, {{"pre.dat", "[pre]"}, {"server.dat", c.text}});
+        EXPECT_EQ(ReadPackageMember(path, "server.dat", "") == c.text, c.read);
+        EXPECT_EQ(ExtractPackageMember(ReadBytes(NativePath(path)), "server.dat", "") == c.text, c.read);
+        if (!c.read) {
+            EXPECT_TRUE(ReadPackageMember(path, "server.dat", "").empty());
+            EXPECT_EQ(ReadPackageMember(path, "pre.dat", ""), "[pre]");  // the rest stays readable
+        }
+    }
+}
+
+TEST(Package, ANameHeldTwiceIsNeverReadNorRewritten) {
+    struct Case {
+        std::vector<std::pair<std::string, std::string>> members;
+        std::string duplicate;
+        std::string client;  // what reading "client.dat" gives
+    } cases[] = {
+        {{{"client.dat", "[file0]\r\nver=1\r\n"}, {"pre.dat", "[pre]"}, {"client.dat", "[file0]\r\nver=2\r\n"}},
+         "client.dat", ""},
+        {{{"client.dat", "one"}, {"CLIENT.DAT", "two"}, {"pre.dat", "[pre]"}}, "CLIENT.DAT", ""},
+        {{{"client.dat", "one"}, {"ui.dat", "a"}, {"pre.dat", "[pre]"}, {"UI.dat", "b"}}, "UI.dat", "one"},
+        {{{"client.dat", "one"}, {"ui.dat", "a"}, {"pre.dat", "[pre]"}}, "", "one"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.members[1].first + " " + c.duplicate);
+        TempFolder temp;
+        std::string path = MakePackageOf(temp, c.members);
+        const std::string before = ReadBytes(NativePath(path));
+
+        PackageRead read = ReadPackage(path, "client.dat", "");
+        EXPECT_EQ(read.duplicate, c.duplicate);
+        EXPECT_EQ(read.text, c.client);
+        EXPECT_EQ(ExtractPackage(before, "client.dat", "").duplicate, c.duplicate);
+        EXPECT_EQ(ReadPackageMember(path, "pre.dat", ""), "[pre]");  // a name held once still reads
+
+        bool unambiguous = c.duplicate.empty();
+        EXPECT_EQ(WritePackageMember("[file0]\r\nver=3\r\n", path, "client.dat", ""), unambiguous);
+        if (unambiguous)
+            EXPECT_EQ(ReadPackageMember(path, "client.dat", ""), "[file0]\r\nver=3\r\n");
+        else
+            EXPECT_TRUE(ReadBytes(NativePath(path)) == before) << "the package was rewritten";
+    }
 }
 
 }  // namespace

@@ -58,8 +58,26 @@ TEST(RunLogFormat, StampsTextAndEndsWithCrLf)
     EXPECT_EQ(RunLog::FormatLine(23, 59, 59, ""), "23:59:59    \r\n");
     // The text is written byte for byte, code page 936 included.
     EXPECT_EQ(RunLog::FormatLine(0, 0, 0, "\xA1\xEF \xB1\x5C"), "00:00:00    \xA1\xEF \xB1\x5C\r\n");
-    // An embedded CR LF breaks the entry; the stamp comes only once.
-    EXPECT_EQ(RunLog::FormatLine(1, 2, 3, "a\r\nb"), "01:02:03    a\r\nb\r\n");
+}
+
+TEST(RunLogFormat, ATextIsAlwaysOneLineOfBoundedLength)
+{
+    struct Case {
+        const char* what;
+        std::string text;
+        std::string shown;
+    } cases[] = {
+        // A value with a line break cannot forge a line of its own.
+        {"forged line", "x\r\n12:00:00    发“升级成功”消息", "x\\r\\n12:00:00    发“升级成功”消息"},
+        {"lone carriage return", "a\rb", "a\\rb"},
+        {"tab and escape", "\t\x1b[2J", "\\t\\x1B[2J"},
+        {"NUL and DEL", std::string("a\0b\x7f", 4), "a\\x00b\\x7F"},
+        {"long value", std::string(3 * kMaxLogText, 'p'), std::string(kMaxLogText, 'p') + "……"},
+        {"at the limit", std::string(kMaxLogText, 'p'), std::string(kMaxLogText, 'p')},
+        {"escaped after the cut", std::string(kMaxLogText - 1, 'p') + "\r\r", std::string(kMaxLogText - 1, 'p') + "\\r……"},
+    };
+    for (const Case& c : cases)
+        EXPECT_TRUE(RunLog::FormatLine(1, 2, 3, c.text) == "01:02:03    " + c.shown + "\r\n") << c.what;
 }
 
 TEST_F(RunLogTest, AppendsAcrossRunsWithLocalTimeStamps)
@@ -86,6 +104,37 @@ TEST_F(RunLogTest, DisabledRunWritesNothingAndDeletesAnOldLog)
     }
     Run(false, {"x"});
     EXPECT_TRUE(Exists(kLogPath));
+}
+
+TEST_F(RunLogTest, ALogPastItsLimitStartsAnewKeepingThePreviousOne)
+{
+    const std::string previous = RunLog::PreviousPath(kLogPath);
+    EXPECT_EQ(previous, "run_log_test.old.log");
+    EXPECT_EQ(RunLog::PreviousPath("client.log"), "client.old.log");
+    std::remove(previous.c_str());
+    RunLog& log = RunLog::Instance();
+
+    // A log grown past the limit by earlier runs is put aside when opened.
+    {
+        std::ofstream big(kLogPath, std::ios::binary);
+        big << std::string(kMaxLogFileSize, 'x');
+    }
+    Run(true, {"fresh"});
+    EXPECT_EQ(ReadAll(previous).size(), kMaxLogFileSize);
+    EXPECT_NE(ReadAll(kLogPath).find("fresh"), std::string::npos);
+    EXPECT_LT(ReadAll(kLogPath).size(), 100u);
+
+    // Within one run too, and again and again: the two files stay bounded.
+    log.SetFileSizeLimit(1000);
+    for (int run = 0; run < 5; ++run) Run(true, std::vector<std::string>(20, std::string(80, 'a' + run)));
+    log.SetFileSizeLimit(kMaxLogFileSize);
+    std::string current = ReadAll(kLogPath), old = ReadAll(previous);
+    EXPECT_LE(current.size(), 1000u);
+    EXPECT_LE(old.size(), 1000u);
+    EXPECT_NE(current.find(std::string(80, 'e')), std::string::npos);  // the latest run is there
+    EXPECT_EQ(old.find(std::string(80, 'a')), std::string::npos);      // the earliest is gone
+    EXPECT_EQ((current.size() + old.size()) % 94, 0u) << "only whole lines are written";
+    std::remove(previous.c_str());
 }
 
 TEST_F(RunLogTest, DisableClosesButKeepsTheLog)

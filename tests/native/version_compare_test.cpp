@@ -18,6 +18,8 @@ TEST(VersionCompare, IsVersionNewer)
         {"1.2.5", "1.2", true},
         {"2", "1.9", true},
         {"1", "1.9", false},
+        {"1.9", "2.0", false},
+        {"2.0", "1.9", true},
         {"1.2.3", "1.2.3", false},
         {"1.2.4", "1.2.3", true},
         {"0.0.1", "0.0.0", true},

@@ -3,6 +3,7 @@ program, with configuration packages built here and the run log read back."""
 import os
 import shutil
 import subprocess
+import warnings
 import zipfile
 from dataclasses import dataclass
 from pathlib import Path
@@ -18,6 +19,19 @@ ENCODING = "gbk"  # the program's code page 936
 SERVERS = ROOT / "tools" / "test-servers"
 WWW = ROOT / "build" / "servers" / "www"  # served by nginx at HTTP_BASE
 HTTP_BASE = "http://127.0.0.1:18080"
+
+
+def assert_matches_golden(data: bytes, golden: Path):
+    """Compares with a committed golden file, which a test never writes: a
+    missing one fails. tools/update-golden regenerates them; for it, what the
+    test got is left in UPDATER_GOLDEN_ACTUAL under the golden's path."""
+    actual = os.environ.get("UPDATER_GOLDEN_ACTUAL")
+    if actual:
+        target = Path(actual) / golden.resolve().relative_to(ROOT.resolve())
+        target.parent.mkdir(parents=True, exist_ok=True)
+        target.write_bytes(data)
+    assert golden.exists(), f"golden file {golden} is missing; tools/update-golden makes it"
+    assert data == golden.read_bytes(), f"differs from {golden}; after review, tools/update-golden rewrites it"
 
 
 def wine(args, cwd, timeout=120, env=None):
@@ -52,9 +66,12 @@ def parse_host_output(stdout: bytes):
 
 def make_package(path, members, compression=zipfile.ZIP_DEFLATED):
     """Writes a configuration package: member name -> text (encoded to code
-    page 936, line ends made CR LF) or bytes (as they are)."""
-    with zipfile.ZipFile(path, "w", compression) as z:
-        for name, content in members.items():
+    page 936, line ends made CR LF) or bytes (as they are). A list of (name,
+    content) pairs may name a member twice."""
+    pairs = members.items() if isinstance(members, dict) else members
+    with warnings.catch_warnings(), zipfile.ZipFile(path, "w", compression) as z:
+        warnings.simplefilter("ignore")  # zipfile's warning about a name given twice
+        for name, content in pairs:
             if isinstance(content, str):
                 content = content.replace("\r\n", "\n").replace("\n", "\r\n").encode(ENCODING)
             z.writestr(name, content)

@@ -6,7 +6,7 @@ from pathlib import Path
 
 import pytest
 
-from conftest import ENCODING, make_package, windows_path
+from conftest import ENCODING, assert_matches_golden, make_package, windows_path
 
 GOLDEN = Path(__file__).parent / "golden"
 IDYES, IDNO = 6, 7
@@ -87,14 +87,23 @@ def test_nothing_newer_shows_the_noupdate_box_when_asked(product, www):
     assert run.boxes == [("信息提示", "已经是最新版本。")]
 
 
-def test_check_only_reports_the_new_version(product, www):
-    configure(product, publish(www, server_text(version="1.2.0")))
+@pytest.mark.parametrize("own_file", [None, "update.exe", "update.bin"])
+def test_check_only_reports_the_new_version(product, www, own_file):
+    # Even when the newer item is the updater's own program or package, a
+    # check only reports it.
+    text = server_text(version="1.2.0")
+    if own_file:
+        text = text.replace("path={temp}\\demo", "path=\nrename=" + own_file)
+    configure(product, publish(www, text))
+    before = product.package.read_bytes()
     run = product.run_host("/HWND:{hwnd} /OP:CheckVer")
     assert run.codes() == [3, 4]
     assert run.boxes == []
     lines = product.log_lines()
     assert "发现新版本！" in lines
     assert "发“发现新版本”消息(3)通知宿主程序。" in lines
+    assert ("★ 发现系统内部程序（或数据）新版本，将启动自我升级过程" in lines) == bool(own_file)
+    assert product.package.read_bytes() == before
 
 
 def test_start_question_answered_no(product, www):
@@ -193,8 +202,75 @@ def test_check_run_log_matches_golden(product, www):
     run = product.run_host("/HWND:{hwnd} /OP:CheckVer")
     assert run.codes() == [3, 4]
     text = masked_log(product).replace(url.rsplit("/", 2)[0], "{server}")
-    golden = GOLDEN / "check_run.log"
-    if not golden.exists():  # first run: write it for review
-        golden.parent.mkdir(exist_ok=True)
-        golden.write_bytes(text.encode(ENCODING))
-    assert text.encode(ENCODING) == golden.read_bytes()
+    assert_matches_golden(text.encode(ENCODING), GOLDEN / "check_run.log")
+
+
+def test_a_missing_golden_fails_and_is_not_written(tmp_path, monkeypatch):
+    monkeypatch.delenv("UPDATER_GOLDEN_ACTUAL", raising=False)
+    golden = tmp_path / "golden" / "missing.log"
+    with pytest.raises(AssertionError, match="is missing"):
+        assert_matches_golden(b"any log", golden)
+    assert not golden.exists()
+
+
+@pytest.mark.parametrize("size", [1_300_000, 63_000_000])
+def test_an_oversized_server_configuration_is_refused(product, www, size):
+    # Short lines pack small: a package of a few kilobytes that would inflate
+    # to megabytes of configuration.
+    text = server_text(version="1.2.0") + "[filler]\n" + "a=1\n" * (size // 5)
+    configure(product, publish(www, text))
+    run = product.run_host("/HWND:{hwnd} /OP:CheckVer")
+    assert run.codes() == [-5, 4]
+    lines = product.log_lines()
+    assert "下载文件失败！" in lines
+    assert "错误：下载配置文件失败，可能是配置文件不存在，或解析错误，或网络不通！" in lines
+
+
+def test_server_values_neither_flood_nor_forge_the_log(product, www):
+    forged = "12:00:00    发“升级成功”消息(1)通知宿主程序。"
+    text = (server_text(version="1.2.0")
+            .replace("path={temp}\\demo", "path=" + "{temp}" * 150_000)
+            .replace("describe=演示程序", "describe=演示程序\r" + forged))
+    configure(product, publish(www, text))
+    run = product.run_host("/HWND:{hwnd} /OP:CheckVer")
+    assert run.codes() == [3, 4]
+    log = product.log_bytes()
+    assert len(log) < 64 * 1024, f"{len(log)} bytes of log"
+    assert re.search(rb"\r(?!\n)", log) is None, "a carriage return inside a line"
+    lines = product.log_lines()
+    assert "describe=演示程序\\r" + forged in lines
+    path_line = next(line for line in lines if line.startswith("path="))
+    assert path_line.endswith("……") and len(path_line.encode(ENCODING)) <= 4096 + 8
+
+
+@pytest.mark.parametrize("package, message, box", [
+    ("client", "错误：客户端配置文件:update.bin中有重名的文件：client.dat！", True),
+    ("server", "错误：服务器端配置文件包中有重名的文件：server.dat！", False),
+])
+def test_a_package_naming_a_member_twice_is_refused(product, www, package, message, box):
+    folder, base = www
+    old, new = server_text(version="1.0.0"), server_text(version="1.2.0")
+    make_package(folder / "server.bin", [("server.dat", old), ("server.dat", new)] if package == "server"
+                 else [("server.dat", new)])
+    client = CLIENT.format(server=f"{base}/server.bin")
+    members = [("pre.dat", PRE_LOG), ("client.dat", client), ("ui.dat", UI)]
+    if package == "client":
+        members.append(("client.dat", client.replace("ver=1.0.0", "ver=1.2.0")))
+    make_package(product.package, members)
+    run = product.run_host("/HWND:{hwnd} /OP:CheckVer")
+    assert run.codes() == [-5, 4]
+    assert run.boxes == ([("信息提示", f"|{message}|")] if box else [])
+    lines = product.log_lines()
+    assert message in lines
+    assert "发“无网络，退出升级程序”消息(-5)通知宿主程序。" in lines
+
+
+def test_a_restart_after_a_self_update_removes_the_copy_and_asks_nothing(product, www):
+    copy = product.folder / "update.exe.exe"
+    copy.write_bytes(b"MZ dummy copy")
+    configure(product, publish(www, server_text(version="1.2.0")))
+    run = product.run_host("/HWND:{hwnd} self_finish")
+    assert not copy.exists(), "the temporary copy was left behind"
+    assert run.boxes == [], "the start question was asked"
+    assert run.codes() == [3, 4]
+    assert product.log_bytes() == b"", "the pass logged although the restart turns logging off"

@@ -29,7 +29,8 @@ std::string ExpandDirConstants(std::string_view text, const DirConstants& dirs)
     for (size_t i = 0; i < kDirConstantCount; ++i) {
         std::string_view placeholder = kDirPlaceholders[i];
         if (result.compare(0, placeholder.size(), placeholder) == 0)
-            result = ReplaceAll(result, placeholder, dirs.values[i]);
+            result = ReplaceAll(result, placeholder, dirs.values[i], kMaxExpandedLength);
     }
+    if (result.size() > kMaxExpandedLength) result.resize(HeadWithin(result, kMaxExpandedLength).size());
     return result;
 }

@@ -46,7 +46,12 @@ struct SystemFolders {
 // system gave, read with `rule`, the system code page's.
 DirConstants ComputeDirConstants(std::string_view programFolder, const SystemFolders& folders, LeadByteRule rule);
 
+// No configuration value needs more than this (paths, address lists, the
+// text of a box); placeholders repeated in a small text could otherwise make
+// it megabytes long.
+constexpr size_t kMaxExpandedLength = 32 * 1024;
+
 // A placeholder is replaced, everywhere in the text, only when the text begins
 // with it: a value can be anchored to a folder, but a placeholder later in the
-// text is kept literally.
+// text is kept literally. The result is cut to kMaxExpandedLength bytes.
 std::string ExpandDirConstants(std::string_view text, const DirConstants& dirs);

@@ -1,8 +1,11 @@
 #include "core/package/package.h"
 
+#include <algorithm>
 #include <exception>
+#include <vector>
 
 #include "core/zip/zip_archive.h"
+#include "core/zip/zip_name.h"
 
 namespace {
 
@@ -11,37 +14,73 @@ void ApplyPassword(CZipArchive& archive, const std::string& password) {
     if (password.size() >= 2) archive.SetPassword(password);
 }
 
-std::string ReadNamedMember(CZipArchive& archive, const std::string& memberName,
-                            const std::string& password) {
+// A name that two members share, compared the way FindMember compares.
+// Sorting keeps this fast for an archive of many members from a server.
+std::string DuplicateName(const CZipArchive& archive) {
+    std::vector<std::pair<std::string, int>> folded;
+    folded.reserve(static_cast<std::size_t>(archive.GetCount()));
+    for (int i = 0; i < archive.GetCount(); ++i) {
+        const CZipFileHeader& h = archive.GetMemberInfo(i);
+        folded.emplace_back(FoldNameCase(h.name, !h.IsUtf8Name()), i);
+    }
+    std::sort(folded.begin(), folded.end());
+    for (std::size_t i = 1; i < folded.size(); ++i)
+        if (folded[i].first == folded[i - 1].first) return archive.GetMemberInfo(folded[i].second).name;
+    return {};
+}
+
+bool HoldsTwice(const CZipArchive& archive, const std::string& memberName) {
+    int count = 0;
+    for (int i = 0; i < archive.GetCount(); ++i) {
+        const CZipFileHeader& h = archive.GetMemberInfo(i);
+        if (NamesEqualNoCase(h.name, memberName, !h.IsUtf8Name())) ++count;
+    }
+    return count > 1;
+}
+
+PackageRead ReadNamed(CZipArchive& archive, const std::string& memberName, const std::string& password,
+                      std::uint32_t limit) {
+    PackageRead read;
+    read.duplicate = DuplicateName(archive);
     ApplyPassword(archive, password);
     int index = archive.FindMember(memberName);
-    std::string text = index < 0 ? std::string() : archive.ReadMember(index);
+    if (index >= 0 && !HoldsTwice(archive, memberName)) read.text = archive.ReadMember(index, limit);
     archive.Close();
-    return text;
+    return read;
 }
 
 }  // namespace
 
-std::string ReadPackageMember(const std::string& packagePath, const std::string& memberName,
-                              const std::string& password) {
+PackageRead ReadPackage(const std::string& packagePath, const std::string& memberName,
+                        const std::string& password, std::uint32_t limit) {
     try {
         CZipArchive archive;
         archive.Open(packagePath);
-        return ReadNamedMember(archive, memberName, password);
+        return ReadNamed(archive, memberName, password, limit);
     } catch (const std::exception&) {
         return {};
     }
 }
 
-std::string ExtractPackageMember(std::string package, const std::string& memberName,
-                                 const std::string& password) {
+PackageRead ExtractPackage(std::string package, const std::string& memberName, const std::string& password,
+                           std::uint32_t limit) {
     try {
         CZipArchive archive;
         archive.OpenMemory(std::move(package));
-        return ReadNamedMember(archive, memberName, password);
+        return ReadNamed(archive, memberName, password, limit);
     } catch (const std::exception&) {
         return {};
     }
+}
+
+std::string ReadPackageMember(const std::string& packagePath, const std::string& memberName,
+                              const std::string& password) {
+    return ReadPackage(packagePath, memberName, password).text;
+}
+
+std::string ExtractPackageMember(std::string package, const std::string& memberName,
+                                 const std::string& password) {
+    return ExtractPackage(std::move(package), memberName, password).text;
 }
 
 bool WritePackageMember(std::string_view content, const std::string& packagePath,
@@ -50,13 +89,16 @@ bool WritePackageMember(std::string_view content, const std::string& packagePath
     try {
         CZipArchive archive;
         archive.Open(packagePath);
+        if (!DuplicateName(archive).empty()) return false;
         ApplyPassword(archive, password);
         int index = archive.FindMember(memberName);
         if (index >= 0) archive.DeleteMember(index);
         archive.AddMember(memberName, content);
         archive.Close();
-        return true;
     } catch (const std::exception&) {
         return false;
     }
+    // What a later run will read is what counts.
+    PackageRead back = ReadPackage(packagePath, memberName, password, UINT32_MAX);
+    return back.duplicate.empty() && back.text == content;
 }

@@ -5,21 +5,47 @@
 // These functions never throw: an archive failure means false or an empty
 // result, and the caller reports it. A password is applied only when it has
 // at least two characters; the program passes an empty one.
+//
+// A package in which two members share a name (without regard to case) is
+// ambiguous: which copy a reader sees and which one a rewrite replaces would
+// differ. Such a member is never read, and such a package never rewritten.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
-// The member's bytes, or empty when the package cannot be opened, the member
-// is missing, or it cannot be read whole and intact.
+// Configuration texts are a few kilobytes; a member that says it inflates to
+// more is refused before any of it is read, so a small package can never
+// make the program hold a huge text.
+constexpr std::uint32_t kMaxConfigMemberSize = 1024 * 1024;
+
+// One member read from a package.
+struct PackageRead {
+    std::string text;       // the member's bytes; empty when it cannot be read
+    std::string duplicate;  // a member name the package holds twice; empty when none
+};
+
+// Reads `memberName` (found without regard to case) and looks for names held
+// twice. The text is empty when the package cannot be opened, the member is
+// missing or held twice, is larger than `limit`, or cannot be read whole and
+// intact.
+PackageRead ReadPackage(const std::string& packagePath, const std::string& memberName,
+                        const std::string& password, std::uint32_t limit = kMaxConfigMemberSize);
+// The same for a package held in memory.
+PackageRead ExtractPackage(std::string package, const std::string& memberName, const std::string& password,
+                           std::uint32_t limit = kMaxConfigMemberSize);
+
+// ReadPackage's text alone.
 std::string ReadPackageMember(const std::string& packagePath, const std::string& memberName,
                               const std::string& password);
-
-// Replaces (or adds) the member with `content`, deflated. False for empty
-// content and on any failure; the package on disk is then left as it was.
-bool WritePackageMember(std::string_view content, const std::string& packagePath,
-                        const std::string& memberName, const std::string& password);
-
-// ReadPackageMember for a package held in memory.
+// ExtractPackage's text alone.
 std::string ExtractPackageMember(std::string package, const std::string& memberName,
                                  const std::string& password);
+
+// Replaces (or adds) the member with `content`, deflated, and reads it back.
+// False for empty content, for a package holding two members of one name, on
+// any failure, and when the member read back is not `content`; before a
+// rewrite the package on disk is left as it was.
+bool WritePackageMember(std::string_view content, const std::string& packagePath,
+                        const std::string& memberName, const std::string& password);

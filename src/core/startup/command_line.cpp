@@ -18,6 +18,12 @@ std::string GetSwitchValue(std::string_view commandLine, std::string_view key, L
 
 std::string_view CommandLineArguments(std::string_view commandLine)
 {
+    // A quoted name ends at its closing quote, as Windows reads it, even when a
+    // switch follows without a blank. A quote is never a trail byte.
+    if (!commandLine.empty() && commandLine[0] == '"') {
+        size_t close = commandLine.find('"', 1);
+        return close == std::string_view::npos ? std::string_view() : commandLine.substr(close + 1);
+    }
     bool quoted = false;
     size_t p = 0;
     for (; p < commandLine.size() && (quoted || (commandLine[p] != ' ' && commandLine[p] != '\t')); ++p)

@@ -28,7 +28,7 @@ std::string PackageNameFor(std::string_view programFileName, LeadByteRule rule)
 
 std::string MutexNameFor(std::string_view modulePath, LeadByteRule rule)
 {
-    std::string name = ReplaceAll(modulePath, "\\", "_", rule);
+    std::string name = ReplaceAll(modulePath, "\\", "_", std::string_view::npos, rule);
     if (EndsWithNoCase(name, kCopySuffix, rule)) name.resize(name.size() - kExeSuffix.size());
     return name;
 }

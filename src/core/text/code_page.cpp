@@ -1,5 +1,7 @@
 #include "core/text/code_page.h"
 
+#include <algorithm>
+
 size_t FindText(std::string_view text, std::string_view needle, size_t from, LeadByteRule rule)
 {
     if (needle.empty()) return from <= text.size() ? from : std::string_view::npos;
@@ -24,18 +26,30 @@ bool EndsWithChar(std::string_view text, char c, LeadByteRule rule)
     return last != std::string_view::npos && last + 1 == text.size();
 }
 
-std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to, LeadByteRule rule)
+std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to, size_t limit,
+                       LeadByteRule rule)
 {
     std::string result;
-    result.reserve(text.size());
+    result.reserve(std::min(text.size(), limit));
     size_t pos = 0;
-    for (;;) {
+    while (result.size() <= limit) {
         size_t hit = from.empty() ? std::string_view::npos : FindText(text, from, pos, rule);
-        if (hit == std::string_view::npos) break;
+        if (hit == std::string_view::npos) {
+            result.append(text.substr(pos));
+            break;
+        }
         result.append(text.substr(pos, hit - pos));
         result.append(to);
         pos = hit + from.size();
     }
-    result.append(text.substr(pos));
+    if (result.size() > limit) result.resize(HeadWithin(result, limit, rule).size());
     return result;
+}
+
+std::string_view HeadWithin(std::string_view text, size_t limit, LeadByteRule rule)
+{
+    if (text.size() <= limit) return text;
+    size_t end = 0;
+    for (size_t next; end < text.size() && (next = NextCharPos(text, end, rule)) <= limit;) end = next;
+    return text.substr(0, end);
 }

@@ -78,6 +78,12 @@ size_t FindLastChar(std::string_view text, char c, LeadByteRule rule = kBuildCha
 // True when the last character of `text` is the ASCII character `c`.
 bool EndsWithChar(std::string_view text, char c, LeadByteRule rule = kBuildCharset);
 
-// Every occurrence of `from` replaced by `to`, scanning left to right.
+// Every occurrence of `from` replaced by `to`, scanning left to right. The
+// result is cut to at most `limit` bytes (see HeadWithin), and the work stops
+// there, so a short text full of matches cannot grow without bound.
 std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to,
-                       LeadByteRule rule = kBuildCharset);
+                       size_t limit = std::string_view::npos, LeadByteRule rule = kBuildCharset);
+
+// The longest start of `text` of at most `limit` bytes that does not split a
+// character.
+std::string_view HeadWithin(std::string_view text, size_t limit, LeadByteRule rule = kBuildCharset);

@@ -56,6 +56,13 @@ bool NamesEqualNoCase(std::string_view a, std::string_view b, bool multibyte) {
     return true;
 }
 
+std::string FoldNameCase(std::string_view name, bool multibyte) {
+    std::string folded(name);
+    for (std::size_t i = 0; i < folded.size(); i += CharLength(folded, i, multibyte))
+        if (CharLength(folded, i, multibyte) == 1) folded[i] = static_cast<char>(FoldAscii(At(folded, i)));
+    return folded;
+}
+
 bool EndsWithSeparator(std::string_view name, bool multibyte) {
     bool last = false;
     for (std::size_t i = 0; i < name.size();) {

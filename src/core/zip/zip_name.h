@@ -12,6 +12,9 @@
 
 // Equal but for the case of ASCII letters.
 bool NamesEqualNoCase(std::string_view a, std::string_view b, bool multibyte = true);
+// The name with its ASCII letters in lower case: two names are equal for
+// NamesEqualNoCase exactly when their folded forms are equal.
+std::string FoldNameCase(std::string_view name, bool multibyte = true);
 
 // True when the last character is '/' or '\\': the member is a folder.
 bool EndsWithSeparator(std::string_view name, bool multibyte = true);
