@@ -17,7 +17,17 @@ ENCODING = "gbk"  # the program's code page 936
 
 SERVERS = ROOT / "tools" / "test-servers"
 WWW = ROOT / "build" / "servers" / "www"  # served by nginx at HTTP_BASE
-HTTP_BASE = "http://127.0.0.1:18080"
+
+
+def claim_ports():
+    """This tree's ports of the test servers (tools/test-servers ports): the
+    same ones the servers will listen on, given out before they start."""
+    out = subprocess.run([str(SERVERS), "ports"], check=True, capture_output=True, text=True).stdout
+    return {name: value for name, _, value in (line.partition("=") for line in out.splitlines()) if value}
+
+
+PORTS = claim_ports()
+HTTP_BASE = f"http://127.0.0.1:{PORTS['UPDATER_HTTP_PORT']}"
 
 
 def wine(args, cwd, timeout=120):

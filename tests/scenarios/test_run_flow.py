@@ -6,7 +6,7 @@ from pathlib import Path
 
 import pytest
 
-from conftest import ENCODING, make_package, windows_path
+from conftest import ENCODING, HTTP_BASE, make_package, windows_path
 
 GOLDEN = Path(__file__).parent / "golden"
 IDYES, IDNO = 6, 7
@@ -22,7 +22,7 @@ ver=1.0.0
 """
 SERVER = """[file0]
 ver={version}
-urls=url0=http://127.0.0.1:18080/files/demo.exe
+urls=url0={http_base}/files/demo.exe
 path={{temp}}\\demo
 show_type={show_type}
 op_mode=0
@@ -45,7 +45,7 @@ start_win_msg=发现新版本，现在升级吗？
 
 def server_text(version="1.0.0", show_type=0, run_before="", run_after="", run_nonetwork="", noupdate_win=0):
     return SERVER.format(version=version, show_type=show_type, run_before=run_before, run_after=run_after,
-                         run_nonetwork=run_nonetwork, noupdate_win=noupdate_win)
+                         run_nonetwork=run_nonetwork, noupdate_win=noupdate_win, http_base=HTTP_BASE)
 
 
 def publish(www, text, name="server.bin"):
