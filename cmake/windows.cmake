@@ -20,6 +20,9 @@ add_library(winsys STATIC ${WIN_SOURCES})
 target_link_libraries(winsys PUBLIC core wininet comctl32 shell32 gdi32 user32 kernel32 version ole32)
 
 add_executable(update WIN32 ${PROJECT_SOURCE_DIR}/src/app/main.cpp ${PROJECT_SOURCE_DIR}/res/update.rc)
+# windres reports no dependencies: the files the resource script pulls in are named here.
+set_source_files_properties(${PROJECT_SOURCE_DIR}/res/update.rc PROPERTIES
+    OBJECT_DEPENDS "${PROJECT_SOURCE_DIR}/res/update.manifest;${PROJECT_SOURCE_DIR}/res/update.ico")
 target_link_libraries(update PRIVATE winsys)
 set_target_properties(update PROPERTIES OUTPUT_NAME update SUFFIX .exe)
 
@@ -34,6 +37,7 @@ target_compile_options(gtest_main PRIVATE -w)
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/windows/*.cpp)
 add_executable(win_tests ${WIN_TEST_SOURCES})
 target_link_libraries(win_tests PRIVATE winsys gtest_main)
+add_dependencies(win_tests update)  # the manifest test reads update.exe beside it
 add_test(NAME win_tests
          COMMAND win_tests --gtest_output=xml:Z:${UPDATER_RESULTS_DIR}/win_tests.xml
          WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
