@@ -58,9 +58,20 @@ add_test(NAME core_tests_win
          COMMAND core_tests_win --gtest_output=xml:Z:${UPDATER_RESULTS_DIR}/core_tests_win.xml
          WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}/tests/native)
 
-# The host program that the scenarios start the updater from.
-add_executable(host ${PROJECT_SOURCE_DIR}/tests/host/host.cpp)
-target_link_libraries(host PRIVATE user32 kernel32)
+# The host program that the scenarios start the updater from, and the stand-in
+# updater that the host program's own tests start instead.
+file(GLOB HOST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/host/*.cpp)
+list(FILTER HOST_SOURCES EXCLUDE REGEX "/(stand_in|box_hook)\\.cpp$")
+add_executable(host ${HOST_SOURCES})
+target_include_directories(host PRIVATE ${PROJECT_SOURCE_DIR}/src)
+target_link_libraries(host PRIVATE gdi32 user32 kernel32)
+# The hook the host installs to read the style of each box (box_hook.dll beside host.exe).
+add_library(box_hook SHARED ${PROJECT_SOURCE_DIR}/tests/host/box_hook.cpp)
+set_target_properties(box_hook PROPERTIES PREFIX "")
+target_link_libraries(box_hook PRIVATE user32 kernel32)
+add_dependencies(host box_hook)
+add_executable(stand_in WIN32 ${PROJECT_SOURCE_DIR}/tests/host/stand_in.cpp)
+target_link_libraries(stand_in PRIVATE comctl32 gdi32 user32 kernel32)
 
 # Benchmarks of the Windows code (bench/win), run under Wine by the scripts in bench/.
 file(GLOB WIN_BENCH_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/bench/win/*.cpp)

@@ -6,7 +6,7 @@ from pathlib import Path
 
 import pytest
 
-from conftest import ENCODING, HTTP_BASE, make_package, windows_path
+from conftest import ENCODING, HTTP_BASE, BoxStyle, make_package, windows_path
 
 GOLDEN = Path(__file__).parent / "golden"
 IDYES, IDNO = 6, 7
@@ -104,6 +104,7 @@ def test_start_question_answered_no(product, www):
     run = product.run_host(press=[IDNO])
     assert run.codes() == [3, 4]
     assert run.boxes == [("信息提示", "发现新版本，现在升级吗？")]
+    assert run.box_styles == [BoxStyle(("yes", "no"), "question", topmost=True, style=0x40024)]
     assert not before_ran.exists(), "run_before ran although the user said No"
     assert after_ran.exists(), "run_after did not run"
     lines = product.log_lines()

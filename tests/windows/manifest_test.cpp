@@ -49,8 +49,8 @@ std::vector<Attributes> Elements(const std::string& xml, const std::string& name
     for (size_t at = xml.find(open); at != std::string::npos; at = xml.find(open, at + 1)) {
         size_t end = xml.find('>', at);
         char next = xml[at + open.size()];
-        if (end == std::string::npos || !(next == ' ' || next == '\t' || next == '\r' || next == '\n' || next == '/' ||
-                                         next == '>'))
+        if (end == std::string::npos ||
+            !(next == ' ' || next == '\t' || next == '\r' || next == '\n' || next == '/' || next == '>'))
             continue;
         Attributes attributes;
         std::string tag = xml.substr(at + open.size(), end - at - open.size());
