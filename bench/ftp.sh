@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # FTP download throughput of the updater's FTP transfer (under Wine) against
-# curl, in the same run, from a pyftpdlib server of its own on
-# 127.0.0.1:$PORT: files of 16 and 256 MiB. Both write the file to disk and
+# curl, in the same run, from a pyftpdlib server of its own on 127.0.0.1
+# (on $PORT, or on a free port the system gives it): files of 16 and 256 MiB. Both write the file to disk and
 # both files are checked byte for byte. Prints MB/s of each (best of RUNS),
 # the ratio, and the updater's memory: the working set before the download
 # and its peak during it (the growth must stay flat whatever the file size),
@@ -12,7 +12,7 @@ set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 bench_program ftp_bench.exe build/win "${1:-}"
 bench_wine
-port="${PORT:-18121}"
+port="${PORT:-0}"
 
 work="$(mktemp -d "$root/build/ftp_bench.XXXXXX")"
 mkdir -p "$work/served" "$work/out"
@@ -27,7 +27,12 @@ cleanup() {
     find "$cache" -name 'bench_*' -delete 2>/dev/null || true
 }
 trap cleanup EXIT
-for _ in $(seq 100); do (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break; sleep 0.1; done
+# The server names its port in its first lines: ">>> starting FTP server on 127.0.0.1:PORT, ...".
+for _ in $(seq 100); do
+    listening=$(sed -n 's/.*starting FTP server on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$work/server.log")
+    [ -n "$listening" ] && port=$listening && (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break
+    sleep 0.1
+done
 
 for mib in 16 256; do head -c $((mib << 20)) /dev/urandom >"$work/served/bench_$mib.bin"; done
 

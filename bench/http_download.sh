@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Download throughput of the updater's HTTP transfer (under Wine) against curl,
-# in the same run, from the local nginx of tools/test-servers: files of 16 and
-# 256 MiB over HTTP, and 256 MiB over HTTPS. Both write the file to disk.
-# Prints MB/s of each (best of RUNS), the ratio, and the updater's memory:
-# the working set before the download and its peak during it (the growth must
-# stay flat whatever the file size), beside curl's peak resident size.
+# in the same run, from the local nginx of tools/test-servers (on the tree's
+# ports): files of 16 and 256 MiB over HTTP, and 256 MiB over HTTPS. Both
+# write the file to disk. Prints MB/s of each (best of RUNS), the ratio, and
+# the updater's memory: the working set before the download and its peak
+# during it (the growth must stay flat whatever the file size), beside curl's
+# peak resident size.
 # Usage: bench/http_download.sh [Windows build folder, default build/win]
 set -euo pipefail
 
@@ -19,6 +20,7 @@ if ! "$servers" status >/dev/null 2>&1; then
     "$servers" start
     started=1
 fi
+updater_load_ports
 www="$root/build/servers/www"
 out="$(mktemp -d)"
 cleanup() {
@@ -44,7 +46,8 @@ measure_ours() {
 
 printf '%-6s %5s %11s %11s %7s %12s %12s %12s %12s\n' scheme MiB "ours MB/s" "curl MB/s" ratio \
     "ours ws MiB" "ours peak" "ours growth" "curl peak"
-for row in "http 16 http://127.0.0.1:18080" "http 256 http://127.0.0.1:18080" "https 256 https://127.0.0.1:18443"; do
+http=http://127.0.0.1:$UPDATER_HTTP_PORT
+for row in "http 16 $http" "http 256 $http" "https 256 https://127.0.0.1:$UPDATER_HTTPS_PORT"; do
     read -r scheme mib base <<<"$row"
     read -r ours before peak < <(measure_ours "$base/bench_$mib.bin")
     read -r theirs theirs_peak < <(bench_curl "$out/curl.bin" "" --cacert "$root/build/servers/ca/test-ca.crt" "$base/bench_$mib.bin")

@@ -20,6 +20,9 @@ add_library(winsys STATIC ${WIN_SOURCES})
 target_link_libraries(winsys PUBLIC core wininet comctl32 shell32 gdi32 user32 kernel32 version ole32)
 
 add_executable(update WIN32 ${PROJECT_SOURCE_DIR}/src/app/main.cpp ${PROJECT_SOURCE_DIR}/res/update.rc)
+# windres reports no dependencies: the files the resource script pulls in are named here.
+set_source_files_properties(${PROJECT_SOURCE_DIR}/res/update.rc PROPERTIES
+    OBJECT_DEPENDS "${PROJECT_SOURCE_DIR}/res/update.manifest;${PROJECT_SOURCE_DIR}/res/update.ico")
 target_link_libraries(update PRIVATE winsys)
 set_target_properties(update PROPERTIES OUTPUT_NAME update SUFFIX .exe)
 
@@ -34,6 +37,7 @@ target_compile_options(gtest_main PRIVATE -w)
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/windows/*.cpp)
 add_executable(win_tests ${WIN_TEST_SOURCES})
 target_link_libraries(win_tests PRIVATE winsys gtest_main)
+add_dependencies(win_tests update)  # the manifest test reads update.exe beside it
 add_test(NAME win_tests
          COMMAND win_tests --gtest_output=xml:Z:${UPDATER_RESULTS_DIR}/win_tests.xml
          WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
@@ -68,9 +72,20 @@ add_test(NAME win_tests_western_code_page
          WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
 set_tests_properties(win_tests_western_code_page PROPERTIES ENVIRONMENT UPDATER_WINE_CTYPE=C.UTF-8)
 
-# The host program that the scenarios start the updater from.
-add_executable(host ${PROJECT_SOURCE_DIR}/tests/host/host.cpp)
-target_link_libraries(host PRIVATE user32 kernel32)
+# The host program that the scenarios start the updater from, and the stand-in
+# updater that the host program's own tests start instead.
+file(GLOB HOST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/host/*.cpp)
+list(FILTER HOST_SOURCES EXCLUDE REGEX "/(stand_in|box_hook)\\.cpp$")
+add_executable(host ${HOST_SOURCES})
+target_include_directories(host PRIVATE ${PROJECT_SOURCE_DIR}/src)
+target_link_libraries(host PRIVATE gdi32 user32 kernel32)
+# The hook the host installs to read the style of each box (box_hook.dll beside host.exe).
+add_library(box_hook SHARED ${PROJECT_SOURCE_DIR}/tests/host/box_hook.cpp)
+set_target_properties(box_hook PROPERTIES PREFIX "")
+target_link_libraries(box_hook PRIVATE user32 kernel32)
+add_dependencies(host box_hook)
+add_executable(stand_in WIN32 ${PROJECT_SOURCE_DIR}/tests/host/stand_in.cpp)
+target_link_libraries(stand_in PRIVATE comctl32 gdi32 user32 kernel32)
 
 # Benchmarks of the Windows code (bench/win), run under Wine by the scripts in bench/.
 file(GLOB WIN_BENCH_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/bench/win/*.cpp)

@@ -2,7 +2,8 @@
 # prefix inside the build tree, the Chinese locale (ANSI code page 936), no Wine
 # debug noise, and a virtual X display started on first use.
 #
-# UPDATER_BUILD  build tree of the Windows preset (default: build/win)
+# UPDATER_BUILD        build tree of the Windows preset (default: build/win)
+# UPDATER_DISPLAY_NUM  X display to use (default: a free one, started here)
 
 UPDATER_ROOT=${UPDATER_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 
@@ -45,30 +46,61 @@ fi
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko installers: their dialogs would wait for a person.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
-export UPDATER_DISPLAY_NUM=${UPDATER_DISPLAY_NUM:-87}
+# pid_is PID NAME: true while process PID runs the program NAME (a recorded pid
+# may have been handed to another program since).
+pid_is() {
+    [ -n "$1" ] && [ "$(cat "/proc/$1/comm" 2>/dev/null)" = "$2" ]
+}
 
-# Starts Xvfb on :$UPDATER_DISPLAY_NUM unless it already runs, and exports DISPLAY.
+# True when an X server answers on display :$1.
+display_answers() { xdpyinfo -display ":$1" >/dev/null 2>&1; }
+
+# Exports DISPLAY for an X server of this tree's own, started on first use:
+# display :$UPDATER_DISPLAY_NUM when that is set (used as it is when something
+# already answers there), otherwise the first free display number from 100 on.
+# An Xvfb started here is recorded in build/xvfb.pid and build/xvfb.display.
 updater_ensure_display() {
-    local n=$UPDATER_DISPLAY_NUM
-    export DISPLAY=:$n
-    if [ -S /tmp/.X11-unix/X$n ] && xdpyinfo -display ":$n" >/dev/null 2>&1; then return 0; fi
-    mkdir -p "$UPDATER_ROOT/build"
+    local build=$UPDATER_ROOT/build n
+    n=${UPDATER_DISPLAY_NUM:-$(cat "$build/xvfb.display" 2>/dev/null || true)}
+    if [ -n "$n" ] && display_answers "$n"; then
+        export DISPLAY=:$n
+        return 0
+    fi
+    mkdir -p "$build"
     (
         flock 9
-        if [ -S /tmp/.X11-unix/X$n ] && xdpyinfo -display ":$n" >/dev/null 2>&1; then exit 0; fi
-        rm -f /tmp/.X11-unix/X$n /tmp/.X$n-lock
-        setsid Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp </dev/null >"$UPDATER_ROOT/build/xvfb.log" 2>&1 9>&- &
-        for _ in $(seq 100); do
-            xdpyinfo -display ":$n" >/dev/null 2>&1 && exit 0
-            sleep 0.1
+        n=${UPDATER_DISPLAY_NUM:-$(cat "$build/xvfb.display" 2>/dev/null || true)}
+        if [ -n "$n" ] && display_answers "$n"; then exit 0; fi
+        candidates=${UPDATER_DISPLAY_NUM:-$(seq 100 199)}
+        for n in $candidates; do
+            # A lock file or socket: taken, unless the number was asked for.
+            if [ -z "${UPDATER_DISPLAY_NUM:-}" ] && [ -e /tmp/.X$n-lock -o -e /tmp/.X11-unix/X$n ]; then continue; fi
+            setsid Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp </dev/null >"$build/xvfb.log" 2>&1 9>&- &
+            pid=$!
+            for _ in $(seq 100); do
+                if display_answers "$n"; then
+                    echo "$pid" >"$build/xvfb.pid"
+                    echo "$n" >"$build/xvfb.display"
+                    exit 0
+                fi
+                pid_is "$pid" Xvfb || break  # lost the number to another server
+                sleep 0.1
+            done
+            pid_is "$pid" Xvfb && kill "$pid"
         done
         echo "wine-env: Xvfb did not start (see build/xvfb.log)" >&2
         exit 1
-    ) 9>"$UPDATER_ROOT/build/xvfb.lock"
+    ) 9>"$build/xvfb.lock" || return 1
+    n=${UPDATER_DISPLAY_NUM:-$(cat "$build/xvfb.display")}
+    export DISPLAY=:$n
 }
+
+# The file that records the wineserver started here for this prefix.
+updater_wineserver_pidfile() { echo "$UPDATER_ROOT/build/$(basename "$WINEPREFIX").wineserver.pid"; }
 
 # Creates the prefix once, quietly, and keeps one wineserver up for the whole run.
 updater_ensure_prefix() {
+    local pidfile pid
     mkdir -p "$UPDATER_ROOT/build"
     (
         flock 9
@@ -77,19 +109,57 @@ updater_ensure_prefix() {
             "$UPDATER_WINE" wineboot -i </dev/null >/dev/null 2>&1 9>&-
             wineserver -w
         fi
-    ) 9>"$UPDATER_ROOT/build/wineprefix.lock"
-    # One wineserver and Wine's background services for the whole run, started
-    # here with no terminal or pipe attached: started by a test program instead,
-    # they would inherit its output pipe and keep whoever reads it waiting.
-    if ! pgrep -f 'wineserver.* -p' >/dev/null 2>&1; then
-        setsid wineserver -p </dev/null >/dev/null 2>&1 9>&- || true
+        # One wineserver and Wine's background services for the whole run, started
+        # here with no terminal or pipe attached: started by a test program instead,
+        # they would inherit its output pipe and keep whoever reads it waiting.
+        pidfile=$(updater_wineserver_pidfile)
+        pid=$(cat "$pidfile" 2>/dev/null || true)
+        pid_is "$pid" wineserver64 || pid_is "$pid" wineserver32 || pid_is "$pid" wineserver && exit 0
+        rm -f "$pidfile"
+        # In the foreground of its own session, so that $! is the server. When a
+        # server already serves the prefix this one ends at once and is not ours.
+        setsid wineserver -f -p </dev/null >/dev/null 2>&1 9>&- &
+        pid=$!
+        sleep 0.2
+        if [ -n "$(cat "/proc/$pid/comm" 2>/dev/null)" ] && [ "$(awk '{print $3}' "/proc/$pid/stat")" != Z ]; then
+            echo "$pid" >"$pidfile"
+        fi
         setsid "$UPDATER_WINE" cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
-    fi
+    ) 9>"$UPDATER_ROOT/build/wineprefix.lock"
 }
 
+# stop_pid PID: ends the process and waits (up to five seconds) until it has gone.
+updater_stop_pid() {
+    local pid=$1
+    kill -TERM "$pid" 2>/dev/null || return 0
+    for _ in $(seq 50); do
+        [ -d "/proc/$pid" ] || return 0
+        sleep 0.1
+    done
+    kill -KILL "$pid" 2>/dev/null || true
+}
+
+# Stops what updater_ensure_prefix and updater_ensure_display started, by pid.
 updater_stop_wine() {
-    wineserver -k >/dev/null 2>&1 || true
-    if [ -n "${UPDATER_DISPLAY_NUM:-}" ]; then
-        pkill -f "Xvfb :$UPDATER_DISPLAY_NUM " >/dev/null 2>&1 || true
+    local pidfile pid
+    pidfile=$(updater_wineserver_pidfile)
+    pid=$(cat "$pidfile" 2>/dev/null || true)
+    if pid_is "$pid" wineserver64 || pid_is "$pid" wineserver32 || pid_is "$pid" wineserver; then
+        updater_stop_pid "$pid"
     fi
+    rm -f "$pidfile"
+    pid=$(cat "$UPDATER_ROOT/build/xvfb.pid" 2>/dev/null || true)
+    if pid_is "$pid" Xvfb; then updater_stop_pid "$pid"; fi
+    rm -f "$UPDATER_ROOT/build/xvfb.pid" "$UPDATER_ROOT/build/xvfb.display"
+}
+
+# Exports the ports of this tree's test servers (tools/test-servers) when they
+# have been given out; the programs fall back to fixed numbers otherwise.
+updater_load_ports() {
+    local env=$UPDATER_ROOT/build/servers/ports.env
+    [ -f "$env" ] || return 0
+    set -a
+    # shellcheck disable=SC1090
+    source "$env"
+    set +a
 }

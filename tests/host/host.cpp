@@ -1,16 +1,20 @@
 // A stand-in for the product that hosts the updater: it owns a window, starts
 // the updater with that window's handle, and prints every result message the
 // updater posts to it (2020 to 2023), in order, as "message wParam lParam".
-// It also answers the updater's message boxes as a person would: each box is
-// printed as "box<TAB>caption<TAB>text" (code page 936, line breaks as "|")
-// and a button is pressed: the next of the --press ids given, or else OK
-// (or Yes, or Cancel, whichever the box has).
+// It answers the updater's message boxes and drives its wizard as a person
+// would (box_answerer.h and wizard_steps.h describe what each records), and
+// it keeps going until every updater process of the run has ended: a
+// self-update runs three (updater_processes.h). Text is in code page 936.
 //
-//   host.exe UPDATER [ARGUMENTS] [--press=ID ...]
+//   host.exe UPDATER [ARGUMENTS] [--press=ID ...] [--click=STEP ...]
+//            [--shots=FOLDER [--shot-screen]]
 //
 // "{hwnd}" in ARGUMENTS is replaced by the window handle in decimal, so the
-// caller decides where "/HWND:" goes (or leaves it out). The exit code is the
-// updater's; 255 when it could not be started.
+// caller decides where "/HWND:" goes (or leaves it out). --press gives the
+// buttons for the boxes in order; --click the wizard steps; --shots a folder
+// for screenshots of every box and pressed page, of the window or, with
+// --shot-screen, of the whole screen. The exit code is the first updater
+// process's; 255 when it could not be started.
 #include <windows.h>
 
 #include <cstdio>
@@ -18,6 +22,12 @@
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "box_answerer.h"
+#include "box_style_hook.h"
+#include "screenshots.h"
+#include "updater_processes.h"
+#include "wizard_steps.h"
 
 namespace {
 
@@ -31,50 +41,21 @@ void PrintMessage(const MSG& msg)
 
 std::string Quote(const std::string& s) { return "\"" + s + "\""; }
 
-std::string WindowText(HWND window)
+void Pump()
 {
-    char text[2048] = {};
-    ::GetWindowTextA(window, text, sizeof text);
-    std::string s = text;
-    for (char& c : s)
-        if (c == '\r' || c == '\n') c = '|';
-    return s;
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (IsHostMessage(msg.message)) PrintMessage(msg);
+        ::DispatchMessageA(&msg);
+    }
 }
 
-struct BoxAnswers {
-    DWORD processId;
-    std::vector<int> presses;
-    size_t next = 0;
-    HWND answered = nullptr;  // pressed already; waiting for it to close
-};
-
-BOOL CALLBACK AnswerBox(HWND window, LPARAM param)
+bool TakeOption(const char* argument, const char* name, std::string& value)
 {
-    auto* answers = reinterpret_cast<BoxAnswers*>(param);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(window, &pid);
-    char cls[64] = {};
-    ::GetClassNameA(window, cls, sizeof cls);
-    if (pid != answers->processId || std::string(cls) != "#32770" || !::IsWindowVisible(window)) return TRUE;
-    if (window == answers->answered) return FALSE;
-
-    HWND textControl = ::GetDlgItem(window, 0xFFFF);
-    std::printf("box\t%s\t%s\n", WindowText(window).c_str(), textControl ? WindowText(textControl).c_str() : "");
-    std::fflush(stdout);
-    int id = 0;
-    if (answers->next < answers->presses.size()) {
-        id = answers->presses[answers->next++];
-    } else {
-        for (int candidate : {IDOK, IDYES, IDCANCEL})
-            if (::GetDlgItem(window, candidate)) {
-                id = candidate;
-                break;
-            }
-    }
-    HWND button = ::GetDlgItem(window, id);
-    ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
-    answers->answered = window;
-    return FALSE;
+    size_t length = std::strlen(name);
+    if (std::strncmp(argument, name, length) != 0) return false;
+    value = argument + length;
+    return true;
 }
 
 }  // namespace
@@ -82,7 +63,7 @@ BOOL CALLBACK AnswerBox(HWND window, LPARAM param)
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: host UPDATER [ARGUMENTS]\n");
+        std::fprintf(stderr, "usage: host UPDATER [ARGUMENTS] [--press=ID ...] [--click=STEP ...] [--shots=FOLDER]\n");
         return 255;
     }
 
@@ -91,15 +72,23 @@ int main(int argc, char** argv)
     wc.hInstance = ::GetModuleHandleA(nullptr);
     wc.lpszClassName = "UpdaterTestHost";
     ::RegisterClassA(&wc);
-    HWND window = ::CreateWindowA(wc.lpszClassName, "Updater test host", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
-                                  nullptr, nullptr, wc.hInstance, nullptr);
+    HWND window = ::CreateWindowA(wc.lpszClassName, "Updater test host", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
+                                  nullptr, wc.hInstance, nullptr);
     if (!window) return 255;
 
-    std::string arguments;
+    std::string arguments, value, shotFolder;
     std::vector<int> presses;
+    std::vector<std::string> steps;
+    bool wholeScreen = false;
     for (int i = 2; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--press=", 8) == 0)
-            presses.push_back(std::atoi(argv[i] + 8));
+        if (TakeOption(argv[i], "--press=", value))
+            presses.push_back(std::atoi(value.c_str()));
+        else if (TakeOption(argv[i], "--click=", value))
+            steps.push_back(value);
+        else if (TakeOption(argv[i], "--shots=", value))
+            shotFolder = value;
+        else if (std::strcmp(argv[i], "--shot-screen") == 0)
+            wholeScreen = true;
         else
             arguments += (arguments.empty() ? "" : " ") + std::string(argv[i]);
     }
@@ -108,33 +97,29 @@ int main(int argc, char** argv)
     for (size_t at; (at = arguments.find(placeholder)) != std::string::npos;)
         arguments.replace(at, placeholder.size(), handle);
 
-    std::string commandLine = Quote(argv[1]) + (arguments.empty() ? "" : " " + arguments);
-    STARTUPINFOA si = {sizeof si};
-    PROCESS_INFORMATION pi = {};
-    if (!::CreateProcessA(argv[1], &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        std::fprintf(stderr, "host: cannot start %s (error %lu)\n", argv[1], ::GetLastError());
+    host::BoxStyleHook hook;  // before the updater can show a box
+    host::UpdaterProcesses processes;
+    DWORD error = 0;
+    if (!processes.Start(argv[1], Quote(argv[1]) + (arguments.empty() ? "" : " " + arguments), error)) {
+        std::fprintf(stderr, "host: cannot start %s (error %lu)\n", argv[1], error);
         return 255;
     }
-    ::CloseHandle(pi.hThread);
+    host::Screenshots shots(shotFolder, wholeScreen);
+    host::BoxAnswerer boxes(presses, shots);
+    host::WizardSteps wizard(steps, shots);
 
-    // Pump until the updater ends, then drain what it posted just before.
-    BoxAnswers answers{pi.dwProcessId, presses};
-    MSG msg;
+    // Pump until the last updater process ends, then take what it posted just before.
     for (;;) {
-        DWORD wait = ::MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, 100, QS_ALLINPUT);
-        ::EnumWindows(AnswerBox, reinterpret_cast<LPARAM>(&answers));
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (IsHostMessage(msg.message)) PrintMessage(msg);
-            ::DispatchMessageA(&msg);
-        }
-        if (wait == WAIT_OBJECT_0) break;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        processes.Refresh();
+        boxes.Poll(processes);
+        wizard.Poll(processes);
+        Pump();
+        if (processes.AllEnded()) break;
     }
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        if (IsHostMessage(msg.message)) PrintMessage(msg);
+    Pump();
+    wizard.RecordPending();
 
-    DWORD code = 255;
-    ::GetExitCodeProcess(pi.hProcess, &code);
-    ::CloseHandle(pi.hProcess);
     ::DestroyWindow(window);
-    return static_cast<int>(code);
+    return static_cast<int>(processes.FirstExitCode());
 }

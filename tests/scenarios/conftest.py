@@ -5,7 +5,7 @@ import shutil
 import subprocess
 import warnings
 import zipfile
-from dataclasses import dataclass
+from dataclasses import dataclass, field
 from pathlib import Path
 
 import pytest
@@ -18,7 +18,17 @@ ENCODING = "gbk"  # the program's code page 936
 
 SERVERS = ROOT / "tools" / "test-servers"
 WWW = ROOT / "build" / "servers" / "www"  # served by nginx at HTTP_BASE
-HTTP_BASE = "http://127.0.0.1:18080"
+
+
+def claim_ports():
+    """This tree's ports of the test servers (tools/test-servers ports): the
+    same ones the servers will listen on, given out before they start."""
+    out = subprocess.run([str(SERVERS), "ports"], check=True, capture_output=True, text=True).stdout
+    return {name: value for name, _, value in (line.partition("=") for line in out.splitlines()) if value}
+
+
+PORTS = claim_ports()
+HTTP_BASE = f"http://127.0.0.1:{PORTS['UPDATER_HTTP_PORT']}"
 
 
 def assert_matches_golden(data: bytes, golden: Path):
@@ -42,26 +52,66 @@ def wine(args, cwd, timeout=120, env=None):
 
 
 @dataclass
+class BoxStyle:
+    buttons: tuple  # the visible buttons from left to right: ("yes", "no")
+    icon: str  # question, information, warning, error, none or unknown
+    topmost: bool
+    style: object  # the MB_ style the program passed (int), None when unknown
+
+
+@dataclass
+class Page:
+    """A wizard page at the moment the host pressed one of its buttons."""
+    title: str  # the window's title
+    rows: list  # (list view id, (cell, ...)) for every row of every visible list view
+    button: int  # the id of the button pressed
+    text: str  # what it showed
+
+
+@dataclass
 class HostRun:
     exit_code: int
     messages: list  # (message, wParam, lParam) in the order received
     boxes: list  # (caption, text) of every box the host answered
+    box_styles: list = field(default_factory=list)  # a BoxStyle per box, in the same order
+    pages: list = field(default_factory=list)  # a Page per wizard step taken
+    pending: list = field(default_factory=list)  # the wizard steps that never came
+    shots: list = field(default_factory=list)  # screenshot files (Windows paths), in order
 
     def codes(self, message=2023):
         return [w for m, w, _ in self.messages if m == message]
 
 
 def parse_host_output(stdout: bytes):
-    messages, boxes = [], []
+    """The host's record (tests/host): keyword arguments for HostRun."""
+    run = {"messages": [], "boxes": [], "box_styles": [], "pages": [], "pending": [], "shots": []}
+    rows = []
     for line in stdout.decode(ENCODING, "replace").splitlines():
-        if line.startswith("box\t"):
-            _, caption, text = line.split("\t", 2)
-            boxes.append((caption, text))
-            continue
-        parts = line.split()
-        if len(parts) == 3 and all(p.lstrip("-").isdigit() for p in parts):
-            messages.append(tuple(int(p) for p in parts))
-    return messages, boxes
+        kind, _, rest = line.partition("\t")
+        fields = rest.split("\t")
+        if kind == "box":
+            caption, text = rest.split("\t", 1)
+            run["boxes"].append((caption, text))
+        elif kind == "boxstyle":
+            buttons, icon, topmost, style = fields
+            run["box_styles"].append(BoxStyle(tuple(b for b in buttons.split(",") if b), icon,
+                                              topmost == "topmost", None if style == "-" else int(style, 16)))
+        elif kind == "page":
+            rows = []
+            run["pages"].append(Page(rest, rows, 0, ""))
+        elif kind == "row":
+            rows.append((int(fields[0]), tuple(fields[1:])))
+        elif kind == "click":
+            run["pages"][-1].button, run["pages"][-1].text = int(fields[0]), fields[1]
+        elif kind == "pending":
+            run["pending"].append(rest)
+        elif kind == "shot":
+            run["shots"].append(rest)
+        else:
+            parts = line.split()
+            if len(parts) == 3 and all(p.lstrip("-").isdigit() for p in parts):
+                run["messages"].append(tuple(int(p) for p in parts))
+    return run
 
 
 def make_package(path, members, compression=zipfile.ZIP_DEFLATED):
@@ -103,12 +153,15 @@ class Product:
     def run(self, timeout=120, env=None):
         return wine([self.exe], cwd=self.folder, timeout=timeout, env=env)
 
-    def run_host(self, arguments="/HWND:{hwnd}", press=(), timeout=120) -> HostRun:
-        """Starts the updater from the host program; `press` lists the button
-        ids for the boxes it shows, in order (otherwise OK / Yes)."""
-        args = [BUILD / "host.exe", self.exe, arguments, *(f"--press={b}" for b in press)]
-        done = wine(args, cwd=self.folder, timeout=timeout)
-        return HostRun(done.returncode, *parse_host_output(done.stdout))
+    def run_host(self, arguments="/HWND:{hwnd}", press=(), timeout=120, clicks=(), shots=None,
+                 shot_screen=False) -> HostRun:
+        """Starts the updater from the host program and waits for every
+        updater process of the run. `press` lists the button ids for the boxes
+        it shows, in order (otherwise OK / Yes); `clicks` the wizard steps, in
+        order, each a button id, a shown text, or (id, text); `shots` a folder
+        for screenshots of every box and page pressed (of the whole screen with
+        `shot_screen`)."""
+        return run_host(self.exe, arguments, self.folder, press, timeout, clicks, shots, shot_screen)
 
     def log_bytes(self) -> bytes:
         return self.log_path.read_bytes() if self.log_path.exists() else b""
@@ -117,6 +170,25 @@ class Product:
         """The log's entries, decoded, time stamps cut off."""
         text = self.log_bytes().decode(ENCODING)
         return [line[12:] for line in text.split("\r\n") if line]
+
+
+def click_step(step):
+    if isinstance(step, tuple):
+        return f"{step[0]}:{step[1]}"
+    return str(step) if isinstance(step, int) else f":{step}"
+
+
+def run_host(program, arguments, cwd, press=(), timeout=120, clicks=(), shots=None, shot_screen=False,
+             host=BUILD / "host.exe") -> HostRun:
+    """Starts `program` from the host program (see Product.run_host)."""
+    args = [host, program, arguments, *(f"--press={b}" for b in press),
+            *(f"--click={click_step(c)}" for c in clicks)]
+    if shots is not None:
+        args.append(f"--shots={windows_path(Path(shots))}")
+        if shot_screen:
+            args.append("--shot-screen")
+    done = wine(args, cwd=cwd, timeout=timeout)
+    return HostRun(done.returncode, **parse_host_output(done.stdout))
 
 
 @pytest.fixture

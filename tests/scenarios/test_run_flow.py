@@ -6,7 +6,7 @@ from pathlib import Path
 
 import pytest
 
-from conftest import ENCODING, assert_matches_golden, make_package, windows_path
+from conftest import ENCODING, HTTP_BASE, BoxStyle, assert_matches_golden, make_package, windows_path
 
 GOLDEN = Path(__file__).parent / "golden"
 IDYES, IDNO = 6, 7
@@ -22,7 +22,7 @@ ver=1.0.0
 """
 SERVER = """[file0]
 ver={version}
-urls=url0=http://127.0.0.1:18080/files/demo.exe
+urls=url0={http_base}/files/demo.exe
 path={{temp}}\\demo
 show_type={show_type}
 op_mode=0
@@ -45,7 +45,7 @@ start_win_msg=发现新版本，现在升级吗？
 
 def server_text(version="1.0.0", show_type=0, run_before="", run_after="", run_nonetwork="", noupdate_win=0):
     return SERVER.format(version=version, show_type=show_type, run_before=run_before, run_after=run_after,
-                         run_nonetwork=run_nonetwork, noupdate_win=noupdate_win)
+                         run_nonetwork=run_nonetwork, noupdate_win=noupdate_win, http_base=HTTP_BASE)
 
 
 def publish(www, text, name="server.bin"):
@@ -113,6 +113,7 @@ def test_start_question_answered_no(product, www):
     run = product.run_host(press=[IDNO])
     assert run.codes() == [3, 4]
     assert run.boxes == [("信息提示", "发现新版本，现在升级吗？")]
+    assert run.box_styles == [BoxStyle(("yes", "no"), "question", topmost=True, style=0x40024)]
     assert not before_ran.exists(), "run_before ran although the user said No"
     assert after_ran.exists(), "run_after did not run"
     lines = product.log_lines()

@@ -6,9 +6,11 @@
       four logins in a row and accepts the fifth (and so on, in cycles of five),
       for trying the client's repeated connection attempts
 Usage: ftp_server.py ROOT [PORT]
+The data ports are UPDATER_FTP_PASSIVE_PORTS ("FIRST-LAST").
 """
 import itertools
 import logging
+import os
 import sys
 import threading
 
@@ -40,7 +42,8 @@ def main():
     authorizer.add_user("flaky", "secret", root, perm="elr")
     handler = FTPHandler
     handler.authorizer = authorizer
-    handler.passive_ports = range(18100, 18200)
+    first, last = os.environ.get("UPDATER_FTP_PASSIVE_PORTS", "18100-18199").split("-")
+    handler.passive_ports = range(int(first), int(last) + 1)
     # Refused logins answer at once: the client's attempts follow each other.
     handler.auth_failed_timeout = 0
     logging.basicConfig(level=logging.INFO, stream=sys.stderr)

@@ -2,7 +2,7 @@
 """HTTP answers that a plain static server does not give, for the transfer
 tests. Sizes and delays come from the query string.
 
-  /redirect/PATH             302 to http://127.0.0.1:18080/PATH
+  /redirect/PATH             302 to http://127.0.0.1:$UPDATER_HTTP_PORT/PATH (nginx)
   /status/CODE               that status with a short HTML page
   /nolength?size=N           200, N bytes, no Content-Length (connection closes)
   /cut?size=N                declares N bytes, sends half of them, closes
@@ -15,6 +15,7 @@ All bodies are the repeating bytes 0, 1, ..., 250 from the file's start.
 """
 import collections
 import http.server
+import os
 import socket
 import socketserver
 import struct
@@ -23,7 +24,7 @@ import threading
 import time
 import urllib.parse
 
-REDIRECT_BASE = "http://127.0.0.1:18080/"
+REDIRECT_BASE = "http://127.0.0.1:%s/" % os.environ.get("UPDATER_HTTP_PORT", "18080")
 counts = collections.Counter()
 counts_lock = threading.Lock()
 

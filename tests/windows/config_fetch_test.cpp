@@ -48,7 +48,7 @@ TEST(FetchConfigHttp, EveryFailureIsEmpty)
         std::string(kOdd) + "nolength?size=5000",
         std::string(kOdd) + "cut?size=5000",
         std::string(kHttpsWrongName) + "no_member.bin",
-        "http://127.0.0.1:18099/server.bin",
+        std::string(kClosed) + "server.bin",
     };
     for (const auto& url : cases) EXPECT_EQ(FetchConfigHttp(url), "") << url;
 }

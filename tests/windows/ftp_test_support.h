@@ -16,12 +16,14 @@ namespace ftptest {
 using namespace transfertest;
 
 constexpr char kServer[] = "127.0.0.1";
-constexpr int kPort = 18021;
+inline const int kPort = ServerPort("UPDATER_FTP_PORT", 18021);
 constexpr char kUser[] = "updater";
 constexpr char kPassword[] = "secret";
 // Refused four times in a row, then let in (tests/servers/ftp_server.py).
 constexpr char kFlakyUser[] = "flaky";
-constexpr char kBaseUrl[] = "ftp://127.0.0.1:18021";
+// "ftp://127.0.0.1:PORT", without a closing "/".
+inline const std::string kBaseUrlText = "ftp://127.0.0.1:" + std::to_string(kPort);
+inline const char* const kBaseUrl = kBaseUrlText.c_str();
 
 // Deletes a local folder with everything in it.
 inline void RemoveTree(const std::string& folder)

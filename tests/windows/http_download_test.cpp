@@ -87,7 +87,7 @@ TEST_F(HttpDownloadTest, FetchesWholeFileOverHttpAndHttps)
 {
     const std::string bytes = PatternBytes(3 * 1048576 + 17);
     ServedFile served("whole.bin", bytes);
-    for (std::string base : {kHttp, kHttps, "https://localhost:18443/"}) {
+    for (std::string base : {kHttp, kHttps, kHttpsLocalhost}) {
         RecordingView view;
         ASSERT_TRUE(HttpDownload(control, view, base + "whole.bin", target, 0)) << base;
         EXPECT_TRUE(ReadBytes(target) == bytes) << base;
@@ -129,7 +129,7 @@ TEST_F(HttpDownloadTest, WhatIsNotTheWholeFileIsNoDownload)
         {"Content-Length 0", std::string(kHttp) + "empty.bin"},
         {"connection closed half way", std::string(kOdd) + "cut?size=300000"},
         {"connection reset half way", std::string(kOdd) + "reset?size=300000"},
-        {"nothing listens", "http://127.0.0.1:18099/file.bin"},
+        {"nothing listens", std::string(kClosed) + "file.bin"},
     };
     for (const auto& c : cases) {
         RecordingView view;

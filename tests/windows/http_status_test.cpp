@@ -23,10 +23,10 @@ TEST(CheckHttpUrl, AnswersWithTheStatusText)
         {std::string(kOdd) + "status/414", false, "Http错误414:  请求 - URI 太长"},
         {std::string(kOdd) + "status/502", false, "Http错误502:  网关错误"},
         {std::string(kOdd) + "status/503", false, ""},  // no text of its own
-        {"http://127.0.0.1:18099/nothing_listens", false, ""},
+        {std::string(kClosed) + "nothing_listens", false, ""},
         {std::string(kHttpsWrongName) + "status_ok.txt", false, ""},
         {std::string(kHttpsUnknownCa) + "status_ok.txt", false, ""},
-        {"http://127.0.0.1:18080/" + std::string(600, 'a'), false, ""},  // too long to canonicalise
+        {kHttp + std::string(600, 'a'), false, ""},  // too long to canonicalise
     };
     for (const auto& c : cases) {
         std::string message = "left over";

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <deque>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -16,11 +18,40 @@
 
 namespace transfertest {
 
-constexpr char kHttp[] = "http://127.0.0.1:18080/";
-constexpr char kHttps[] = "https://127.0.0.1:18443/";
-constexpr char kHttpsWrongName[] = "https://127.0.0.1:18444/";  // certificate for wrong.example
-constexpr char kHttpsUnknownCa[] = "https://127.0.0.1:18445/";  // signed by an untrusted CA
-constexpr char kOdd[] = "http://127.0.0.1:18081/";              // tests/servers/odd_http.py
+// The port of one test server: the variable that tools/wine-run sets from the
+// tree's build/servers/ports.env, or the fixed number of a tree that never
+// gave out ports.
+inline int ServerPort(const char* variable, int fallback)
+{
+    char value[16] = {};
+    DWORD length = ::GetEnvironmentVariableA(variable, value, sizeof value);
+    int port = length > 0 && length < sizeof value ? std::atoi(value) : 0;
+    return port > 0 && port < 65536 ? port : fallback;
+}
+
+// "SCHEME://HOST:PORT/", kept for the whole run.
+inline const char* ServerUrl(const char* scheme, const char* host, int port)
+{
+    static std::deque<std::string> urls;  // a deque never moves what it holds
+    urls.push_back(std::string(scheme) + "://" + host + ":" + std::to_string(port) + "/");
+    return urls.back().c_str();
+}
+
+inline const int kHttpPort = ServerPort("UPDATER_HTTP_PORT", 18080);
+inline const int kHttpsPort = ServerPort("UPDATER_HTTPS_PORT", 18443);
+inline const char* const kHttp = ServerUrl("http", "127.0.0.1", kHttpPort);
+inline const char* const kHttps = ServerUrl("https", "127.0.0.1", kHttpsPort);
+inline const char* const kHttpsLocalhost = ServerUrl("https", "localhost", kHttpsPort);
+// Certificate for wrong.example.
+inline const char* const kHttpsWrongName =
+    ServerUrl("https", "127.0.0.1", ServerPort("UPDATER_HTTPS_WRONG_NAME_PORT", 18444));
+// Signed by an untrusted CA.
+inline const char* const kHttpsUnknownCa =
+    ServerUrl("https", "127.0.0.1", ServerPort("UPDATER_HTTPS_UNKNOWN_CA_PORT", 18445));
+// tests/servers/odd_http.py
+inline const char* const kOdd = ServerUrl("http", "127.0.0.1", ServerPort("UPDATER_ODD_HTTP_PORT", 18081));
+// Nothing listens there.
+inline const char* const kClosed = ServerUrl("http", "127.0.0.1", ServerPort("UPDATER_CLOSED_PORT", 18099));
 
 // build/servers, found from the test program in build/win.
 inline std::string ServersDir()

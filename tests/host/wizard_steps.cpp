@@ -1,0 +1,101 @@
+#include "wizard_steps.h"
+
+#include <cstdlib>
+
+#include "remote_list_view.h"
+#include "window_facts.h"
+
+namespace host {
+
+namespace {
+
+constexpr DWORD kSettleMs = 200;
+
+// The page a window shows: its visible child dialog, or the window itself.
+HWND PageOf(HWND top)
+{
+    for (HWND child : Descendants(top))
+        if (ClassName(child) == "#32770" && ::IsWindowVisible(child)) return child;
+    return top;
+}
+
+void RecordRows(HWND top)
+{
+    for (HWND child : Descendants(top)) {
+        if (ClassName(child) != "SysListView32" || !::IsWindowVisible(child)) continue;
+        std::string id = std::to_string(::GetDlgCtrlID(child));
+        for (const auto& row : ReadListRows(child)) {
+            std::string line = "row\t" + id;
+            for (const std::string& cell : row) line += "\t" + Field(cell);
+            Record(line);
+        }
+    }
+}
+
+}  // namespace
+
+WizardSteps::Seen WizardSteps::FindButton(const UpdaterProcesses& processes, HWND& top) const
+{
+    const std::string& step = steps_[next_];
+    size_t colon = step.find(':');
+    std::string idText = step.substr(0, colon);
+    bool anyId = idText.empty();
+    int id = anyId ? 0 : std::atoi(idText.c_str());
+    bool anyText = colon == std::string::npos;
+    std::string text = anyText ? "" : step.substr(colon + 1);
+
+    for (HWND window : TopLevelWindows()) {
+        if (!::IsWindowVisible(window) || !::IsWindowEnabled(window) || !processes.Contains(ProcessOf(window)) ||
+            IsMessageBox(window))
+            continue;
+        for (HWND child : Descendants(window)) {
+            if (!::IsWindowVisible(child) || !::IsWindowEnabled(child)) continue;
+            if (!anyId && ::GetDlgCtrlID(child) != id) continue;
+            std::string shown = WindowText(child);
+            if (!anyText && shown != text) continue;
+            if (anyId && ClassName(child) != "Button") continue;
+            top = window;
+            return {child, shown, PageOf(window)};
+        }
+    }
+    return {};
+}
+
+void WizardSteps::Poll(const UpdaterProcesses& processes)
+{
+    if (next_ >= steps_.size()) return;
+    HWND top = nullptr;
+    Seen seen = FindButton(processes, top);
+    if (!seen.button || seen == pressed_) {
+        candidate_ = {};
+        return;
+    }
+    if (!(seen == candidate_)) {
+        candidate_ = seen;
+        candidateAt_ = ::GetTickCount();
+        return;
+    }
+    if (::GetTickCount() - candidateAt_ < kSettleMs) return;
+    Press(top, seen);
+}
+
+void WizardSteps::Press(HWND top, const Seen& seen)
+{
+    Record("page\t" + Field(WindowText(top)));
+    RecordRows(top);
+    shots_.Take(top, "page");
+    int id = ::GetDlgCtrlID(seen.button);
+    Record("click\t" + std::to_string(id) + "\t" + Field(seen.text));
+    ::PostMessageA(::GetParent(seen.button), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(seen.button));
+    pressed_ = seen;
+    candidate_ = {};
+    ++next_;
+}
+
+void WizardSteps::RecordPending() const
+{
+    for (size_t i = next_; i < steps_.size(); ++i) Record("pending\t" + Field(steps_[i]));
+}
+
+}  // namespace host

@@ -1,0 +1,55 @@
+// Drives the updater's wizard as a person would: each step presses one button
+// of the visible page once it is enabled (with the whole window) and shows the
+// asked-for text, and it has stayed so for a moment. A step is written
+//
+//   ID          the button with control id ID, whatever it shows
+//   ID:TEXT     that button, once it shows TEXT (exactly, "&" included)
+//   :TEXT       any button that shows TEXT
+//
+// The steps are taken in order. Pressing a step records what the person saw:
+//
+//   page<TAB>window title
+//   row<TAB>list id<TAB>cell<TAB>cell...   every row of every visible list view
+//   shot<TAB>path                          when screenshots are asked for
+//   click<TAB>id<TAB>button text
+//
+// and at the end each step that never came is recorded as "pending<TAB>STEP".
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "screenshots.h"
+#include "updater_processes.h"
+
+namespace host {
+
+class WizardSteps {
+public:
+    WizardSteps(std::vector<std::string> steps, Screenshots& shots) : steps_(std::move(steps)), shots_(shots) {}
+
+    void Poll(const UpdaterProcesses& processes);
+    void RecordPending() const;
+
+private:
+    struct Seen {
+        HWND button = nullptr;
+        std::string text;
+        HWND page = nullptr;
+        bool operator==(const Seen& o) const { return button == o.button && text == o.text && page == o.page; }
+    };
+
+    Seen FindButton(const UpdaterProcesses& processes, HWND& top) const;
+    void Press(HWND top, const Seen& seen);
+
+    std::vector<std::string> steps_;
+    size_t next_ = 0;
+    Screenshots& shots_;
+    Seen candidate_;  // ready, being given its moment
+    DWORD candidateAt_ = 0;
+    Seen pressed_;  // the last press: the same button, text and page is never pressed twice in a row
+};
+
+}  // namespace host
