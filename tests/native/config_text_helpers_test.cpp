@@ -4,6 +4,7 @@
 
 #include <climits>
 
+#include "core/startup/command_line.h"
 #include "core/startup/program_names.h"
 #include "core/config/config_read.h"
 #include "core/config/dir_constants.h"
@@ -61,6 +62,38 @@ TEST(CodePageText, DoubleByteCharactersAreNeverSplit)
     ModulePathParts parts = SplitModulePath("D:\\" + kTrailBackslash + "a.exe", kGbk);
     EXPECT_EQ(parts.folder, "D:\\");
     EXPECT_EQ(parts.fileName, kTrailBackslash + "a.exe");
+}
+
+// Paths from the system follow the system code page's lead bytes: none in
+// Western 1252, where "\xE9" is "é" and the "\" after it separates; two ranges
+// in Japanese 932, where "\xA0" is a character of its own.
+TEST(CodePageText, SystemPathsFollowTheSystemCodePagesLeadBytes)
+{
+    const LeadByteRule western = LeadByteRule::SingleByte();
+    const LeadByteRule japanese = LeadByteRule::SingleByte().AddRange(0x81, 0x9F).AddRange(0xE0, 0xFC);
+    struct Case {
+        const char* what;
+        LeadByteRule rule;
+        std::string path, folder, mutex;
+    } cases[] = {
+        {"1252", western, "C:\\Caf\xE9\\update.exe", "C:\\Caf\xE9\\", "C:_Caf\xE9_update.exe"},
+        {"1252", western, "C:\\\x81\\update.exe", "C:\\\x81\\", "C:_\x81_update.exe"},
+        {"936", kGbk, "C:\\Caf\xE9\\update.exe", "C:\\", "C:_Caf\xE9\\update.exe"},
+        {"932", japanese, "C:\\\xA0\\update.exe", "C:\\\xA0\\", "C:_\xA0_update.exe"},
+        {"932", japanese, "C:\\\xE9\\\\update.exe", "C:\\\xE9\\\\", "C:_\xE9\\_update.exe"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.what) + ": " + c.path);
+        EXPECT_EQ(SplitModulePath(c.path, c.rule).folder, c.folder);
+        EXPECT_EQ(MutexNameFor(c.path, c.rule), c.mutex);
+    }
+    EXPECT_EQ(PackageNameFor("Caf\xE9.exe", western), "Caf\xE9.bin");
+    EXPECT_EQ(ComputeDirConstants("D:\\Caf\xE9\\App\\", SystemFolders{"C:\\Caf\xE9\\"}, western).values[1],
+              "D:\\Caf\xE9");
+    EXPECT_EQ(ComputeDirConstants("D:\\Caf\xE9\\App\\", SystemFolders{"C:\\Caf\xE9\\"}, western).values[2],
+              "C:\\Caf\xE9");
+    EXPECT_EQ(ReadCommandLine(" Caf\xE9/OP:CheckVer", western).runMode, RunMode::CheckVer);
+    EXPECT_FALSE(ReadCommandLine(" Caf\xE9/OP:CheckVer", kGbk).runMode);  // one character "\xE9/" there
 }
 
 TEST(CodePageText, EnsureTrailingBackslash)
