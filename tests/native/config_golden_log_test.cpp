@@ -102,7 +102,7 @@ TEST(ConfigGoldenLog, ClientAndServerConfigurationRun)
 TEST(ConfigGoldenLog, AMissingGoldenFailsAndIsNotWritten)
 {
     const char kMissing[] = "fixtures/config/no_such_golden.log";
-    EXPECT_NONFATAL_FAILURE(ExpectMatchesGolden("any log", kMissing), "is missing");
+    EXPECT_NONFATAL_FAILURE(ExpectMatchesGolden("any log", kMissing, nullptr), "is missing");
     EXPECT_FALSE(std::ifstream(kMissing).good());
 }
 

@@ -13,10 +13,12 @@
 
 #include <gtest/gtest.h>
 
-// `path` is relative to tests/native, where the tests run.
-inline void ExpectMatchesGolden(const std::string& actual, const std::string& path)
+// `path` is relative to tests/native, where the tests run; `actualFolder` is
+// where what the test got is left, if anywhere.
+inline void ExpectMatchesGolden(const std::string& actual, const std::string& path,
+                                const char* actualFolder = std::getenv("UPDATER_GOLDEN_ACTUAL"))
 {
-    if (const char* folder = std::getenv("UPDATER_GOLDEN_ACTUAL")) {
+    if (const char* folder = actualFolder) {
         std::filesystem::path target = std::filesystem::path(folder) / "tests" / "native" / path;
         std::filesystem::create_directories(target.parent_path());
         std::ofstream(target, std::ios::binary) << actual;

@@ -247,7 +247,7 @@ def test_server_values_neither_flood_nor_forge_the_log(product, www):
 @pytest.mark.parametrize("package, message, box", [
     ("client", "错误：客户端配置文件:update.bin中有重名的文件：client.dat！", True),
     ("server", "错误：服务器端配置文件包中有重名的文件：server.dat！", False),
-])
+], ids=["client", "server"])
 def test_a_package_naming_a_member_twice_is_refused(product, www, package, message, box):
     folder, base = www
     old, new = server_text(version="1.0.0"), server_text(version="1.2.0")
