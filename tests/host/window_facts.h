@@ -50,17 +50,19 @@ inline DWORD ProcessOf(HWND window)
     return pid;
 }
 
+// EnumWindows and EnumChildWindows gather into a vector (a named callback:
+// lambdas lack the calling convention of the 32-bit build).
+inline BOOL CALLBACK CollectWindow(HWND window, LPARAM param)
+{
+    reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
+    return TRUE;
+}
+
 // Every descendant of `parent` (children, their children, ...), in Z order.
 inline std::vector<HWND> Descendants(HWND parent)
 {
     std::vector<HWND> found;
-    ::EnumChildWindows(
-        parent,
-        [](HWND child, LPARAM param) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(param)->push_back(child);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    ::EnumChildWindows(parent, CollectWindow, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
@@ -77,12 +79,7 @@ inline std::vector<HWND> Children(HWND parent)
 inline std::vector<HWND> TopLevelWindows()
 {
     std::vector<HWND> found;
-    ::EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
