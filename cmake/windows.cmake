@@ -83,6 +83,7 @@ target_link_libraries(host PRIVATE gdi32 user32 kernel32)
 add_library(box_hook SHARED ${PROJECT_SOURCE_DIR}/tests/host/box_hook.cpp)
 set_target_properties(box_hook PROPERTIES PREFIX "")
 target_link_libraries(box_hook PRIVATE user32 kernel32)
+target_link_options(box_hook PRIVATE -Wl,--kill-at)  # exported as "BoxHookProc", not "BoxHookProc@12"
 add_dependencies(host box_hook)
 add_executable(stand_in WIN32 ${PROJECT_SOURCE_DIR}/tests/host/stand_in.cpp)
 target_link_libraries(stand_in PRIVATE comctl32 gdi32 user32 kernel32)

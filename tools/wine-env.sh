@@ -52,6 +52,30 @@ pid_is() {
     [ -n "$1" ] && [ "$(cat "/proc/$1/comm" 2>/dev/null)" = "$2" ]
 }
 
+# Closes every file this shell has open beyond stdin, stdout and stderr. For
+# programs that outlive the run: they would keep what the caller inherited
+# open, a lock such as `flock FILE -c ...` holds among it, for as long as they
+# live.
+updater_close_inherited() {
+    local fd
+    for fd in /proc/$BASHPID/fd/*; do
+        fd=${fd##*/}
+        [ "$fd" -gt 2 ] 2>/dev/null && eval "exec $fd>&-"
+    done
+    return 0
+}
+
+# updater_detach LOG PROGRAM ARGUMENTS...: starts the program in the background
+# in a session of its own, with nothing inherited open; $! is its pid.
+updater_detach() {
+    local log=$1
+    shift
+    (
+        updater_close_inherited
+        exec setsid "$@" </dev/null >"$log" 2>&1
+    ) &
+}
+
 # True when an X server answers on display :$1.
 display_answers() { xdpyinfo -display ":$1" >/dev/null 2>&1; }
 
@@ -75,7 +99,7 @@ updater_ensure_display() {
         for n in $candidates; do
             # A lock file or socket: taken, unless the number was asked for.
             if [ -z "${UPDATER_DISPLAY_NUM:-}" ] && [ -e /tmp/.X$n-lock -o -e /tmp/.X11-unix/X$n ]; then continue; fi
-            setsid Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp </dev/null >"$build/xvfb.log" 2>&1 9>&- &
+            updater_detach "$build/xvfb.log" Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp
             pid=$!
             for _ in $(seq 100); do
                 if display_answers "$n"; then
@@ -106,7 +130,7 @@ updater_ensure_prefix() {
         flock 9
         if [ ! -f "$WINEPREFIX/system.reg" ]; then
             echo "wine-env: creating the Wine prefix in $WINEPREFIX" >&2
-            "$UPDATER_WINE" wineboot -i </dev/null >/dev/null 2>&1 9>&-
+            (updater_close_inherited && exec "$UPDATER_WINE" wineboot -i) </dev/null >/dev/null 2>&1
             wineserver -w
         fi
         # One wineserver and Wine's background services for the whole run, started
@@ -118,13 +142,14 @@ updater_ensure_prefix() {
         rm -f "$pidfile"
         # In the foreground of its own session, so that $! is the server. When a
         # server already serves the prefix this one ends at once and is not ours.
-        setsid wineserver -f -p </dev/null >/dev/null 2>&1 9>&- &
+        updater_detach /dev/null wineserver -f -p
         pid=$!
         sleep 0.2
         if [ -n "$(cat "/proc/$pid/comm" 2>/dev/null)" ] && [ "$(awk '{print $3}' "/proc/$pid/stat")" != Z ]; then
             echo "$pid" >"$pidfile"
         fi
-        setsid "$UPDATER_WINE" cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
+        updater_detach /dev/null "$UPDATER_WINE" cmd /c exit
+        wait $! || true
     ) 9>"$UPDATER_ROOT/build/wineprefix.lock"
 }
 
@@ -140,11 +165,14 @@ updater_stop_pid() {
 }
 
 # Stops what updater_ensure_prefix and updater_ensure_display started, by pid.
+# The wineserver started here is asked to end the Wine processes of this
+# tree's prefix first (Wine's services would outlive it otherwise).
 updater_stop_wine() {
     local pidfile pid
     pidfile=$(updater_wineserver_pidfile)
     pid=$(cat "$pidfile" 2>/dev/null || true)
     if pid_is "$pid" wineserver64 || pid_is "$pid" wineserver32 || pid_is "$pid" wineserver; then
+        timeout 10 wineserver -k >/dev/null 2>&1 || true
         updater_stop_pid "$pid"
     fi
     rm -f "$pidfile"

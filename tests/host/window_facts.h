@@ -50,8 +50,8 @@ inline DWORD ProcessOf(HWND window)
     return pid;
 }
 
-// Collects the windows an enumeration hands over. A named CALLBACK function,
-// not a lambda: a 32-bit build needs the stdcall convention.
+// EnumWindows and EnumChildWindows gather into a vector (a named callback:
+// lambdas lack the calling convention of the 32-bit build).
 inline BOOL CALLBACK CollectWindow(HWND window, LPARAM param)
 {
     reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
