@@ -6,6 +6,8 @@
 #include "result_line.h"
 #include "core/checksum/file_md5.h"
 
+using namespace quibo;
+
 int main(int argc, char** argv)
 {
     if (argc != 2) {

@@ -10,6 +10,8 @@
 #include "result_line.h"
 #include "core/zip/zip_archive.h"
 
+using namespace quibo;
+
 
 int main(int argc, char** argv) {
     if (argc != 3) {

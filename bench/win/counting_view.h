@@ -6,6 +6,8 @@
 
 #include "download/transfer_view.h"
 
+using namespace quibo;
+
 class CountingView : public TransferView {
 public:
     void SetFileProgress(int) override {}

@@ -11,6 +11,8 @@
 #include "download/ftp_download.h"
 #include "download_report.h"
 
+using namespace quibo;
+
 int main(int argc, char** argv)
 {
     if (argc != 7) {

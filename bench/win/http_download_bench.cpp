@@ -10,6 +10,8 @@
 #include "counting_view.h"
 #include "download/http_download.h"
 
+using namespace quibo;
+
 namespace {
 
 PROCESS_MEMORY_COUNTERS Memory()

@@ -4,6 +4,8 @@
 
 #include "win/scoped_handle.h"
 
+namespace quibo {
+
 bool FileExistsNonEmpty(const std::string& path)
 {
     if (path.empty()) return false;
@@ -25,3 +27,5 @@ DWORD FindProcessByName(const std::string& fileName)
     }
     return 0;
 }
+
+}  // namespace quibo

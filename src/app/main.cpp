@@ -3,6 +3,8 @@
 
 #include "app/update_app.h"
 
+using namespace quibo;
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     CUpdateApp app;

@@ -3,6 +3,8 @@
 #include "win/module_info.h"
 #include "win/system_code_page.h"
 
+namespace quibo {
+
 namespace {
 
 std::string Framed(const std::string& text) { return "\n" + text + "\n"; }
@@ -25,3 +27,5 @@ void ShowAppMessage(const std::string& text)
 {
     ::MessageBoxA(nullptr, text.c_str(), AppTitle().c_str(), MB_OK);
 }
+
+}  // namespace quibo

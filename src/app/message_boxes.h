@@ -8,6 +8,8 @@
 
 #include "core/config/show_type.h"
 
+namespace quibo {
+
 constexpr char kInfoCaption[] = "信息提示";
 
 // An information box with the text framed by line breaks.
@@ -16,3 +18,5 @@ void ShowInfoBox(const std::string& text, HWND owner, ShowType showType);
 bool ShowRetryBox(const std::string& text, HWND owner, ShowType showType);
 // A plain box with the application's title, OK and no icon.
 void ShowAppMessage(const std::string& text);
+
+}  // namespace quibo

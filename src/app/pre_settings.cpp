@@ -5,6 +5,8 @@
 #include "core/config/config_ini.h"
 #include "core/package/package.h"
 
+namespace quibo {
+
 PreSettings ParsePreSettings(const std::string& preText)
 {
     PreSettings settings;
@@ -26,3 +28,5 @@ bool LoadPreSettings(const std::string& programFolder, const std::string& packag
     settings = ParsePreSettings(ReadPackageMember(path, "pre.dat", ""));
     return true;
 }
+
+}  // namespace quibo

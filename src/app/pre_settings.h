@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace quibo {
+
 struct PreSettings {
     bool logEnabled = false;
     bool trayEnabled = true;
@@ -15,3 +17,5 @@ bool LoadPreSettings(const std::string& programFolder, const std::string& packag
 
 // The settings a "pre.dat" text gives: each is on only when set to 0.
 PreSettings ParsePreSettings(const std::string& preText);
+
+}  // namespace quibo

@@ -1,5 +1,7 @@
 #include "app/single_instance.h"
 
+namespace quibo {
+
 SingleInstance::~SingleInstance() { Release(); }
 
 void SingleInstance::Release()
@@ -26,3 +28,5 @@ SingleInstance SingleInstance::Acquire(const std::string& name, DWORD waitMs, in
         if (++waits == maxWaits) return instance;  // the attempt after the last wait is never made
     }
 }
+
+}  // namespace quibo

@@ -7,6 +7,8 @@
 
 #include "win/scoped_handle.h"
 
+namespace quibo {
+
 // Owns the mutex while alive; releases and closes it on destruction.
 class SingleInstance {
 public:
@@ -25,3 +27,5 @@ public:
 private:
     UniqueHandle mutex_;
 };
+
+}  // namespace quibo

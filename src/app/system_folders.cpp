@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
+namespace quibo {
+
 namespace {
 
 std::string ShellFolder(int csidl)
@@ -37,3 +39,5 @@ SystemFolders ReadSystemFolders()
     f.desktop = ShellFolder(CSIDL_DESKTOP);
     return f;
 }
+
+}  // namespace quibo

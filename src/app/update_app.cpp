@@ -23,6 +23,8 @@
 #include "win/system_code_page.h"
 #include "../../res/resource.h"
 
+namespace quibo {
+
 namespace {
 
 const char kLogName[] = "client.log";
@@ -230,3 +232,5 @@ void CUpdateApp::EndSequence()
     RunLog::Instance().Close(kLogName);
     instance_.Release();
 }
+
+}  // namespace quibo

@@ -15,6 +15,8 @@
 #include "core/config/ui_skin.h"
 #include "core/config/update_config.h"
 
+namespace quibo {
+
 class CUpdateApp {
 public:
     int InitInstance();
@@ -60,3 +62,5 @@ private:
     UpdateConfig config_;
     UiSkin skin_;
 };
+
+}  // namespace quibo

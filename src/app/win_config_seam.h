@@ -6,6 +6,8 @@
 
 #include "core/config/config_seam.h"
 
+namespace quibo {
+
 class WinConfigSeam : public ConfigSeam {
 public:
     explicit WinConfigSeam(std::string modulePath) : modulePath_(std::move(modulePath)) {}
@@ -21,3 +23,5 @@ public:
 private:
     std::string modulePath_;
 };
+
+}  // namespace quibo

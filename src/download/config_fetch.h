@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace quibo {
+
 std::string FetchConfigHttp(const std::string& url);
 std::string FetchConfigFtp(const std::string& url, const std::string& user, const std::string& password);
 std::string FetchConfigLocal(const std::string& path);
@@ -11,3 +13,5 @@ std::string FetchConfigLocal(const std::string& path);
 // The text of "server.dat" in a server package held in memory; empty when
 // the package cannot be read or has no such member.
 std::string ServerConfigFromPackage(std::string package);
+
+}  // namespace quibo

@@ -5,6 +5,8 @@
 #include "download/ftp_connection.h"
 #include "download/ftp_read.h"
 
+namespace quibo {
+
 std::string FetchConfigFtp(const std::string& url, const std::string& user, const std::string& password)
 {
     ParsedUrl parsed = ParseUrl(url);
@@ -36,3 +38,5 @@ std::string FetchConfigFtp(const std::string& url, const std::string& user, cons
     if (!ended) return {};
     return ServerConfigFromPackage(std::move(package));
 }
+
+}  // namespace quibo

@@ -5,6 +5,8 @@
 #include "download/http_body.h"
 #include "download/http_session.h"
 
+namespace quibo {
+
 std::string FetchConfigHttp(const std::string& url)
 {
     HttpRequest http;
@@ -23,3 +25,5 @@ std::string FetchConfigHttp(const std::string& url)
     if (!whole) return {};
     return ServerConfigFromPackage(std::move(package));
 }
+
+}  // namespace quibo

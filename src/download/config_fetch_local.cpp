@@ -2,6 +2,8 @@
 #include "core/package/package.h"
 #include "download/config_fetch.h"
 
+namespace quibo {
+
 namespace {
 
 constexpr char kServerMember[] = "server.dat";
@@ -27,3 +29,5 @@ std::string FetchConfigLocal(const std::string& path)
 {
     return ServerText(ReadPackage(path, kServerMember, kPackagePassword));
 }
+
+}  // namespace quibo

@@ -6,6 +6,8 @@
 #include "core/text/code_page.h"
 #include "win/module_info.h"
 
+namespace quibo {
+
 namespace {
 
 constexpr int kConnectAttempts = 5;
@@ -96,3 +98,5 @@ bool FtpConnection::EnterFolder(const std::string& folder)
     folder_ = folder;
     return true;
 }
+
+}  // namespace quibo

@@ -9,6 +9,8 @@
 
 #include "win/internet_handle.h"
 
+namespace quibo {
+
 struct FtpLogin {
     std::string server;
     std::string user;      // empty: anonymous
@@ -57,3 +59,5 @@ private:
     std::string server_;
     std::string folder_;  // empty when not known
 };
+
+}  // namespace quibo

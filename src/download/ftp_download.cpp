@@ -9,6 +9,8 @@
 #include "download/transfer_meter.h"
 #include "win/folder_path.h"
 
+namespace quibo {
+
 namespace {
 
 // The size of `name` in the current folder from a listing; false when the
@@ -72,3 +74,5 @@ bool FtpDownloadFile(FtpConnection& ftp, TransferControl& control, TransferView&
     view.SetStatus("OK!");
     return true;
 }
+
+}  // namespace quibo

@@ -8,6 +8,8 @@
 #include "download/transfer_control.h"
 #include "download/transfer_view.h"
 
+namespace quibo {
+
 // Fetches `objectPath` ("/folder/name", or a bare name in "/") into
 // `localPath`, creating the local folder, and shows progress in `row`.
 // `knownSize` is the size a folder listing gave, or 0 to ask the server. A
@@ -19,3 +21,5 @@
 bool FtpDownloadFile(FtpConnection& ftp, TransferControl& control, TransferView& view,
                      const std::string& objectPath, const std::string& localPath, std::uint32_t knownSize,
                      int row);
+
+}  // namespace quibo

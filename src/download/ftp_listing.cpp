@@ -5,6 +5,8 @@
 #include "core/text/match_filter.h"
 #include "core/text/safe_name.h"
 
+namespace quibo {
+
 namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
@@ -79,3 +81,5 @@ bool ListFtpFolder(FtpConnection& ftp, const std::string& root, const std::strin
     }
     return true;
 }
+
+}  // namespace quibo

@@ -7,6 +7,8 @@
 #include "core/config/update_item.h"
 #include "download/ftp_connection.h"
 
+namespace quibo {
+
 // Appends a record for every file in `folder` (and, with `includeSubfolders`,
 // in its subfolders, each folder's files before its subfolders) whose name
 // passes `filter`. The record's subfolder is relative to `root`. A name that
@@ -16,3 +18,5 @@
 // current folder.
 bool ListFtpFolder(FtpConnection& ftp, const std::string& root, const std::string& folder,
                    std::vector<DownloadRecord>& records, const std::string& filter, bool includeSubfolders);
+
+}  // namespace quibo

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <memory>
 
+namespace quibo {
+
 namespace {
 
 constexpr DWORD kBufferSize = 1 << 20;
@@ -33,3 +35,5 @@ bool ReadFtpFile(HINTERNET file, const std::function<bool(const char* data, DWOR
         if (!sink(buffer.get(), got)) return false;
     }
 }
+
+}  // namespace quibo

@@ -9,6 +9,8 @@
 
 #include "win/internet_handle.h"
 
+namespace quibo {
+
 // Opens `name` in the connection's current folder for a binary download,
 // fresh from the server and not kept in the cache; null when the server
 // refuses it.
@@ -21,3 +23,5 @@ UniqueInternetHandle OpenFtpFile(HINTERNET connection, const std::string& name);
 // answering false ends the read. True when the server ended the file
 // without a read error; whether it is whole is for the caller to judge.
 bool ReadFtpFile(HINTERNET file, const std::function<bool(const char* data, DWORD size)>& sink);
+
+}  // namespace quibo

@@ -8,6 +8,8 @@
 #include "core/transfer/read_size.h"
 #include "download/http_session.h"
 
+namespace quibo {
+
 bool ReadHttpBody(HINTERNET request, std::uint64_t expected,
                   const std::function<bool(const char* data, DWORD size)>& sink)
 {
@@ -38,3 +40,5 @@ DWORD HttpContentLength(HINTERNET request)
     DWORD length = 0;
     return QueryHttpNumber(request, HTTP_QUERY_CONTENT_LENGTH, length) ? length : 0;
 }
+
+}  // namespace quibo

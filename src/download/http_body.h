@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <functional>
 
+namespace quibo {
+
 // Hands the body of `request` to `sink` piece by piece, in pieces sized to the
 // speed of the link (ReadSizer). A sink answering false ends the read.
 // True only when the body came whole: every one of the `expected` bytes the
@@ -16,3 +18,5 @@ bool ReadHttpBody(HINTERNET request, std::uint64_t expected,
 
 // The Content-Length of the response; 0 when the server sent none.
 DWORD HttpContentLength(HINTERNET request);
+
+}  // namespace quibo

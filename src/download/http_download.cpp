@@ -7,6 +7,8 @@
 #include "download/target_file.h"
 #include "download/transfer_meter.h"
 
+namespace quibo {
+
 bool HttpDownload(TransferControl& control, TransferView& view, const std::string& url,
                   const std::string& localPath, int row)
 {
@@ -41,3 +43,5 @@ bool HttpDownload(TransferControl& control, TransferView& view, const std::strin
     view.SetStatus("OK!");
     return true;
 }
+
+}  // namespace quibo

@@ -6,6 +6,8 @@
 #include "download/transfer_control.h"
 #include "download/transfer_view.h"
 
+namespace quibo {
+
 // Fetches `url` into `localPath` (created afresh), showing progress in `row`.
 // A local file that already has the announced size is kept and counts as
 // downloaded. True only for a file that arrived whole: not for an error
@@ -13,3 +15,5 @@
 // ended early, or a stop.
 bool HttpDownload(TransferControl& control, TransferView& view, const std::string& url,
                   const std::string& localPath, int row);
+
+}  // namespace quibo

@@ -2,6 +2,8 @@
 
 #include "download/url_escape.h"
 
+namespace quibo {
+
 namespace {
 
 constexpr char kAgent[] = "Agent0";
@@ -65,3 +67,5 @@ bool QueryHttpNumber(HINTERNET request, DWORD query, DWORD& value)
     DWORD size = sizeof value;
     return ::HttpQueryInfoA(request, query | HTTP_QUERY_FLAG_NUMBER, &value, &size, nullptr) != FALSE;
 }
+
+}  // namespace quibo

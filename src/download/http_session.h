@@ -9,6 +9,8 @@
 
 #include "win/internet_handle.h"
 
+namespace quibo {
+
 // A session with its one request. The request is declared last so that it
 // is closed first.
 struct HttpRequest {
@@ -27,3 +29,5 @@ bool OpenHttpRequest(const std::string& url, HttpRequest& out);
 // A numeric header of the response (HTTP_QUERY_STATUS_CODE, ...); false when
 // the server sent none.
 bool QueryHttpNumber(HINTERNET request, DWORD query, DWORD& value);
+
+}  // namespace quibo

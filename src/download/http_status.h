@@ -3,7 +3,11 @@
 
 #include <string>
 
+namespace quibo {
+
 // True when the server answers `url` with a status from 200 to 299 (after
 // following redirects). Otherwise `message` receives the user's text for the
 // status, or stays empty for other statuses and when no answer came.
 bool CheckHttpUrl(const std::string& url, std::string& message);
+
+}  // namespace quibo

@@ -8,6 +8,8 @@
 #include "download/transfer_meter.h"
 #include "win/scoped_handle.h"
 
+namespace quibo {
+
 namespace {
 
 constexpr DWORD kBlockSize = 1 << 20;
@@ -56,3 +58,5 @@ bool CopyLocalFile(TransferControl& control, TransferView& view, const std::stri
     view.SetStatus("OK!");
     return true;
 }
+
+}  // namespace quibo

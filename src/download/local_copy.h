@@ -7,8 +7,12 @@
 #include "download/transfer_control.h"
 #include "download/transfer_view.h"
 
+namespace quibo {
+
 // Copies `sourcePath` to `localPath` (created afresh), showing progress in
 // `row`. True when every byte was copied; false when the source cannot be
 // opened or read, the target cannot be created or written, or on a stop.
 bool CopyLocalFile(TransferControl& control, TransferView& view, const std::string& sourcePath,
                    const std::string& localPath, int row);
+
+}  // namespace quibo

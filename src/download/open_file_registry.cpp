@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace quibo {
+
 void OpenFileRegistry::Add(HANDLE file)
 {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -39,3 +41,5 @@ void OpenFileRegistry::CloseAll()
     for (HANDLE file : files_) ::CloseHandle(file);
     files_.clear();
 }
+
+}  // namespace quibo

@@ -9,6 +9,8 @@
 #include <mutex>
 #include <vector>
 
+namespace quibo {
+
 class OpenFileRegistry {
 public:
     OpenFileRegistry() = default;
@@ -29,3 +31,5 @@ private:
     std::mutex mutex_;
     std::vector<HANDLE> files_;
 };
+
+}  // namespace quibo

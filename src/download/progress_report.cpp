@@ -3,6 +3,8 @@
 #include "core/transfer/transfer_text.h"
 #include "win/host_messages.h"
 
+namespace quibo {
+
 void ReportProgress(TransferControl& control, TransferView& view, std::uint64_t done,
                     std::uint64_t total, const std::string& speedText, int row)
 {
@@ -31,3 +33,5 @@ void AppendSizeSuffix(TransferView& view, int row, std::uint64_t size)
 {
     if (!view.IsFolderRow(row)) view.AppendToRowName(row, "(" + SizeText(size) + ")");
 }
+
+}  // namespace quibo

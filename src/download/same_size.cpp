@@ -4,6 +4,8 @@
 
 #include "core/log/run_log.h"
 
+namespace quibo {
+
 bool IsSameSizeFile(const std::string& path, std::uint64_t size)
 {
     WIN32_FILE_ATTRIBUTE_DATA data;
@@ -23,3 +25,5 @@ bool SkipSameSizeFile(TransferControl& control, TransferView& view, const std::s
     control.WaitIfPaused();
     return true;
 }
+
+}  // namespace quibo

@@ -8,6 +8,8 @@
 #include "download/transfer_control.h"
 #include "download/transfer_view.h"
 
+namespace quibo {
+
 // True when the file exists and is exactly `size` bytes long.
 bool IsSameSizeFile(const std::string& path, std::uint64_t size);
 
@@ -16,3 +18,5 @@ bool IsSameSizeFile(const std::string& path, std::uint64_t size);
 // nothing shown, when the file must be fetched.
 bool SkipSameSizeFile(TransferControl& control, TransferView& view, const std::string& path,
                       std::uint64_t size, int row);
+
+}  // namespace quibo

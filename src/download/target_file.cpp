@@ -1,5 +1,7 @@
 #include "download/target_file.h"
 
+namespace quibo {
+
 TargetFile::TargetFile(OpenFileRegistry& registry, const std::string& path)
     : registry_(registry),
       handle_(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
@@ -16,3 +18,5 @@ bool TargetFile::Close()
     if (!registry_.Remove(handle)) return false;
     return ::CloseHandle(handle) != FALSE;
 }
+
+}  // namespace quibo

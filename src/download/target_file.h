@@ -9,6 +9,8 @@
 
 #include "download/open_file_registry.h"
 
+namespace quibo {
+
 class TargetFile {
 public:
     TargetFile(OpenFileRegistry& registry, const std::string& path);
@@ -27,3 +29,5 @@ private:
     OpenFileRegistry& registry_;
     HANDLE handle_;
 };
+
+}  // namespace quibo

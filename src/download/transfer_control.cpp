@@ -1,5 +1,7 @@
 #include "download/transfer_control.h"
 
+namespace quibo {
+
 TransferControl::TransferControl() : pauseEvent_(::CreateEventA(nullptr, FALSE, FALSE, nullptr))
 {
     LARGE_INTEGER frequency;
@@ -37,3 +39,5 @@ LONGLONG TransferControl::Now()
     ::QueryPerformanceCounter(&count);
     return count.QuadPart;
 }
+
+}  // namespace quibo

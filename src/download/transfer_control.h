@@ -10,6 +10,8 @@
 #include "download/open_file_registry.h"
 #include "win/scoped_handle.h"
 
+namespace quibo {
+
 class TransferControl {
 public:
     TransferControl();  // an auto-reset pause event, not signalled
@@ -40,3 +42,5 @@ private:
     OpenFileRegistry files_;
     double inverseFrequency_ = 0;
 };
+
+}  // namespace quibo

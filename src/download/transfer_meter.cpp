@@ -2,6 +2,8 @@
 
 #include "download/progress_report.h"
 
+namespace quibo {
+
 namespace {
 
 constexpr double kReportInterval = 0.05;  // seconds
@@ -39,3 +41,5 @@ void TransferMeter::Report(LONGLONG now)
     reported_ = done_;
     reportedPercent_ = ProgressPercent(done_, total_);
 }
+
+}  // namespace quibo

@@ -8,6 +8,8 @@
 #include "download/transfer_control.h"
 #include "download/transfer_view.h"
 
+namespace quibo {
+
 class TransferMeter {
 public:
     // Starts the clock of a new transfer of `total` bytes shown in `row`.
@@ -38,3 +40,5 @@ private:
     int reportedPercent_ = -1;
     std::string speedText_;
 };
+
+}  // namespace quibo

@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace quibo {
+
 class TransferView {
 public:
     virtual ~TransferView() = default;
@@ -22,3 +24,5 @@ public:
     // A status line, also written to the run log.
     virtual void SetStatus(const std::string& text) = 0;
 };
+
+}  // namespace quibo

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+namespace quibo {
+
 namespace {
 
 void AppendEscaped(std::string& out, unsigned byte)
@@ -54,3 +56,5 @@ std::string EscapeUrlUtf8(std::string_view text)
     }
     return out;
 }
+
+}  // namespace quibo

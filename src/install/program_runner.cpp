@@ -6,6 +6,8 @@
 #include "core/startup/program_command.h"
 #include "win/scoped_handle.h"
 
+namespace quibo {
+
 namespace {
 
 const char kFinished[] = "执行完毕！";
@@ -55,3 +57,5 @@ std::string RunProgram(const std::string& commandLine, int wait)
     if (started && reinterpret_cast<INT_PTR>(info.hInstApp) > 32) return kFinished;
     return RunResultText(error);
 }
+
+}  // namespace quibo

@@ -4,8 +4,12 @@
 
 #include <string>
 
+namespace quibo {
+
 // `wait`: non-zero waits for the started process (or regedit / regsvr32) to end.
 std::string RunProgram(const std::string& commandLine, int wait);
 
 // The result text for a shell failure's error code.
 std::string RunResultText(unsigned long errorCode);
+
+}  // namespace quibo

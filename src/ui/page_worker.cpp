@@ -7,6 +7,8 @@
 
 #include "win/message_wait.h"
 
+namespace quibo {
+
 PageWorker::~PageWorker()
 {
     StopAndWait();
@@ -56,3 +58,5 @@ unsigned __stdcall PageWorker::ThreadMain(void* self)
     worker->body_(worker->stop_);
     return 0;
 }
+
+}  // namespace quibo

@@ -24,6 +24,8 @@
 
 #include "win/scoped_handle.h"
 
+namespace quibo {
+
 // What the worker sees of a stop request: it polls Requested() between steps.
 class StopSignal {
 public:
@@ -69,3 +71,5 @@ private:
     StopSignal stop_;
     UniqueHandle thread_;
 };
+
+}  // namespace quibo

@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+namespace quibo {
+
 // The worker pushes reports; the page takes them all at once when the
 // worker's notification message arrives. Push answers true only when the
 // queue was empty, so the worker posts one notification per batch: a worker
@@ -34,3 +36,5 @@ private:
     std::mutex mutex_;
     std::vector<Report> reports_;
 };
+
+}  // namespace quibo

@@ -5,6 +5,8 @@
 #include "core/text/code_page.h"
 #include "win/system_code_page.h"
 
+namespace quibo {
+
 bool IsFolder(const std::string& path)
 {
     DWORD attributes = ::GetFileAttributesA(path.c_str());
@@ -26,3 +28,5 @@ bool CreateFolderPath(const std::string& folder)
     ::CreateDirectoryA(path.c_str(), nullptr);
     return IsFolder(path);
 }
+
+}  // namespace quibo

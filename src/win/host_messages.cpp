@@ -2,6 +2,8 @@
 
 #include "core/log/run_log.h"
 
+namespace quibo {
+
 namespace {
 
 const char* HostCodeLogLine(HostCode code)
@@ -30,3 +32,5 @@ void HostNotify(HWND host, HostCode code)
     ::PostMessageA(host, kHostResultMessage, static_cast<WPARAM>(static_cast<int>(code)), 0);
     if (code != HostCode::NothingNew) WriteLog(HostCodeLogLine(code));
 }
+
+}  // namespace quibo

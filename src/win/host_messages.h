@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+namespace quibo {
+
 // Download progress of the file being transferred: wParam total bytes,
 // lParam bytes done. Posted once per whole percent, after kHostPercentMessage.
 constexpr UINT kHostBytesMessage = 2020;
@@ -30,3 +32,5 @@ enum class HostCode : int {
 
 // Posts `code` to `host` as kHostResultMessage and writes its log line.
 void HostNotify(HWND host, HostCode code);
+
+}  // namespace quibo

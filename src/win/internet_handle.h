@@ -7,6 +7,8 @@
 
 #include "win/scoped_handle.h"
 
+namespace quibo {
+
 struct InternetHandleTraits {
     using Handle = HINTERNET;
     static Handle Invalid() { return nullptr; }
@@ -14,3 +16,5 @@ struct InternetHandleTraits {
 };
 
 using UniqueInternetHandle = ScopedHandle<InternetHandleTraits>;
+
+}  // namespace quibo

@@ -1,5 +1,7 @@
 #include "win/message_wait.h"
 
+namespace quibo {
+
 bool WaitPumpingMessages(HANDLE object, DWORD timeoutMs)
 {
     const ULONGLONG start = ::GetTickCount64();
@@ -35,3 +37,5 @@ bool WaitPumpingMessages(HANDLE object, DWORD timeoutMs)
     if (quitSeen) ::PostQuitMessage(static_cast<int>(quitCode));
     return signalled;
 }
+
+}  // namespace quibo

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <vector>
 
+namespace quibo {
+
 namespace {
 
 std::vector<BYTE> ReadVersionResource(const std::string& path)
@@ -68,3 +70,5 @@ std::string AppTitle()
     size_t dot = name.rfind('.');
     return dot == std::string::npos ? name : name.substr(0, dot);
 }
+
+}  // namespace quibo

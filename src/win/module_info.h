@@ -3,6 +3,8 @@
 
 #include <string>
 
+namespace quibo {
+
 // Full path of the running program file (code page 936), at most 260 bytes.
 std::string GetModulePath();
 // The program file's name without its extension ("update" for update.exe):
@@ -12,3 +14,5 @@ std::string AppTitle();
 std::string GetProductName(const std::string& path);
 // The file version of `path` as "major.minor"; empty when there is none.
 std::string GetFileVersionText(const std::string& path);
+
+}  // namespace quibo

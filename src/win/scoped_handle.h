@@ -5,6 +5,8 @@
 
 #include <utility>
 
+namespace quibo {
+
 // Traits name the invalid value and the close call of one handle family.
 template <typename Traits>
 class ScopedHandle {
@@ -67,3 +69,5 @@ using UniqueHandle = ScopedHandle<KernelHandleTraits>;
 using UniqueFileHandle = ScopedHandle<FileHandleTraits>;
 using UniqueModule = ScopedHandle<ModuleTraits>;
 using UniqueGdiObject = ScopedHandle<GdiObjectTraits>;
+
+}  // namespace quibo

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+namespace quibo {
+
 namespace {
 
 LeadByteRule ReadSystemLeadBytes()
@@ -29,3 +31,5 @@ LeadByteRule SystemLeadBytes()
     static const LeadByteRule rule = ReadSystemLeadBytes();
     return rule;
 }
+
+}  // namespace quibo

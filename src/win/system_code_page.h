@@ -6,4 +6,8 @@
 
 #include "core/text/code_page.h"
 
+namespace quibo {
+
 LeadByteRule SystemLeadBytes();
+
+}  // namespace quibo

@@ -7,6 +7,8 @@
 
 #include "core/image/bmp_layout.h"
 
+using namespace quibo;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     std::string_view bytes(reinterpret_cast<const char*>(data), size);

@@ -14,6 +14,8 @@
 #include "core/config/url_parse.h"
 #include "core/text/code_page.h"
 
+using namespace quibo;
+
 namespace {
 
 // Every fetcher answers with the server text for some addresses only, so the

@@ -7,6 +7,8 @@
 
 #include "core/config/config_ini.h"
 
+using namespace quibo;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     // The first line names section, key and value for the queries and edits.

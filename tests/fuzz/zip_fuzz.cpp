@@ -15,6 +15,8 @@
 #include "core/zip/zip_format.h"
 #include "core/zip/zip_mem_file.h"
 
+using namespace quibo;
+
 namespace {
 
 // The fixtures' password, so that encrypted members get decrypted too.

@@ -8,6 +8,8 @@
 
 #include "win/scoped_handle.h"
 
+using namespace quibo;
+
 namespace host {
 
 class BoxStyleHook {

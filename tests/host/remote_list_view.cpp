@@ -4,6 +4,8 @@
 
 #include "win/scoped_handle.h"
 
+using namespace quibo;
+
 namespace host {
 
 namespace {

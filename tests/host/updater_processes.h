@@ -12,6 +12,8 @@
 
 #include "win/scoped_handle.h"
 
+using namespace quibo;
+
 namespace host {
 
 class UpdaterProcesses {

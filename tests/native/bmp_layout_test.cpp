@@ -6,6 +6,8 @@
 
 #include "core/image/bmp_layout.h"
 
+using namespace quibo;
+
 namespace {
 
 // A BMP picture built field by field; Bytes() writes headers, table and pixels.

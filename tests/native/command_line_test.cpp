@@ -3,6 +3,8 @@
 #include "core/startup/command_line.h"
 #include "core/startup/program_names.h"
 
+using namespace quibo;
+
 namespace {
 
 TEST(CommandLine, GetSwitchValue)

@@ -5,6 +5,8 @@
 #include "core/config/load_configurations.h"
 #include "config_test_support.h"
 
+using namespace quibo;
+
 namespace {
 
 class ClientConfigTest : public ::testing::Test {

@@ -3,6 +3,8 @@
 #include "core/config/dir_constants.h"
 #include "config_test_support.h"
 
+using namespace quibo;
+
 namespace {
 
 TEST(DirConstants, ExpandedOnlyWhenThePlaceholderBeginsTheValue)

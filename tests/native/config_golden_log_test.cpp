@@ -16,6 +16,8 @@
 #include <iconv.h>
 #endif
 
+using namespace quibo;
+
 namespace {
 
 const char kFixtures[] = "fixtures/config/";

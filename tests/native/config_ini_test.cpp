@@ -7,6 +7,8 @@
 #include <sstream>
 #include <string>
 
+using namespace quibo;
+
 namespace {
 
 CConfigIni Loaded(std::string_view text)

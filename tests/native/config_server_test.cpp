@@ -8,6 +8,8 @@
 #include "core/config/update_check.h"
 #include "config_test_support.h"
 
+using namespace quibo;
+
 namespace {
 
 using List = std::vector<std::string>;

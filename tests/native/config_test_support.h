@@ -13,6 +13,8 @@
 #include "core/config/config_seam.h"
 #include "core/log/run_log.h"
 
+using namespace quibo;
+
 // Answers fetches from tables and records every call in order.
 class FakeSeam : public ConfigSeam {
 public:

@@ -15,6 +15,8 @@
 #include "core/text/split.h"
 #include "config_test_support.h"
 
+using namespace quibo;
+
 namespace {
 
 // Characters whose trail byte is an ASCII character.

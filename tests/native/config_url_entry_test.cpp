@@ -3,6 +3,8 @@
 #include "core/config/url_entry.h"
 #include "core/config/url_parse.h"
 
+using namespace quibo;
+
 namespace {
 
 TEST(UrlEntry, GetUrlEntryFindsEntriesByKey)

@@ -7,6 +7,8 @@
 
 #include "core/text/line_wrap.h"
 
+using namespace quibo;
+
 namespace {
 
 // 10 pixels a byte: a double-byte character is 20 wide.

@@ -4,6 +4,8 @@
 
 #include <string>
 
+using namespace quibo;
+
 TEST(MatchFilter, PatternsAgainstNames)
 {
     const struct {

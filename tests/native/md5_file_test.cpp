@@ -9,6 +9,8 @@
 
 #include "core/checksum/md5.h"
 
+using namespace quibo;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace quibo;
+
 struct PlanCase {
     const char* commandLine;
     const char* file;

@@ -8,6 +8,8 @@
 #include "core/startup/run_guard.h"
 #include "config_test_support.h"
 
+using namespace quibo;
+
 namespace {
 
 TEST(RunGuard, WhateverEscapesAStepIsLoggedAndAnsweredWithFalse)

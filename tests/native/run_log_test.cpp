@@ -10,6 +10,8 @@
 #include <thread>
 #include <vector>
 
+using namespace quibo;
+
 namespace {
 
 const char kLogPath[] = "run_log_test.log";

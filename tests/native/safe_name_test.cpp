@@ -4,6 +4,8 @@
 
 #include <string>
 
+using namespace quibo;
+
 TEST(SafeName, OnlyNamesThatStayInTheirFolderPass)
 {
     const struct {

@@ -2,6 +2,8 @@
 
 #include "core/config/skin_attributes.h"
 
+using namespace quibo;
+
 namespace {
 
 TEST(SkinAttributes, GetAttribute)

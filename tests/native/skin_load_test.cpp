@@ -6,6 +6,8 @@
 #include "core/config/update_config.h"
 #include "config_test_support.h"
 
+using namespace quibo;
+
 namespace {
 
 const char kSkin[] =

@@ -4,6 +4,8 @@
 
 #include "core/transfer/read_size.h"
 
+using namespace quibo;
+
 TEST(ReadSizer, SlowLinkIsAskedOnlyForWhatHasArrived)
 {
     ReadSizer sizer;

@@ -6,6 +6,8 @@
 #include "core/transfer/http_status_text.h"
 #include "core/transfer/transfer_text.h"
 
+using namespace quibo;
+
 TEST(TransferText, SizeSwitchesToMegabytesAbove1024Kilobytes)
 {
     const struct {

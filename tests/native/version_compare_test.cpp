@@ -2,6 +2,8 @@
 
 #include "core/config/version_compare.h"
 
+using namespace quibo;
+
 namespace {
 
 TEST(VersionCompare, IsVersionNewer)

@@ -5,6 +5,8 @@
 #include "core/config/update_check.h"
 #include "config_test_support.h"
 
+using namespace quibo;
+
 namespace {
 
 // Gives the item its two versions and, unless told otherwise, one address.

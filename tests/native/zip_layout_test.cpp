@@ -12,6 +12,8 @@
 #include "core/zip/zip_zlib.h"
 #include "zip_test_support.h"
 
+using namespace quibo;
+
 using namespace ziptest;
 using zipfmt::Get32;
 

@@ -6,6 +6,8 @@
 #include "core/zip/zip_exception.h"
 #include "core/zip/zip_name.h"
 
+using namespace quibo;
+
 namespace {
 
 // Code page 936 characters whose trail byte looks like ASCII.

@@ -21,6 +21,8 @@
 #include "core/zip/zip_format.h"
 #include "core/zip/zip_zlib.h"
 
+using namespace quibo;
+
 namespace ziptest {
 
 namespace fs = std::filesystem;

@@ -9,6 +9,8 @@
 #include "core/zip/zip_native_path.h"
 #include "zip_test_support.h"
 
+using namespace quibo;
+
 using namespace ziptest;
 
 namespace {

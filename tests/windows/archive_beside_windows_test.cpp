@@ -25,6 +25,8 @@
 #include "core/zip/zip_time.h"
 #include "core/zip/zip_zlib.h"
 
+using namespace quibo;
+
 TEST(ArchiveBesideWindows, RenameOverAndAnArchiveRoundTripLinkWithWindowsHeaders)
 {
     char temp[MAX_PATH] = {};

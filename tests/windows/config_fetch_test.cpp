@@ -5,6 +5,8 @@
 #include "download/config_fetch.h"
 #include "transfer_test_support.h"
 
+using namespace quibo;
+
 using namespace transfertest;
 
 namespace {

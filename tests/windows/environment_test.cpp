@@ -10,6 +10,8 @@
 
 #include "core/log/run_log.h"
 
+using namespace quibo;
+
 TEST(Environment, AnsiCodePageIs936)
 {
     EXPECT_EQ(::GetACP(), 936u);

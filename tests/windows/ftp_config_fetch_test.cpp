@@ -6,6 +6,8 @@
 #include "download/config_fetch.h"
 #include "ftp_test_support.h"
 
+using namespace quibo;
+
 using namespace ftptest;
 
 namespace {

@@ -6,6 +6,8 @@
 
 #include "ftp_test_support.h"
 
+using namespace quibo;
+
 using namespace ftptest;
 
 TEST(FtpConnection, LogsTheServerUserAndPortButNeverThePassword)

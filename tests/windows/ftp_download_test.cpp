@@ -13,6 +13,8 @@
 #include "ftp_test_support.h"
 #include "recording_view.h"
 
+using namespace quibo;
+
 using namespace ftptest;
 
 namespace {

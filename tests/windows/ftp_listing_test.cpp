@@ -9,6 +9,8 @@
 
 #include "ftp_test_support.h"
 
+using namespace quibo;
+
 using namespace ftptest;
 
 namespace {

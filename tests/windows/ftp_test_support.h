@@ -11,6 +11,8 @@
 #include "download/ftp_connection.h"
 #include "transfer_test_support.h"
 
+using namespace quibo;
+
 namespace ftptest {
 
 using namespace transfertest;

@@ -11,6 +11,8 @@
 #include "recording_view.h"
 #include "transfer_test_support.h"
 
+using namespace quibo;
+
 using namespace transfertest;
 
 namespace {

@@ -4,6 +4,8 @@
 #include "download/http_status.h"
 #include "transfer_test_support.h"
 
+using namespace quibo;
+
 using namespace transfertest;
 
 TEST(CheckHttpUrl, AnswersWithTheStatusText)

@@ -3,6 +3,8 @@
 
 #include "download/url_escape.h"
 
+using namespace quibo;
+
 TEST(EscapeUrlUtf8, WritesDoubleByteCharactersAsEscapedUtf8)
 {
     const struct {

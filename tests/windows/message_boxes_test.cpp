@@ -7,6 +7,8 @@
 #include "app/message_boxes.h"
 #include "box_watcher.h"
 
+using namespace quibo;
+
 TEST(MessageBoxes, InfoBoxIsFramedAndCaptionedUnlessSilent)
 {
     for (ShowType showType : {ShowType::Normal, ShowType::SemiSilent, ShowType::Silent}) {

@@ -10,6 +10,8 @@
 #include "ui/page_worker.h"
 #include "ui/report_queue.h"
 
+using namespace quibo;
+
 namespace {
 
 constexpr UINT kReportsWaiting = WM_APP + 1;

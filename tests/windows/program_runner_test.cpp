@@ -10,6 +10,8 @@
 #include "install/program_runner.h"
 #include "transfer_test_support.h"
 
+using namespace quibo;
+
 using transfertest::ScratchDir;
 
 namespace {

@@ -12,6 +12,8 @@
 
 #include "download/transfer_view.h"
 
+using namespace quibo;
+
 class RecordingView : public TransferView {
 public:
     // Rows whose name begins with "<" are folder rows, as on the page.

@@ -19,6 +19,8 @@
 #include "win/scoped_handle.h"
 #include "win/system_code_page.h"
 
+using namespace quibo;
+
 using transfertest::ScratchDir;
 
 namespace {

@@ -15,6 +15,8 @@
 #include "win/folder_path.h"
 #include "win/system_code_page.h"
 
+using namespace quibo;
+
 namespace {
 
 // "Café" in the system code page: "é" is one byte in 1252, two in 936.

@@ -10,6 +10,8 @@
 #include "transfer_test_support.h"
 #include "win/scoped_handle.h"
 
+using namespace quibo;
+
 using namespace transfertest;
 
 namespace {

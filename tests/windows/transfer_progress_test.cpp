@@ -7,6 +7,8 @@
 #include "download/progress_report.h"
 #include "recording_view.h"
 
+using namespace quibo;
+
 namespace {
 
 struct Posted {

@@ -16,6 +16,8 @@
 #include "core/log/run_log.h"
 #include "win/internet_handle.h"
 
+using namespace quibo;
+
 namespace transfertest {
 
 // The port of one test server: the variable that tools/wine-run sets from the

@@ -6,6 +6,8 @@
 
 #include "core/checksum/md5.h"
 
+namespace quibo {
+
 namespace {
 
 // Large reads keep the digest near the speed of the disk cache; the buffer is
@@ -106,3 +108,5 @@ void CFileMd5::CloseFile()
     if (file_.is_open()) file_.close();
     file_.clear();
 }
+
+}  // namespace quibo

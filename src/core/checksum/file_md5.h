@@ -11,6 +11,8 @@
 #include <functional>
 #include <string>
 
+namespace quibo {
+
 class CFileMd5 {
 public:
     // Called between large reads, so a caller on a window thread can keep its
@@ -48,3 +50,5 @@ private:
     std::string errorText_;
     char digest_[33] = {};
 };
+
+}  // namespace quibo

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace quibo {
+
 namespace {
 
 inline std::uint32_t RotateLeft(std::uint32_t x, int n) { return (x << n) | (x >> (32 - n)); }
@@ -188,3 +190,5 @@ std::string Md5HexOf(std::string_view data)
     md5.Update(data.data(), data.size());
     return Md5Hex(md5.Final());
 }
+
+}  // namespace quibo

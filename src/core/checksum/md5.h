@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+namespace quibo {
+
 using Md5Digest = std::array<std::uint8_t, 16>;
 
 class Md5 {
@@ -33,3 +35,5 @@ std::string Md5Hex(const Md5Digest& digest);
 
 // Digest text of a whole byte string.
 std::string Md5HexOf(std::string_view data);
+
+}  // namespace quibo

@@ -5,6 +5,8 @@
 #include "core/log/run_banner.h"
 #include "core/log/run_log.h"
 
+namespace quibo {
+
 namespace {
 
 void ReadClientVersions(UpdateConfig& config, ItemKind kind, int count, const char* open, const char* close)
@@ -57,3 +59,5 @@ bool LoadClientConfig(UpdateConfig& config, const ConfigContext& context,
     ReadClientVersions(config, ItemKind::Dir, kDirItemCount, "[", "]");
     return true;
 }
+
+}  // namespace quibo

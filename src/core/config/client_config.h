@@ -9,6 +9,8 @@
 #include "core/config/config_seam.h"
 #include "core/config/update_config.h"
 
+namespace quibo {
+
 // `clientText` is the member "client.dat" of the configuration package as the
 // caller read it: nullopt when the package file is missing or empty, empty
 // text when the member could not be read. On failure one information box is
@@ -16,3 +18,5 @@
 // nothing and only sets the display to normal and manual.
 bool LoadClientConfig(UpdateConfig& config, const ConfigContext& context,
                       const std::optional<std::string>& clientText, ConfigSeam& seam);
+
+}  // namespace quibo

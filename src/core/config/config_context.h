@@ -6,6 +6,8 @@
 #include "core/startup/run_mode.h"
 #include "core/config/dir_constants.h"
 
+namespace quibo {
+
 struct ConfigContext {
     RunMode runMode = RunMode::Normal;
     std::string programFolder;    // ends with "\"
@@ -13,3 +15,5 @@ struct ConfigContext {
     std::string packageName;      // e.g. "update.bin"
     DirConstants dirs;
 };
+
+}  // namespace quibo

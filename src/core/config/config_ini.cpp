@@ -6,6 +6,8 @@
 #include "core/text/decimal.h"
 #include "core/text/trim.h"
 
+namespace quibo {
+
 namespace {
 
 struct FileCloser {
@@ -188,3 +190,5 @@ std::string CConfigIni::ToText() const
     }
     return text;
 }
+
+}  // namespace quibo

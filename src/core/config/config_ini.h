@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+namespace quibo {
+
 class CConfigIni {
 public:
     CConfigIni();
@@ -42,3 +44,5 @@ private:
     std::vector<std::string> lines_;
     bool fileMode_ = true;
 };
+
+}  // namespace quibo

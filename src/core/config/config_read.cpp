@@ -4,6 +4,8 @@
 #include "core/text/split.h"
 #include "core/text/trim.h"
 
+namespace quibo {
+
 std::string ReadConfigString(CConfigIni& ini, std::string_view section, std::string_view key,
                              std::string_view defaultValue, const DirConstants& dirs)
 {
@@ -20,3 +22,5 @@ int ReadConfigInt(CConfigIni& ini, std::string_view section, std::string_view ke
 }
 
 std::vector<std::string> SplitCommaList(std::string_view text) { return SplitString(text, ","); }
+
+}  // namespace quibo

@@ -9,6 +9,8 @@
 #include "core/config/config_ini.h"
 #include "core/config/dir_constants.h"
 
+namespace quibo {
+
 // GetString, placeholders expanded, blanks trimmed.
 std::string ReadConfigString(CConfigIni& ini, std::string_view section, std::string_view key,
                              std::string_view defaultValue, const DirConstants& dirs);
@@ -17,3 +19,5 @@ int ReadConfigInt(CConfigIni& ini, std::string_view section, std::string_view ke
 
 // "a.exe, b.exe" -> {"a.exe", "b.exe"}; empty pieces are dropped.
 std::vector<std::string> SplitCommaList(std::string_view text);
+
+}  // namespace quibo

@@ -7,6 +7,8 @@
 
 #include "core/config/show_type.h"
 
+namespace quibo {
+
 class ConfigSeam {
 public:
     virtual ~ConfigSeam() = default;
@@ -36,3 +38,5 @@ inline void ShowInfoUnlessSilent(ConfigSeam& seam, ShowType showType, const std:
 {
     if (!IsSilent(showType)) seam.ShowInfoBox(text);
 }
+
+}  // namespace quibo

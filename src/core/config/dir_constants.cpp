@@ -3,6 +3,8 @@
 #include "core/text/code_page.h"
 #include "core/text/path_text.h"
 
+namespace quibo {
+
 DirConstants ComputeDirConstants(std::string_view programFolder, const SystemFolders& folders, LeadByteRule rule)
 {
     std::string_view parent = StripTrailingBackslash(programFolder, rule);
@@ -34,3 +36,5 @@ std::string ExpandDirConstants(std::string_view text, const DirConstants& dirs)
     if (result.size() > kMaxExpandedLength) result.resize(HeadWithin(result, kMaxExpandedLength).size());
     return result;
 }
+
+}  // namespace quibo

@@ -9,6 +9,8 @@
 
 #include "core/text/code_page.h"
 
+namespace quibo {
+
 constexpr size_t kDirConstantCount = 9;
 
 // The placeholders in the order they are expanded and logged.
@@ -55,3 +57,5 @@ constexpr size_t kMaxExpandedLength = 32 * 1024;
 // with it: a value can be anchored to a folder, but a placeholder later in the
 // text is kept literally. The result is cut to kMaxExpandedLength bytes.
 std::string ExpandDirConstants(std::string_view text, const DirConstants& dirs);
+
+}  // namespace quibo

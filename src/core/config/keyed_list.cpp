@@ -3,6 +3,8 @@
 #include "core/text/code_page.h"
 #include "core/text/trim.h"
 
+namespace quibo {
+
 std::string GetKeyedValue(std::string_view list, std::string_view key)
 {
     list = Trim(list);
@@ -23,3 +25,5 @@ std::string GetKeyedValue(std::string_view list, std::string_view key)
     if (end == std::string_view::npos) end = list.size();
     return std::string(list.substr(start, end - start));
 }
+
+}  // namespace quibo

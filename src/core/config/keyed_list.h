@@ -5,8 +5,12 @@
 #include <string>
 #include <string_view>
 
+namespace quibo {
+
 // The value stored under `key`: after the first ";;key=" that is not at the
 // very start, or else after "key" and one more character when the trimmed
 // list begins with the key; it ends before the next ";;". Empty when absent.
 // The value is not trimmed.
 std::string GetKeyedValue(std::string_view list, std::string_view key);
+
+}  // namespace quibo

@@ -5,6 +5,8 @@
 #include "core/config/server_fetch.h"
 #include "core/log/run_log.h"
 
+namespace quibo {
+
 bool LoadConfigurations(UpdateConfig& config, const ConfigContext& context,
                         const std::optional<std::string>& clientText, ConfigSeam& seam)
 {
@@ -19,3 +21,5 @@ bool LoadConfigurations(UpdateConfig& config, const ConfigContext& context,
     ParseServerConfig(config, context, serverText);
     return true;
 }
+
+}  // namespace quibo

@@ -9,8 +9,12 @@
 #include "core/config/config_seam.h"
 #include "core/config/update_config.h"
 
+namespace quibo {
+
 // `clientText` as for LoadClientConfig. False when the client configuration
 // is missing or does not load, or when no address yielded a server
 // configuration (the run then counts as having no network).
 bool LoadConfigurations(UpdateConfig& config, const ConfigContext& context,
                         const std::optional<std::string>& clientText, ConfigSeam& seam);
+
+}  // namespace quibo

@@ -4,5 +4,9 @@
 #include <string>
 #include <string_view>
 
+namespace quibo {
+
 // "≡≡≡≡≡≡≡≡≡≡≡【title】≡≡≡≡≡≡≡≡≡≡≡"
 std::string SectionBanner(std::string_view title);
+
+}  // namespace quibo

@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace quibo {
+
 struct PageSwitches {
     int noupdateWin = 0;
     std::string noupdateWinMsg = "没有发现新版本！";
@@ -18,3 +20,5 @@ struct PageSwitches {
     std::string endWin1Msg = "升级完成！";
     std::string endWin2Msg = "升级失败！";
 };
+
+}  // namespace quibo

@@ -8,6 +8,8 @@
 #include "core/log/run_log.h"
 #include "core/text/path_text.h"
 
+namespace quibo {
+
 namespace {
 
 constexpr int kMd5Length = 32;
@@ -190,3 +192,5 @@ void ParseServerConfig(UpdateConfig& config, const ConfigContext& context, std::
     WriteLog(std::string("操作方式：") + OpModeText(config.opMode));
     WriteLog(std::string("显示类型：") + ShowTypeText(config.showType));
 }
+
+}  // namespace quibo

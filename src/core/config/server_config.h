@@ -7,7 +7,11 @@
 #include "core/config/config_context.h"
 #include "core/config/update_config.h"
 
+namespace quibo {
+
 // Parses a fetched server configuration into `config`. Item keys are read
 // only for items whose server version is newer than the installed one; the
 // display type and operation mode are merged from those items.
 void ParseServerConfig(UpdateConfig& config, const ConfigContext& context, std::string_view text);
+
+}  // namespace quibo

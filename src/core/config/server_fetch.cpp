@@ -4,6 +4,8 @@
 #include "core/log/run_log.h"
 #include "core/text/code_page.h"
 
+namespace quibo {
+
 namespace {
 
 // Blanks written as "%20" are restored, and one trailing separator dropped.
@@ -46,3 +48,5 @@ std::string FetchServerConfig(UpdateConfig& config, ConfigSeam& seam)
     }
     return {};
 }
+
+}  // namespace quibo

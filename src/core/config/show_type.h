@@ -1,6 +1,8 @@
 // The display types of a run.
 #pragma once
 
+namespace quibo {
+
 // How much of the wizard a run shows; the stored "show_type" numbers 0, 1, 2.
 // Ordered: a smaller value shows more.
 enum class ShowType : int { Normal = 0, SemiSilent = 1, Silent = 2 };
@@ -14,3 +16,5 @@ inline ShowType ShowTypeFromNumber(int number)
 
 // A silent run shows no box and no page; normal and semi-silent runs show boxes.
 inline bool IsSilent(ShowType showType) { return showType == ShowType::Silent; }
+
+}  // namespace quibo

@@ -6,6 +6,8 @@
 #include "core/text/decimal.h"
 #include "core/text/trim.h"
 
+namespace quibo {
+
 namespace {
 
 // x + w stays within the 32-bit range for any numbers a skin may hold.
@@ -49,3 +51,5 @@ std::uint32_t ParseColor(std::string_view text, std::uint32_t defaultValue)
     text = Trim(text);
     return text.empty() ? defaultValue : static_cast<std::uint32_t>(ParseDecimal(text));
 }
+
+}  // namespace quibo

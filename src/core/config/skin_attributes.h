@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace quibo {
+
 // A rectangle in pixels of a page's client area.
 struct SkinRect {
     int left = 0;
@@ -30,3 +32,5 @@ int ParseInt(std::string_view text, int defaultValue);
 
 // A colour 0x00BBGGRR written in decimal; `defaultValue` when empty.
 std::uint32_t ParseColor(std::string_view text, std::uint32_t defaultValue);
+
+}  // namespace quibo

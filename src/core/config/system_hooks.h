@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace quibo {
+
 struct SystemHooks {
     std::string runBefore;
     int runBeforePause = 0;
@@ -22,3 +24,5 @@ struct SystemHooks {
     std::vector<std::string> closeProc3;  // window class names
     std::vector<std::string> closeItems;  // item sections such as "file3"; empty: all
 };
+
+}  // namespace quibo

@@ -3,6 +3,8 @@
 #include "core/config/config_read.h"
 #include "core/log/run_log.h"
 
+namespace quibo {
+
 namespace {
 
 class SkinReader {
@@ -100,3 +102,5 @@ bool LoadUiSkin(UiSkin& skin, const std::optional<std::string>& uiText, const Co
     skin.sysicon = reader.ReadUiKey("sysicon", "");
     return true;
 }
+
+}  // namespace quibo

@@ -12,6 +12,8 @@
 #include "core/config/config_seam.h"
 #include "core/config/skin_attributes.h"
 
+namespace quibo {
+
 constexpr int kSkinPageCount = 4;
 
 struct WindowSkin {
@@ -71,3 +73,5 @@ struct UiSkin {
 // and false returned. Nothing is written to the run log while the skin is read.
 bool LoadUiSkin(UiSkin& skin, const std::optional<std::string>& uiText, const ConfigContext& context,
                 ShowType showType, ConfigSeam& seam);
+
+}  // namespace quibo

@@ -4,6 +4,8 @@
 #include "core/log/run_log.h"
 #include "core/text/case_fold.h"
 
+namespace quibo {
+
 namespace {
 
 bool MarkNewItems(UpdateConfig& config, ItemKind kind, int count)
@@ -62,3 +64,5 @@ bool CheckSelfUpdate(UpdateConfig& config, const ConfigContext& context)
     if (found) WriteLog("★ 发现系统内部程序（或数据）新版本，将启动自我升级过程");
     return found;
 }
+
+}  // namespace quibo

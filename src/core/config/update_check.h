@@ -8,6 +8,8 @@
 #include "core/config/config_context.h"
 #include "core/config/update_config.h"
 
+namespace quibo {
+
 // Marks every item whose server version is newer and that has an address;
 // true when any is. Sets the close-processes flag when a marked item needs
 // related programs closed.
@@ -21,3 +23,5 @@ bool IsCloseItem(const UpdateConfig& config, ItemKind kind, int index);
 // configuration package, installed in the program folder (or with no path).
 // The last such item of each kind is recorded; true when any was found.
 bool CheckSelfUpdate(UpdateConfig& config, const ConfigContext& context);
+
+}  // namespace quibo

@@ -13,6 +13,8 @@
 #include "core/config/update_item.h"
 #include "core/config/url_entry.h"
 
+namespace quibo {
+
 // Whether the wizard waits for the user (manual) or goes on by itself.
 enum class OpMode { Manual, Automatic };
 
@@ -38,3 +40,5 @@ struct UpdateConfig {
 
     UpdateItem& Item(ItemKind kind, int index) { return kind == ItemKind::File ? files[index] : dirs[index]; }
 };
+
+}  // namespace quibo

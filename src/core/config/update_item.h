@@ -9,6 +9,8 @@
 
 #include "core/config/url_entry.h"
 
+namespace quibo {
+
 constexpr int kFileItemCount = 20;
 constexpr int kDirItemCount = 10;
 
@@ -47,3 +49,5 @@ struct UpdateItem {
     std::vector<std::string> backups;
     std::vector<std::string> writtenFiles;
 };
+
+}  // namespace quibo

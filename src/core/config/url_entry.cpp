@@ -4,6 +4,8 @@
 #include "core/text/code_page.h"
 #include "core/text/trim.h"
 
+namespace quibo {
+
 constexpr int kMaxUrlEntries = 10;
 
 std::string GetUrlEntry(std::string_view list, std::string_view key) { return GetKeyedValue(list, key); }
@@ -50,3 +52,5 @@ std::vector<UrlAddress> ReadUrlList(std::string_view list)
     }
     return addresses;
 }
+
+}  // namespace quibo

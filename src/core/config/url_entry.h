@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+namespace quibo {
+
 // One usable address with the FTP credentials that go with it (empty when
 // none were given).
 struct UrlAddress {
@@ -31,3 +33,5 @@ UrlEntryParts SplitUrlEntry(std::string_view entry);
 // Entries url0 to url9 in order. The scan ends at the first missing entry;
 // an entry without a scheme is skipped.
 std::vector<UrlAddress> ReadUrlList(std::string_view list);
+
+}  // namespace quibo

@@ -4,6 +4,8 @@
 #include "core/text/code_page.h"
 #include "core/text/decimal.h"
 
+namespace quibo {
+
 namespace {
 
 struct SchemeInfo {
@@ -71,3 +73,5 @@ ParsedUrl ParseUrl(std::string_view address)
     url.server = std::string(authority);
     return url;
 }
+
+}  // namespace quibo

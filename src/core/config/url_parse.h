@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+namespace quibo {
+
 enum class UrlService { Http, Https, Ftp, File, Other };
 
 struct ParsedUrl {
@@ -18,3 +20,5 @@ struct ParsedUrl {
 // path: "file:///C:/x" and "file://C:/x" give "C:/x", "file://host/share/x"
 // gives the UNC path "//host/share/x".
 ParsedUrl ParseUrl(std::string_view address);
+
+}  // namespace quibo

@@ -2,6 +2,8 @@
 
 #include "core/text/decimal.h"
 
+namespace quibo {
+
 namespace {
 
 // Reads the component before the first "." (the number stops at the "."
@@ -27,3 +29,5 @@ bool IsVersionNewer(std::string_view candidate, std::string_view reference)
     }
     return ParseDecimal(reference) < ParseDecimal(candidate);
 }
+
+}  // namespace quibo

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+namespace quibo {
+
 namespace {
 
 constexpr std::size_t kFileHeaderSize = 14;
@@ -102,3 +104,5 @@ const char* BmpErrorText(BmpError error)
     }
     return "";
 }
+
+}  // namespace quibo

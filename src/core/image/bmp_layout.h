@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string_view>
 
+namespace quibo {
+
 // Only uncompressed pictures are drawn; bit fields are uncompressed too.
 enum class BmpCompression { Rgb, BitFields };
 
@@ -47,3 +49,5 @@ BmpParse ParseBmp(std::string_view bytes);
 
 // A short English description for logs and tests.
 const char* BmpErrorText(BmpError error);
+
+}  // namespace quibo

@@ -4,6 +4,8 @@
 
 #include "core/log/run_log.h"
 
+namespace quibo {
+
 void WriteRunBanner(std::string_view productName, std::string_view versionText)
 {
     WriteLog(std::string(59, '*'));
@@ -13,3 +15,5 @@ void WriteRunBanner(std::string_view productName, std::string_view versionText)
     WriteLog(std::string(59, '*'));
     for (int i = 0; i < 3; ++i) WriteLog("*");
 }
+
+}  // namespace quibo

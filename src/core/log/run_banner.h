@@ -3,4 +3,8 @@
 
 #include <string_view>
 
+namespace quibo {
+
 void WriteRunBanner(std::string_view productName, std::string_view versionText);
+
+}  // namespace quibo

@@ -4,6 +4,8 @@
 
 #include "core/text/code_page.h"
 
+namespace quibo {
+
 namespace {
 
 constexpr char kCutMark[] = "……";
@@ -146,3 +148,5 @@ void RunLog::Write(std::string_view text)
 }
 
 void WriteLog(std::string_view text) { RunLog::Instance().Write(text); }
+
+}  // namespace quibo

@@ -18,6 +18,8 @@
 #include <string>
 #include <string_view>
 
+namespace quibo {
+
 constexpr size_t kMaxLogText = 4096;
 constexpr std::uint64_t kMaxLogFileSize = 4u * 1024 * 1024;
 
@@ -83,3 +85,5 @@ public:
 private:
     bool previous_;
 };
+
+}  // namespace quibo

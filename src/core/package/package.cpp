@@ -7,6 +7,8 @@
 #include "core/zip/zip_archive.h"
 #include "core/zip/zip_name.h"
 
+namespace quibo {
+
 namespace {
 
 // Shorter passwords are not applied: the packages are plain zip archives.
@@ -102,3 +104,5 @@ bool WritePackageMember(std::string_view content, const std::string& packagePath
     PackageRead back = ReadPackage(packagePath, memberName, password, UINT32_MAX);
     return back.duplicate.empty() && back.text == content;
 }
+
+}  // namespace quibo

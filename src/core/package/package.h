@@ -15,6 +15,8 @@
 #include <string>
 #include <string_view>
 
+namespace quibo {
+
 // Configuration texts are a few kilobytes; a member that says it inflates to
 // more is refused before any of it is read, so a small package can never
 // make the program hold a huge text.
@@ -49,3 +51,5 @@ std::string ExtractPackageMember(std::string package, const std::string& memberN
 // rewrite the package on disk is left as it was.
 bool WritePackageMember(std::string_view content, const std::string& packagePath,
                         const std::string& memberName, const std::string& password);
+
+}  // namespace quibo

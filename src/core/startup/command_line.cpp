@@ -5,6 +5,8 @@
 #include "core/text/decimal.h"
 #include "core/text/trim.h"
 
+namespace quibo {
+
 std::string GetSwitchValue(std::string_view commandLine, std::string_view key, LeadByteRule rule)
 {
     std::string line = ToLowerAscii(commandLine, rule);
@@ -48,3 +50,5 @@ CommandLineSwitches ReadCommandLine(std::string_view commandLine, LeadByteRule r
     switches.selfFinish = !switches.selfUpdate && FindText(line, "self_finish", 0, rule) != std::string::npos;
     return switches;
 }
+
+}  // namespace quibo

@@ -9,6 +9,8 @@
 #include "core/startup/run_mode.h"
 #include "core/text/code_page.h"
 
+namespace quibo {
+
 // The value of "/key:" in lower case, up to the next space; empty when the
 // switch is absent. The process command line is system text: pass the
 // system code page's rule.
@@ -26,3 +28,5 @@ CommandLineSwitches ReadCommandLine(std::string_view commandLine, LeadByteRule r
 // The process command line without the program's own name (quoted or not),
 // so that text in the program's path is never read as a switch.
 std::string_view CommandLineArguments(std::string_view commandLine);
+
+}  // namespace quibo

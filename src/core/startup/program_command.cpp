@@ -3,6 +3,8 @@
 #include "core/text/case_fold.h"
 #include "core/text/code_page.h"
 
+namespace quibo {
+
 namespace {
 
 // The path a system tool receives: quoted when it holds a blank, or the tool
@@ -63,3 +65,5 @@ ProgramCommand PlanProgramCommand(std::string_view commandLine)
     }
     return plan;
 }
+
+}  // namespace quibo

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace quibo {
+
 struct ProgramCommand {
     std::string file;        // what the shell opens
     std::string parameters;  // passed on as written
@@ -22,3 +24,5 @@ void SplitProgramCommand(std::string_view commandLine, std::string& file, std::s
 // The full plan: registry files go to "regedit.exe /s", ".ocx" and ".dll"
 // files to "regsvr32.exe /s" (after "/u /s"); anything else is opened as is.
 ProgramCommand PlanProgramCommand(std::string_view commandLine);
+
+}  // namespace quibo

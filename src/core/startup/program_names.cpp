@@ -2,6 +2,8 @@
 
 #include "core/text/case_fold.h"
 
+namespace quibo {
+
 namespace {
 
 constexpr std::string_view kCopySuffix = ".exe.exe";
@@ -34,3 +36,5 @@ std::string MutexNameFor(std::string_view modulePath, LeadByteRule rule)
 }
 
 std::string DownloadFolderFor(std::string_view tempFolder) { return std::string(tempFolder) + "\\~quibo_tmp\\"; }
+
+}  // namespace quibo

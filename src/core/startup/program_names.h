@@ -9,6 +9,8 @@
 
 #include "core/text/code_page.h"
 
+namespace quibo {
+
 struct ModulePathParts {
     std::string folder;    // up to and including the last "\"
     std::string fileName;  // after the last "\"
@@ -24,3 +26,5 @@ std::string MutexNameFor(std::string_view modulePath, LeadByteRule rule);
 
 // Where downloads wait until they are installed: {temp} + "\~quibo_tmp\".
 std::string DownloadFolderFor(std::string_view tempFolder);
+
+}  // namespace quibo

@@ -5,6 +5,8 @@
 
 #include "core/log/run_log.h"
 
+namespace quibo {
+
 namespace {
 
 void LogFailure(const char* what)
@@ -30,3 +32,5 @@ bool RunCaught(const std::function<void()>& step)
     }
     return false;
 }
+
+}  // namespace quibo

@@ -6,6 +6,10 @@
 
 #include <functional>
 
+namespace quibo {
+
 // Runs `step`. An exception escaping it is written to the run log and
 // answered with false; true when the step ended normally.
 bool RunCaught(const std::function<void()>& step);
+
+}  // namespace quibo

@@ -1,5 +1,6 @@
 #include "core/text/case_fold.h"
 
+namespace quibo {
 
 std::string ToLowerAscii(std::string_view text, LeadByteRule rule)
 {
@@ -25,3 +26,5 @@ bool EndsWithNoCase(std::string_view text, std::string_view suffix, LeadByteRule
     while (pos < start) pos = NextCharPos(text, pos, rule);
     return pos == start && EqualsNoCase(text.substr(start), suffix, rule);
 }
+
+}  // namespace quibo

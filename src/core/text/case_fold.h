@@ -7,6 +7,10 @@
 
 #include "core/text/code_page.h"
 
+namespace quibo {
+
 std::string ToLowerAscii(std::string_view text, LeadByteRule rule = kBuildCharset);
 bool EqualsNoCase(std::string_view a, std::string_view b, LeadByteRule rule = kBuildCharset);
 bool EndsWithNoCase(std::string_view text, std::string_view suffix, LeadByteRule rule = kBuildCharset);
+
+}  // namespace quibo

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace quibo {
+
 size_t FindText(std::string_view text, std::string_view needle, size_t from, LeadByteRule rule)
 {
     if (needle.empty()) return from <= text.size() ? from : std::string_view::npos;
@@ -53,3 +55,5 @@ std::string_view HeadWithin(std::string_view text, size_t limit, LeadByteRule ru
     for (size_t next; end < text.size() && (next = NextCharPos(text, end, rule)) <= limit;) end = next;
     return text.substr(0, end);
 }
+
+}  // namespace quibo

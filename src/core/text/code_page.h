@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+namespace quibo {
+
 enum class TextCharset { CodePage936, Utf8 };
 
 // The character set of this build's own literals.
@@ -87,3 +89,5 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
 // The longest start of `text` of at most `limit` bytes that does not split a
 // character.
 std::string_view HeadWithin(std::string_view text, size_t limit, LeadByteRule rule = kBuildCharset);
+
+}  // namespace quibo

@@ -4,6 +4,8 @@
 
 #include "core/text/trim.h"
 
+namespace quibo {
+
 int ParseDecimal(std::string_view text)
 {
     text = TrimLeft(text);
@@ -24,3 +26,5 @@ int ParseDecimal(std::string_view text)
     }
     return static_cast<int>(negative ? -value : value);
 }
+
+}  // namespace quibo

@@ -6,4 +6,8 @@
 
 #include <string_view>
 
+namespace quibo {
+
 int ParseDecimal(std::string_view text);
+
+}  // namespace quibo

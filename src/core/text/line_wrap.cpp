@@ -2,6 +2,8 @@
 
 #include <cassert>
 
+namespace quibo {
+
 std::vector<std::string> WrapLines(std::string_view text, int width, const MeasureText& measure,
                                    TextCharset charset)
 {
@@ -43,3 +45,5 @@ std::vector<std::string> WrapLines(std::string_view text, int width, const Measu
     assert(!lines.empty());
     return lines;
 }
+
+}  // namespace quibo

@@ -8,6 +8,8 @@
 
 #include "core/text/code_page.h"
 
+namespace quibo {
+
 // The width of a text in pixels, as the label's font draws it.
 using MeasureText = std::function<int(std::string_view)>;
 
@@ -19,3 +21,5 @@ using MeasureText = std::function<int(std::string_view)>;
 // (a single character wider than the label gets a line of its own).
 std::vector<std::string> WrapLines(std::string_view text, int width, const MeasureText& measure,
                                    TextCharset charset = kBuildCharset);
+
+}  // namespace quibo

@@ -6,6 +6,8 @@
 #include "core/text/split.h"
 #include "core/text/trim.h"
 
+namespace quibo {
+
 namespace {
 
 char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -59,3 +61,5 @@ bool MatchFilter(std::string_view filter, std::string_view name, TextCharset cha
         if (MatchWildcard(pattern, name, charset)) return true;
     return false;
 }
+
+}  // namespace quibo

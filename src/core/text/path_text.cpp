@@ -2,6 +2,8 @@
 
 #include "core/text/trim.h"
 
+namespace quibo {
+
 std::string EnsureTrailingBackslash(std::string_view path, LeadByteRule rule)
 {
     std::string result(Trim(path));
@@ -16,3 +18,5 @@ std::string_view StripTrailingBackslash(std::string_view path, LeadByteRule rule
     if (EndsWithChar(path, '\\', rule)) path.remove_suffix(1);
     return path;
 }
+
+}  // namespace quibo

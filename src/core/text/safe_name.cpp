@@ -2,6 +2,8 @@
 
 #include "core/text/case_fold.h"
 
+namespace quibo {
+
 namespace {
 
 bool IsDeviceNumber(std::string_view suffix, TextCharset charset)
@@ -43,3 +45,5 @@ bool IsReservedWindowsName(std::string_view name, TextCharset charset)
             return true;
     return false;
 }
+
+}  // namespace quibo

@@ -7,6 +7,8 @@
 
 #include "core/text/code_page.h"
 
+namespace quibo {
+
 // True for a name that can only mean one entry inside the folder it is
 // listed in: not empty or ".", and without "..", "/", "\", ":" (drive or
 // stream) or control characters. A code page 936 character whose trail byte
@@ -20,3 +22,5 @@ bool IsPlainName(std::string_view name, TextCharset charset = kBuildCharset);
 // ending in "." or " ", which Windows drops, so that "a.txt." and "a.txt"
 // would land on one file.
 bool IsReservedWindowsName(std::string_view name, TextCharset charset = kBuildCharset);
+
+}  // namespace quibo

@@ -3,6 +3,8 @@
 #include "core/text/code_page.h"
 #include "core/text/trim.h"
 
+namespace quibo {
+
 std::vector<std::string> SplitString(std::string_view text, std::string_view separator)
 {
     std::vector<std::string> pieces;
@@ -18,3 +20,5 @@ std::vector<std::string> SplitString(std::string_view text, std::string_view sep
     }
     return pieces;
 }
+
+}  // namespace quibo

@@ -4,6 +4,8 @@
 
 #include <string_view>
 
+namespace quibo {
+
 inline bool IsBlank(char c)
 {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
@@ -24,3 +26,5 @@ inline std::string_view TrimRight(std::string_view s)
 }
 
 inline std::string_view Trim(std::string_view s) { return TrimRight(TrimLeft(s)); }
+
+}  // namespace quibo

@@ -1,5 +1,7 @@
 #include "core/text/utf8_text.h"
 
+namespace quibo {
+
 bool IsValidUtf8(std::string_view text)
 {
     for (size_t i = 0; i < text.size();) {
@@ -37,3 +39,5 @@ bool IsValidUtf8(std::string_view text)
     }
     return true;
 }
+
+}  // namespace quibo

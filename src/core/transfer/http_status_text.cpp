@@ -1,5 +1,7 @@
 #include "core/transfer/http_status_text.h"
 
+namespace quibo {
+
 std::string HttpStatusMessage(int status)
 {
     // The texts are fixed, blanks included: hosts and support staff match on them.
@@ -18,3 +20,5 @@ std::string HttpStatusMessage(int status)
     default: return {};
     }
 }
+
+}  // namespace quibo

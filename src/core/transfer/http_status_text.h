@@ -4,6 +4,10 @@
 
 #include <string>
 
+namespace quibo {
+
 // The message for an HTTP status; empty for statuses without one (the
 // caller then says the file is not on the server).
 std::string HttpStatusMessage(int status);
+
+}  // namespace quibo

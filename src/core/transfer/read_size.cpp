@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace quibo {
+
 std::uint32_t ReadSizer::Next(std::uint32_t available) const
 {
     if (available == 0) return kLargest;  // nothing waiting: the body has ended
@@ -17,3 +19,5 @@ void ReadSizer::Measured(std::uint32_t available, std::uint32_t requested, std::
     double next = std::min(2.0 * request_, byRate);
     request_ = static_cast<std::uint32_t>(std::clamp(next, double(kFullBuffer), double(kLargest)));
 }
+
+}  // namespace quibo

@@ -13,6 +13,8 @@
 
 #include <cstdint>
 
+namespace quibo {
+
 class ReadSizer {
 public:
     static constexpr std::uint32_t kFullBuffer = 8192;   // what the client buffers by itself
@@ -27,3 +29,5 @@ public:
 private:
     std::uint32_t request_ = 2 * kFullBuffer;
 };
+
+}  // namespace quibo

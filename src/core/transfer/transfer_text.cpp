@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+namespace quibo {
+
 namespace {
 
 std::string FormatOneDecimal(double value, const char* unit)
@@ -46,3 +48,5 @@ std::string TrayProgressText(const std::string& sizeText, int percent, const std
 {
     return "\n下载文件(" + sizeText + ")：" + std::to_string(percent) + "% " + speedText;
 }
+
+}  // namespace quibo

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+namespace quibo {
+
 // Bytes as "%.1fKB", or "%.1fMB" from 1024 KB on (counted in 1024s).
 std::string SizeText(std::uint64_t bytes);
 
@@ -26,3 +28,5 @@ std::string ProgressInfoText(const std::string& sizeText, const std::string& spe
 
 // The tray tip after the window title: "\n下载文件(size)：n% speed".
 std::string TrayProgressText(const std::string& sizeText, int percent, const std::string& speedText);
+
+}  // namespace quibo

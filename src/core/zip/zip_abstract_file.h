@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace quibo {
+
 class CZipAbstractFile {
 public:
     virtual ~CZipAbstractFile() = default;
@@ -20,3 +22,5 @@ public:
     // a short read here means the archive is cut off.
     void ReadAt(std::uint64_t position, void* buffer, std::size_t size);
 };
+
+}  // namespace quibo

@@ -15,6 +15,8 @@
 #include "core/zip/zip_time.h"
 #include "core/zip/zip_zlib.h"
 
+namespace quibo {
+
 namespace fs = std::filesystem;
 using namespace zipfmt;
 
@@ -229,3 +231,5 @@ void CZipArchive::AddMember(const std::string& name, std::string_view data) {
     members_.push_back(std::move(m));
     changed_ = true;
 }
+
+}  // namespace quibo

@@ -25,6 +25,8 @@
 #include "core/zip/zip_end_record.h"
 #include "core/zip/zip_header.h"
 
+namespace quibo {
+
 class CZipAbstractFile;
 class CZipMemFile;
 
@@ -106,3 +108,5 @@ private:
     bool changed_ = false;
     std::uint64_t capacity_ = UINT64_MAX;
 };
+
+}  // namespace quibo

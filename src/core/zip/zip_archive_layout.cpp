@@ -9,6 +9,8 @@
 #include "core/zip/zip_exception.h"
 #include "core/zip/zip_format.h"
 
+namespace quibo {
+
 using namespace zipfmt;
 
 namespace {
@@ -60,3 +62,5 @@ void CZipArchive::PlaceMembers(std::vector<Member>& members, std::uint64_t direc
                                             " bytes allowed for an archive of " + std::to_string(archiveSize) +
                                             " bytes");
 }
+
+}  // namespace quibo

@@ -12,6 +12,8 @@
 #include "core/zip/zip_native_path.h"
 #include "core/zip/zip_replace.h"
 
+namespace quibo {
+
 namespace fs = std::filesystem;
 using namespace zipfmt;
 
@@ -95,3 +97,5 @@ void CZipArchive::WriteArchive(const std::string& temp) const {
     out.Write(record.data(), record.size());
     out.Close();
 }
+
+}  // namespace quibo

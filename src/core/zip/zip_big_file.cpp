@@ -4,6 +4,8 @@
 
 #include "core/zip/zip_exception.h"
 
+namespace quibo {
+
 namespace {
 
 [[noreturn]] void Fail(const std::string& what, const std::filesystem::path& path) {
@@ -68,3 +70,5 @@ void CZipBigFile::Seek(std::uint64_t position) {
         throw CZipException(CZipException::fileError, "zip: cannot seek in the file");
     position_ = position;
 }
+
+}  // namespace quibo

@@ -11,6 +11,8 @@
 
 #include "core/zip/zip_abstract_file.h"
 
+namespace quibo {
+
 class CZipBigFile : public CZipAbstractFile {
 public:
     enum Mode { modeRead, modeCreate };  // modeCreate truncates an existing file
@@ -41,3 +43,5 @@ private:
     std::uint64_t written_ = 0;
     std::uint64_t capacity_ = std::numeric_limits<std::uint64_t>::max();
 };
+
+}  // namespace quibo

@@ -6,6 +6,8 @@
 
 #include "core/zip/zip_format.h"
 
+namespace quibo {
+
 namespace {
 
 std::uint32_t CrcStep(std::uint32_t crc, unsigned char byte) {
@@ -61,3 +63,5 @@ std::string CZipCrypto::EncryptHeader(unsigned char check) {
     Encrypt(header.data(), header.size());
     return header;
 }
+
+}  // namespace quibo

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+namespace quibo {
+
 class CZipCrypto {
 public:
     explicit CZipCrypto(std::string_view password);
@@ -28,3 +30,5 @@ private:
 
     std::uint32_t keys_[3];
 };
+
+}  // namespace quibo

@@ -7,6 +7,8 @@
 #include "core/zip/zip_exception.h"
 #include "core/zip/zip_format.h"
 
+namespace quibo {
+
 using namespace zipfmt;
 
 namespace {
@@ -78,3 +80,5 @@ std::string CZipEndRecord::Record() const {
     r += comment;
     return r;
 }
+
+}  // namespace quibo

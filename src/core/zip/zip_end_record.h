@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+namespace quibo {
+
 class CZipAbstractFile;
 
 class CZipEndRecord {
@@ -22,3 +24,5 @@ public:
 
     std::string Record() const;
 };
+
+}  // namespace quibo

@@ -8,6 +8,8 @@
 #include <stdexcept>
 #include <string>
 
+namespace quibo {
+
 class CZipException : public std::runtime_error {
 public:
     enum Cause {
@@ -30,3 +32,5 @@ public:
 private:
     Cause cause_;
 };
+
+}  // namespace quibo

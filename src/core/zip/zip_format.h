@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+namespace quibo {
+
 namespace zipfmt {
 
 constexpr std::uint32_t kLocalSignature = 0x04034b50;
@@ -58,3 +60,5 @@ inline void Put32(std::string& out, std::uint32_t v) {
 }
 
 }  // namespace zipfmt
+
+}  // namespace quibo

@@ -5,6 +5,8 @@
 #include "core/zip/zip_name.h"
 #include "core/zip/zip_time.h"
 
+namespace quibo {
+
 using namespace zipfmt;
 
 namespace {
@@ -123,3 +125,5 @@ std::string CZipFileHeader::LocalRecord() const {
     r += name;
     return r;
 }
+
+}  // namespace quibo

@@ -6,6 +6,8 @@
 #include <ctime>
 #include <string>
 
+namespace quibo {
+
 class CZipFileHeader {
 public:
     std::string name;   // as stored: code page 936 bytes unless IsUtf8Name()
@@ -45,3 +47,5 @@ public:
 private:
     void PutSharedFields(std::string& record) const;
 };
+
+}  // namespace quibo

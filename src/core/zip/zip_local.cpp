@@ -5,6 +5,8 @@
 #include "core/zip/zip_format.h"
 #include "core/zip/zip_header.h"
 
+namespace quibo {
+
 using namespace zipfmt;
 
 ZipMemberSpan LocateMemberData(CZipAbstractFile& file, std::uint64_t at, std::uint64_t limit,
@@ -23,3 +25,5 @@ ZipMemberSpan LocateMemberData(CZipAbstractFile& file, std::uint64_t at, std::ui
     if (span.dataEnd > limit) throw broken("data runs into the next member or the central directory");
     return span;
 }
+
+}  // namespace quibo

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+namespace quibo {
+
 class CZipAbstractFile;
 class CZipFileHeader;
 
@@ -19,3 +21,5 @@ struct ZipMemberSpan {
 // header or the central directory). Throws CZipException(badArchive).
 ZipMemberSpan LocateMemberData(CZipAbstractFile& file, std::uint64_t at, std::uint64_t limit,
                                const CZipFileHeader& header);
+
+}  // namespace quibo

@@ -5,6 +5,8 @@
 
 #include "core/zip/zip_exception.h"
 
+namespace quibo {
+
 std::size_t CZipMemFile::Read(void* buffer, std::size_t size) {
     if (position_ >= bytes_.size()) return 0;
     std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(size, bytes_.size() - position_));
@@ -20,3 +22,5 @@ void CZipMemFile::Write(const void*, std::size_t) {
 void CZipMemFile::Seek(std::uint64_t position) {
     position_ = position;
 }
+
+}  // namespace quibo

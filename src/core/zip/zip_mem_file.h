@@ -6,6 +6,8 @@
 
 #include "core/zip/zip_abstract_file.h"
 
+namespace quibo {
+
 class CZipMemFile : public CZipAbstractFile {
 public:
     explicit CZipMemFile(std::string bytes) : bytes_(std::move(bytes)) {}
@@ -19,3 +21,5 @@ private:
     std::string bytes_;
     std::uint64_t position_ = 0;
 };
+
+}  // namespace quibo

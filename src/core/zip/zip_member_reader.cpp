@@ -8,6 +8,8 @@
 #include "core/zip/zip_format.h"
 #include "core/zip/zip_local.h"
 
+namespace quibo {
+
 using namespace zipfmt;
 
 namespace {
@@ -124,3 +126,5 @@ void CZipMemberReader::Finish() {
         Fail(CZipException::badData, header_.name, "holds less data than its declared size");
     if (crc_ != header_.crc) Fail(CZipException::badCrc, header_.name, "fails its CRC-32 check");
 }
+
+}  // namespace quibo

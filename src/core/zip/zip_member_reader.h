@@ -17,6 +17,8 @@
 #include "core/zip/zip_header.h"
 #include "core/zip/zip_zlib.h"
 
+namespace quibo {
+
 class CZipAbstractFile;
 
 class CZipMemberReader {
@@ -51,3 +53,5 @@ private:
     std::unique_ptr<CZipInflater> inflater_;
     std::vector<char> input_;
 };
+
+}  // namespace quibo

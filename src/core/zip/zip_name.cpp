@@ -5,6 +5,8 @@
 #include "core/text/utf8_text.h"
 #include "core/zip/zip_exception.h"
 
+namespace quibo {
+
 namespace {
 
 unsigned char At(std::string_view s, std::size_t i) {
@@ -108,3 +110,5 @@ std::vector<std::string> SafeMemberPath(std::string_view name, bool multibyte) {
     if (parts.empty()) Refuse(name, "is empty");
     return parts;
 }
+
+}  // namespace quibo

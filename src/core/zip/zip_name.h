@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+namespace quibo {
+
 // Equal but for the case of ASCII letters.
 bool NamesEqualNoCase(std::string_view a, std::string_view b, bool multibyte = true);
 // The name with its ASCII letters in lower case: two names are equal for
@@ -29,3 +31,5 @@ bool EndsWithSeparator(std::string_view name, bool multibyte = true);
 // that would not land on a file of its own: a component that is a device
 // name ("CON", "nul.txt") or ends in "." or " " (IsReservedWindowsName).
 std::vector<std::string> SafeMemberPath(std::string_view name, bool multibyte = true);
+
+}  // namespace quibo

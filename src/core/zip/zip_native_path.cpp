@@ -6,6 +6,8 @@
 #include <stringapiset.h>
 #endif
 
+namespace quibo {
+
 std::filesystem::path NativePath(const std::string& bytes) {
 #ifdef _WIN32
     // Windows paths are UTF-16. Our 8-bit paths are in the system's ANSI code
@@ -30,3 +32,5 @@ std::filesystem::path NativePathFromUtf8(const std::string& utf8) {
     // UTF-16 on Windows, the bytes themselves elsewhere.
     return std::filesystem::u8path(utf8);
 }
+
+}  // namespace quibo

@@ -6,9 +6,13 @@
 #include <filesystem>
 #include <string>
 
+namespace quibo {
+
 // A path in the system's 8-bit code page, as the "A" functions of Windows
 // take it (code page 936 on the systems the program is made for).
 std::filesystem::path NativePath(const std::string& bytes);
 
 // A name in UTF-8, as members flagged so carry it. Must be valid UTF-8.
 std::filesystem::path NativePathFromUtf8(const std::string& utf8);
+
+}  // namespace quibo

@@ -2,6 +2,8 @@
 
 #include "core/zip/zip_exception.h"
 
+namespace quibo {
+
 namespace fs = std::filesystem;
 
 void RenameOver(const fs::path& from, const fs::path& to) {
@@ -25,3 +27,5 @@ void RenameOver(const fs::path& from, const fs::path& to) {
     }
     fs::remove(aside, ec);
 }
+
+}  // namespace quibo

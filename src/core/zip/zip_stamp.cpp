@@ -4,6 +4,8 @@
 
 #include "core/zip/zip_header.h"
 
+namespace quibo {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -34,3 +36,5 @@ void StampExtractedFile(const fs::path& file, const CZipFileHeader& header) {
                         fs::perm_options::remove, ec);
     }
 }
+
+}  // namespace quibo

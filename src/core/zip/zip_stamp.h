@@ -3,6 +3,8 @@
 
 #include <filesystem>
 
+namespace quibo {
+
 class CZipFileHeader;
 
 // Best effort: a file whose time or attributes cannot be set is still whole.
@@ -10,3 +12,5 @@ class CZipFileHeader;
 // else only the MS-DOS read-only bit (hidden and system have no portable
 // equivalent).
 void StampExtractedFile(const std::filesystem::path& file, const CZipFileHeader& header);
+
+}  // namespace quibo

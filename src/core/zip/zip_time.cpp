@@ -2,6 +2,8 @@
 
 #include <mutex>
 
+namespace quibo {
+
 std::time_t DosToTime(ZipDosTime dos) {
     std::tm tm{};
     tm.tm_year = ((dos.date >> 9) & 0x7F) + 80;
@@ -30,3 +32,5 @@ ZipDosTime TimeToDos(std::time_t t) {
     dos.time = static_cast<std::uint16_t>((tm.tm_hour << 11) | (tm.tm_min << 5) | (tm.tm_sec / 2));
     return dos;
 }
+
+}  // namespace quibo

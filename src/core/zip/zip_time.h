@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <ctime>
 
+namespace quibo {
+
 struct ZipDosTime {
     std::uint16_t date = 0;
     std::uint16_t time = 0;
@@ -12,3 +14,5 @@ struct ZipDosTime {
 
 std::time_t DosToTime(ZipDosTime dos);
 ZipDosTime TimeToDos(std::time_t t);
+
+}  // namespace quibo

@@ -6,6 +6,8 @@
 
 #include "core/zip/zip_exception.h"
 
+namespace quibo {
+
 CZipInflater::CZipInflater() {
     if (inflateInit2(&stream_, -MAX_WBITS) != Z_OK)
         throw CZipException(CZipException::badData, "zip: cannot start inflating");
@@ -43,3 +45,5 @@ unsigned long ZipCrc(unsigned long crc, const char* data, std::size_t size) {
     }
     return crc;
 }
+
+}  // namespace quibo

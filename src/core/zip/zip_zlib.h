@@ -8,6 +8,8 @@
 
 #include <zlib.h>
 
+namespace quibo {
+
 // One raw inflate stream, ended when the object goes.
 class CZipInflater {
 public:
@@ -27,3 +29,5 @@ std::string DeflateBytes(std::string_view data, int level = Z_DEFAULT_COMPRESSIO
 
 // CRC-32 of `data` continuing from `crc`; zlib takes at most 4 GiB a call.
 unsigned long ZipCrc(unsigned long crc, const char* data, std::size_t size);
+
+}  // namespace quibo
