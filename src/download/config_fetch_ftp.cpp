@@ -1,3 +1,5 @@
+#include <string>
+
 #include "core/config/url_parse.h"
 #include "core/log/run_log.h"
 #include "core/text/code_page.h"
@@ -5,9 +7,8 @@
 #include "download/ftp_connection.h"
 #include "download/ftp_read.h"
 
-namespace quibo {
-
-std::string FetchConfigFtp(const std::string& url, const std::string& user, const std::string& password)
+std::string FetchConfigFtp(const std::string& url, const std::string& user, const std::string& password,
+                           const FtpLimits& limits)
 {
     ParsedUrl parsed = ParseUrl(url);
 
@@ -16,7 +17,7 @@ std::string FetchConfigFtp(const std::string& url, const std::string& user, cons
     WriteLog("连接FTP服务器");
     UniqueInternetHandle connection;
     if (!parsed.server.empty())
-        connection = OpenFtpConnection(session.Get(), FtpLogin{parsed.server, user, password, parsed.port});
+        connection = OpenFtpConnection(session.Get(), FtpLogin{parsed.server, user, password, parsed.port}, limits);
     if (!connection) {
         WriteLog("连接FTP服务器失败，可能是网络问题，也可能是用户名（口令）设置不对。");
         return {};
@@ -31,12 +32,13 @@ std::string FetchConfigFtp(const std::string& url, const std::string& user, cons
 
     WriteLog("开始下载");
     std::string package;
+    bool tooLarge = false;
     bool ended = ReadFtpFile(file.Get(), [&](const char* data, DWORD size) {
-        package.append(data, size);
-        return true;
+        tooLarge = size > kMaxConfigPackage - package.size();
+        if (!tooLarge) package.append(data, size);
+        return !tooLarge;
     });
+    if (tooLarge) WriteLog("错误：服务器配置包太大：超过" + std::to_string(kMaxConfigPackage) + "字节");
     if (!ended) return {};
     return ServerConfigFromPackage(std::move(package));
 }
-
-}  // namespace quibo

@@ -1,23 +1,21 @@
 #include "download/ftp_connection.h"
 
 #include <cstdio>
+#include <memory>
 
 #include "core/log/run_log.h"
 #include "core/text/code_page.h"
 #include "win/module_info.h"
-
-namespace quibo {
+#include "download/blocking_caller.h"
 
 namespace {
 
 constexpr int kConnectAttempts = 5;
-constexpr DWORD kTimeoutMs = 30000;
 
 const char* OrNull(const std::string& text) { return text.empty() ? nullptr : text.c_str(); }
 
-void SetTimeouts(HINTERNET session)
+void SetTimeouts(HINTERNET session, DWORD timeout)
 {
-    DWORD timeout = kTimeoutMs;
     for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT})
         ::InternetSetOptionA(session, option, &timeout, sizeof timeout);
 }
@@ -40,20 +38,27 @@ UniqueInternetHandle OpenFtpSession()
     return session;
 }
 
-UniqueInternetHandle OpenFtpConnection(HINTERNET session, const FtpLogin& login)
+UniqueInternetHandle OpenFtpConnection(HINTERNET session, const FtpLogin& login, const FtpLimits& limits)
 {
     for (int attempt = 0; attempt < kConnectAttempts; ++attempt) {
-        SetTimeouts(session);
-        UniqueInternetHandle connection(::InternetConnectA(
-            session, login.server.c_str(), static_cast<INTERNET_PORT>(login.port), OrNull(login.user),
-            OrNull(login.password), INTERNET_SERVICE_FTP, INTERNET_FLAG_PASSIVE, 1));
-        if (connection) return connection;
+        SetTimeouts(session, limits.attemptMs);
+        // Wine's FTP keeps to its own minute whatever the time-outs say, so
+        // the attempt runs on a thread of its own that can be left behind;
+        // a connection it opens too late is closed there.
+        auto connection = std::make_shared<UniqueInternetHandle>();
+        BlockingCaller caller;
+        bool inTime = caller.Run([connection, session, login] {
+            connection->Reset(::InternetConnectA(session, login.server.c_str(), static_cast<INTERNET_PORT>(login.port),
+                                                 OrNull(login.user), OrNull(login.password), INTERNET_SERVICE_FTP,
+                                                 INTERNET_FLAG_PASSIVE, 1));
+        }, limits.attemptMs);
+        if (inTime && *connection) return std::move(*connection);
     }
     return UniqueInternetHandle();
 }
 
 bool FtpConnection::ConnectFtp(const std::string& server, const std::string& user, const std::string& password,
-                               int port)
+                               int port, const FtpLimits& limits)
 {
     if (server.empty()) {
         WriteLog("错误：FTP服务器名称不能为空！");
@@ -71,7 +76,7 @@ bool FtpConnection::ConnectFtp(const std::string& server, const std::string& use
     std::snprintf(portLine, sizeof portLine, "端口：%ld", static_cast<long>(port));
     WriteLog(portLine);
 
-    connection_ = OpenFtpConnection(session_.Get(), FtpLogin{server, user, password, port});
+    connection_ = OpenFtpConnection(session_.Get(), FtpLogin{server, user, password, port}, limits);
     if (!connection_) {
         WriteLog("FTP服务器" + server + "连接失败");
         session_.Reset();
@@ -98,5 +103,3 @@ bool FtpConnection::EnterFolder(const std::string& folder)
     folder_ = folder;
     return true;
 }
-
-}  // namespace quibo

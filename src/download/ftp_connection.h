@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "download/transfer_limits.h"
 #include "win/internet_handle.h"
 
 namespace quibo {
@@ -30,15 +31,17 @@ FtpPath SplitFtpPath(const std::string& objectPath);
 UniqueInternetHandle OpenFtpSession();
 
 // Logs in through `session` in passive mode, up to five attempts in a row,
-// each with 30-second time-outs; null when every attempt failed.
-UniqueInternetHandle OpenFtpConnection(HINTERNET session, const FtpLogin& login);
+// each with 30-second time-outs and given up after limits.attemptMs even
+// when the server keeps it waiting; null when every attempt failed.
+UniqueInternetHandle OpenFtpConnection(HINTERNET session, const FtpLogin& login, const FtpLimits& limits);
 
 class FtpConnection {
 public:
     // Keeps the open connection when it is to the same server; otherwise
     // closes it and logs in to `server`. Writes the connection's run-log
     // lines, never the password.
-    bool ConnectFtp(const std::string& server, const std::string& user, const std::string& password, int port);
+    bool ConnectFtp(const std::string& server, const std::string& user, const std::string& password, int port,
+                    const FtpLimits& limits = kFtpLimits);
     // Closes the connection and its session (the end of a download).
     void Close();
 

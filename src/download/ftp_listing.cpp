@@ -60,10 +60,10 @@ bool ReadFolder(HINTERNET connection, const std::string& root, const std::string
     return IsEndOfListing(::GetLastError());
 }
 
-}  // namespace
+enum class Listing { Done, FolderFailed, TooDeep };
 
-bool ListFtpFolder(FtpConnection& ftp, const std::string& root, const std::string& folder,
-                   std::vector<DownloadRecord>& records, const std::string& filter, bool includeSubfolders)
+Listing ListTree(FtpConnection& ftp, const std::string& root, const std::string& folder,
+                 std::vector<DownloadRecord>& records, const std::string& filter, bool includeSubfolders, int depthLeft)
 {
     ftp.ForgetFolder();
     std::vector<std::string> subfolders;
@@ -72,14 +72,32 @@ bool ListFtpFolder(FtpConnection& ftp, const std::string& root, const std::strin
     if (!::FtpSetCurrentDirectoryA(ftp.Handle(), where.c_str()) ||
         !ReadFolder(ftp.Handle(), root, folder, records, filter, subfolders)) {
         WriteLog("无法打开服务器文件夹：" + folder);
-        return false;
+        return Listing::FolderFailed;
     }
-    // A subfolder that cannot be opened is in the run log; the rest of the
-    // folder is still taken.
-    if (includeSubfolders) {
-        for (const std::string& subfolder : subfolders) ListFtpFolder(ftp, root, subfolder, records, filter, true);
+    if (!includeSubfolders) return Listing::Done;
+    for (const std::string& subfolder : subfolders) {
+        if (depthLeft == 0) {
+            WriteLog("错误：服务器文件夹层次太深：" + subfolder);
+            return Listing::TooDeep;
+        }
+        // A subfolder that cannot be opened is in the run log; the rest of
+        // the folder is still taken.
+        if (ListTree(ftp, root, subfolder, records, filter, true, depthLeft - 1) == Listing::TooDeep)
+            return Listing::TooDeep;
     }
-    return true;
+    return Listing::Done;
+}
+
+}  // namespace
+
+bool ListFtpFolder(FtpConnection& ftp, const std::string& root, const std::string& folder,
+                   std::vector<DownloadRecord>& records, const std::string& filter, bool includeSubfolders,
+                   int maxDepth)
+{
+    const size_t before = records.size();
+    if (ListTree(ftp, root, folder, records, filter, includeSubfolders, maxDepth) == Listing::Done) return true;
+    records.resize(before);  // a listing cut short names no files
+    return false;
 }
 
 }  // namespace quibo

@@ -7,16 +7,20 @@
 #include "core/config/update_item.h"
 #include "download/ftp_connection.h"
 
-namespace quibo {
+// Deeper than any product's folders; a server's folder that links back to
+// one of its parents would otherwise be listed for ever.
+constexpr int kMaxFtpFolderDepth = 16;
 
 // Appends a record for every file in `folder` (and, with `includeSubfolders`,
 // in its subfolders, each folder's files before its subfolders) whose name
 // passes `filter`. The record's subfolder is relative to `root`. A name that
 // could point outside its folder ("..", "/", "\", ...) is passed over, file
 // or folder. Every folder that cannot be opened or listed is named in the
-// run log; false when that is `folder` itself. Moves the connection's
-// current folder.
+// run log; false when that is `folder` itself. Subfolders go `maxDepth`
+// levels down at most: a tree deeper than that (or one that loops back into
+// itself through a link) cannot be listed to its end, so it fails whole,
+// adding no records, with the folder that went too deep in the run log.
+// Moves the connection's current folder.
 bool ListFtpFolder(FtpConnection& ftp, const std::string& root, const std::string& folder,
-                   std::vector<DownloadRecord>& records, const std::string& filter, bool includeSubfolders);
-
-}  // namespace quibo
+                   std::vector<DownloadRecord>& records, const std::string& filter, bool includeSubfolders,
+                   int maxDepth = kMaxFtpFolderDepth);

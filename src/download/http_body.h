@@ -1,22 +1,19 @@
-// Reading a response body as fast as it arrives.
+// Reading a response body as fast as it arrives, and no further than the
+// server announced.
 #pragma once
 
 #include <windows.h>
-#include <wininet.h>
 
 #include <cstdint>
 #include <functional>
 
-namespace quibo {
+#include "download/http_session.h"
 
-// Hands the body of `request` to `sink` piece by piece, in pieces sized to the
-// speed of the link (ReadSizer). A sink answering false ends the read.
-// True only when the body came whole: every one of the `expected` bytes the
-// server announced, without a read error or an early end of the connection.
-bool ReadHttpBody(HINTERNET request, std::uint64_t expected,
+// Hands the body of the open request to `sink` piece by piece, in pieces
+// sized to the speed of the link (ReadSizer). A sink answering false ends
+// the read. True only when the body came whole: every one of the `expected`
+// bytes the server announced, without a read error, an early end of the
+// connection or the address's time running out. A body that goes on past
+// `expected` is a failure, and the sink never sees more than `expected` bytes.
+bool ReadHttpBody(HttpRequest& http, std::uint64_t expected,
                   const std::function<bool(const char* data, DWORD size)>& sink);
-
-// The Content-Length of the response; 0 when the server sent none.
-DWORD HttpContentLength(HINTERNET request);
-
-}  // namespace quibo

@@ -10,16 +10,15 @@
 namespace quibo {
 
 bool HttpDownload(TransferControl& control, TransferView& view, const std::string& url,
-                  const std::string& localPath, int row)
+                  const std::string& localPath, int row, const HttpLimits& limits)
 {
-    HttpRequest http;
-    if (!OpenHttpRequest(url, http)) return false;
+    HttpRequest http(limits);
+    if (!http.Open(url)) return false;
     // An error page is not the file, even when it arrives with a length.
     DWORD status = 0;
-    if (!QueryHttpNumber(http.request.Get(), HTTP_QUERY_STATUS_CODE, status) || status < 200 || status >= 300)
-        return false;
+    if (!http.QueryNumber(HTTP_QUERY_STATUS_CODE, status) || status < 200 || status >= 300) return false;
     // Without a length a cut-off body could not be told from a whole one.
-    DWORD length = HttpContentLength(http.request.Get());
+    DWORD length = http.ContentLength();
     if (length == 0) return false;
 
     AppendSizeSuffix(view, row, length);
@@ -29,14 +28,13 @@ bool HttpDownload(TransferControl& control, TransferView& view, const std::strin
     TargetFile file(control.Files(), localPath);
     if (!file.IsOpen()) return false;
     TransferMeter meter(control, view, length, row, SpeedUnit::KiloBytes);
-    bool whole = ReadHttpBody(http.request.Get(), length, [&](const char* data, DWORD size) {
+    bool whole = ReadHttpBody(http, length, [&](const char* data, DWORD size) {
         if (control.stop || !file.Write(data, size)) return false;
         meter.Add(size);
         control.WaitIfPaused();
         return !control.stop;
     });
-    http.request.Reset();
-    http.session.Reset();
+    http.Close();
     bool closed = file.Close();
     if (!whole || !closed || control.stop) return false;
     meter.Finish();

@@ -4,16 +4,15 @@
 #include <string>
 
 #include "download/transfer_control.h"
+#include "download/transfer_limits.h"
 #include "download/transfer_view.h"
-
-namespace quibo {
 
 // Fetches `url` into `localPath` (created afresh), showing progress in `row`.
 // A local file that already has the announced size is kept and counts as
 // downloaded. True only for a file that arrived whole: not for an error
 // status, a response without Content-Length, a read error, a connection that
-// ended early, or a stop.
+// ended early, a body longer than announced (the file then ends at the
+// announced length), a server that took longer than `limits` allow, or a
+// stop.
 bool HttpDownload(TransferControl& control, TransferView& view, const std::string& url,
-                  const std::string& localPath, int row);
-
-}  // namespace quibo
+                  const std::string& localPath, int row, const HttpLimits& limits = kHttpLimits);

@@ -1,33 +1,78 @@
-// Opening one HTTP or HTTPS request the way every download does: the address
+// Opening one HTTP or HTTPS request the way every transfer does: the address
 // canonicalised and its Chinese characters sent as UTF-8, a fresh session,
-// nothing from the cache. Certificates are checked as WinINet does by default.
+// nothing from the cache, time-outs on every call, and redirects followed
+// here (at most limits.redirects, never from https to another scheme).
+// Certificates are checked as WinINet does by default.
 #pragma once
 
 #include <windows.h>
 
+#include <chrono>
+#include <functional>
+#include <memory>
 #include <string>
 
+#include "core/transfer/time_budget.h"
+#include "download/blocking_caller.h"
+#include "download/transfer_limits.h"
 #include "win/internet_handle.h"
-
-namespace quibo {
-
-// A session with its one request. The request is declared last so that it
-// is closed first.
-struct HttpRequest {
-    UniqueInternetHandle session;
-    UniqueInternetHandle request;
-};
 
 // The address as it is sent: canonicalised (empty when that fails), then
 // escaped to UTF-8.
 std::string PrepareHttpUrl(const std::string& url);
 
-// Opens `url` (prepared here); false when the address cannot be prepared or
-// no session or request can be opened.
-bool OpenHttpRequest(const std::string& url, HttpRequest& out);
+// The handles of one request and the buffer its reads fill. Shared with a
+// call left behind, which releases them when it ends.
+struct HttpHandles {
+    UniqueInternetHandle session;
+    UniqueInternetHandle connection;
+    UniqueInternetHandle request;  // declared last: closed first
+    std::unique_ptr<char[]> buffer;
+};
 
-// A numeric header of the response (HTTP_QUERY_STATUS_CODE, ...); false when
-// the server sent none.
-bool QueryHttpNumber(HINTERNET request, DWORD query, DWORD& value);
+class HttpRequest {
+public:
+    explicit HttpRequest(const HttpLimits& limits);
 
-}  // namespace quibo
+    // Sends the request for `url`, following redirects; true when an answer
+    // (of any status) came in time. Failures past the first answer
+    // (too many redirects, one that leaves https, the address's time run
+    // out) are written to the run log, and so is the address that answered
+    // after a redirect.
+    bool Open(const std::string& url);
+
+    // A numeric header of the answer (HTTP_QUERY_STATUS_CODE, ...); false
+    // when the server sent none.
+    bool QueryNumber(DWORD query, DWORD& value) const;
+    // The Content-Length of the answer; 0 when the server sent none.
+    DWORD ContentLength() const;
+
+    // Waits for body data: `available` bytes can then be read at once (0
+    // at the end of the body). False on an error or when time ran out.
+    bool WaitForData(DWORD& available);
+    // Reads up to `want` bytes into Buffer() (at most ReadSizer::kLargest); a read
+    // of more than is `available` waits on a thread of its own, so a server
+    // that slows to a trickle cannot hold it beyond the address's time.
+    bool Read(DWORD want, DWORD available, DWORD& got);
+    const char* Buffer() const { return handles_->buffer.get(); }
+
+    // Closes the request and its session, or leaves them to a call that was
+    // left behind.
+    void Close() { handles_.reset(); }
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    bool Send(const std::string& address);
+    // Spends the time since `start`; false (logged) once the address's time
+    // has run out.
+    bool Spend(Clock::time_point start);
+    bool Blocking(std::function<void()> call);
+    void TimedOut();
+
+    HttpLimits limits_;
+    TimeBudget budget_;
+    std::string address_;  // the address asked last
+    std::shared_ptr<HttpHandles> handles_;
+    BlockingCaller caller_;  // declared last: gone before the handles it may use
+};

@@ -3,11 +3,9 @@
 
 #include <string>
 
-namespace quibo {
+#include "download/transfer_limits.h"
 
 // True when the server answers `url` with a status from 200 to 299 (after
 // following redirects). Otherwise `message` receives the user's text for the
-// status, or stays empty for other statuses and when no answer came.
-bool CheckHttpUrl(const std::string& url, std::string& message);
-
-}  // namespace quibo
+// status, or stays empty for other statuses and when no answer came in time.
+bool CheckHttpUrl(const std::string& url, std::string& message, const HttpLimits& limits = kHttpLimits);

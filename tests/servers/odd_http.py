@@ -11,6 +11,14 @@ tests. Sizes and delays come from the query string.
                              N bytes in pieces of C, S seconds apart
   /echo/ANYTHING             200, the request line and headers as sent
   /count?id=T                how many requests carried id=T so far
+  /hops/N/PATH               302 to /hops/N-1/PATH; /hops/1/PATH as /redirect/PATH
+  /loop                      302 to itself
+  /to_https/PATH             302 to the HTTPS server (UPDATER_HTTPS_PORT)
+  /overlong?size=N&extra=M   declares N bytes but sends N+M, chunked
+  /silent                    reads the request, then answers nothing until
+                             the client goes away
+  /dribble?delay=S           the status line and headers one byte every S
+                             seconds, then a short body
 All bodies are the repeating bytes 0, 1, ..., 250 from the file's start.
 """
 import collections
@@ -25,6 +33,7 @@ import time
 import urllib.parse
 
 REDIRECT_BASE = "http://127.0.0.1:%s/" % os.environ.get("UPDATER_HTTP_PORT", "18080")
+HTTPS_BASE = "https://127.0.0.1:%s/" % os.environ.get("UPDATER_HTTPS_PORT", "18443")
 counts = collections.Counter()
 counts_lock = threading.Lock()
 
@@ -68,6 +77,58 @@ class Handler(http.server.BaseHTTPRequestHandler):
     def route_redirect(self, url, query, size):
         target = REDIRECT_BASE + url.path[len("/redirect/"):]
         self.simple(302, b"<html><body>moved</body></html>", [("Location", target)])
+
+    def route_hops(self, url, query, size):
+        _, _, count, rest = url.path.split("/", 3)
+        left = int(count) - 1
+        target = "/hops/%d/%s" % (left, rest) if left > 0 else REDIRECT_BASE + rest
+        self.simple(302, b"<html><body>moved</body></html>", [("Location", target)])
+
+    def route_loop(self, url, query, size):
+        self.simple(302, b"<html><body>moved</body></html>", [("Location", "/loop")])
+
+    def route_to_https(self, url, query, size):
+        target = HTTPS_BASE + url.path[len("/to_https/"):]
+        self.simple(302, b"<html><body>moved</body></html>", [("Location", target)])
+
+    def route_overlong(self, url, query, size):
+        extra = int(query.get("extra", "1048576"))
+        self.send_response(200)
+        self.send_header("Content-Type", "application/octet-stream")
+        self.send_header("Content-Length", str(size))
+        self.send_header("Transfer-Encoding", "chunked")
+        self.end_headers()
+        sent, total = 0, size + extra
+        try:
+            while sent < total:
+                n = min(65536, total - sent)
+                self.wfile.write(b"%x\r\n" % n + body_bytes(sent, n) + b"\r\n")
+                sent += n
+            self.wfile.write(b"0\r\n\r\n")
+        except (BrokenPipeError, ConnectionResetError):
+            pass
+        self.close_connection = True
+
+    def route_silent(self, url, query, size):
+        try:
+            while self.connection.recv(4096):
+                pass
+        except OSError:
+            pass
+        self.close_connection = True
+
+    def route_dribble(self, url, query, size):
+        delay = float(query.get("delay", "5"))
+        head = b"HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 2\r\n\r\n"
+        try:
+            for i in range(len(head)):
+                self.wfile.write(head[i:i + 1])
+                self.wfile.flush()
+                time.sleep(delay)
+            self.wfile.write(b"ok")
+        except (BrokenPipeError, ConnectionResetError):
+            pass
+        self.close_connection = True
 
     def route_status(self, url, query, size):
         code = int(url.path.split("/")[2])

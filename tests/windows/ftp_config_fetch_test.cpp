@@ -1,6 +1,9 @@
 // Fetching the server configuration package over FTP: its "server.dat"
-// text, the run-log lines on the way, and empty text on every failure.
+// text, the run-log lines on the way, and empty text on every failure,
+// in time even when the server never answers.
 #include <gtest/gtest.h>
+
+#include <optional>
 
 #include "core/package/package.h"
 #include "download/config_fetch.h"
@@ -80,6 +83,10 @@ TEST_F(FtpConfigFetchTest, EveryFailureGivesEmptyText)
     PutPackage(tree, "server.bin", "server.dat");
     PutPackage(tree, "other.bin", "client.dat");
     tree.Put("plain.bin", "not a zip archive at all");
+    // A good "server.dat", in a package too large to be taken.
+    PutPackage(tree, "oversized.bin", "server.dat");
+    ASSERT_TRUE(WritePackageMember(NoiseBytes(kMaxConfigPackage + 65536),
+                                   ToBackslashes(FtpDir() + tree.Remote("oversized.bin").substr(1)), "filler.bin", ""));
     const std::string loginFailed = "连接FTP服务器失败，可能是网络问题，也可能是用户名（口令）设置不对。";
     const struct {
         std::string url;
@@ -92,10 +99,19 @@ TEST_F(FtpConfigFetchTest, EveryFailureGivesEmptyText)
         {Url("missing.bin"), kUser, "打开文件：missing.bin"},
         {Url("plain.bin"), kUser, "开始下载"},
         {Url("other.bin"), kUser, "开始下载"},  // no "server.dat" in it
+        {Url("oversized.bin"), kUser, "错误：服务器配置包太大：超过16777216字节"},
+        {std::string(kSilentFtp) + "/server.bin", kUser, loginFailed},  // never greets
     };
     for (const auto& c : cases) {
         LogCapture log;
-        EXPECT_EQ(FetchConfigFtp(c.url, c.user, kPassword), "") << c.url;
+        const std::string url = c.url, user = c.user;
+        std::optional<std::string> fetched = ResultWithin<std::string>(
+            kEndsWithin, [url, user] { return FetchConfigFtp(url, user, kPassword, kQuickFtp); });
+        if (!fetched) {
+            ADD_FAILURE() << c.url << ": still fetching";
+            continue;
+        }
+        EXPECT_EQ(*fetched, "") << c.url;
         std::string text = log.Text();
         EXPECT_TRUE(Contains(text, "    " + c.logLine + "\r\n")) << c.url;
         EXPECT_FALSE(Contains(text, kPassword)) << c.url;

@@ -1,5 +1,6 @@
 // Listing server folders into download records: which files, their record
-// fields, subfolders, and names that must not leave their folder.
+// fields, subfolders, names that must not leave their folder, and trees too
+// deep to be listed.
 #include "download/ftp_listing.h"
 
 #include <gtest/gtest.h>
@@ -88,6 +89,33 @@ TEST_F(FtpListingTest, MissingFolderFailsWithItsLogLine)
     EXPECT_FALSE(ListFtpFolder(ftp, root, root, records, "", true));
     EXPECT_EQ(log.Text().substr(12), "无法打开服务器文件夹：" + root + "\r\n");
     EXPECT_TRUE(records.empty());
+}
+
+TEST_F(FtpListingTest, TreeDeeperThanTheLimitFailsWholeWithItsLogLine)
+{
+    const struct {
+        int depth;  // of the deepest folder below the listed one
+        bool ok;
+    } cases[] = {{kMaxFtpFolderDepth, true}, {kMaxFtpFolderDepth + 1, false}};
+    for (const auto& c : cases) {
+        FtpTree deep("ftp_listing_deep");
+        std::string chain;
+        for (int level = 1; level <= c.depth; ++level) chain += (level > 1 ? "/d" : "d") + std::to_string(level);
+        deep.Put("top.txt", "t");
+        deep.Put(chain + "/bottom.txt", "b");
+
+        std::vector<DownloadRecord> found;
+        LogCapture log;
+        EXPECT_EQ(ListFtpFolder(ftp, deep.Remote(), deep.Remote(), found, "", true), c.ok) << c.depth;
+        std::string text = log.Text();
+        if (c.ok) {
+            EXPECT_EQ(found.size(), 2u) << c.depth;
+            EXPECT_EQ(text, "") << c.depth;
+        } else {
+            EXPECT_TRUE(found.empty()) << c.depth;
+            EXPECT_TRUE(Contains(text, "    错误：服务器文件夹层次太深：" + deep.Remote(chain) + "\r\n")) << text;
+        }
+    }
 }
 
 TEST_F(FtpListingTest, NamesThatWouldLeaveTheirFolderArePassedOver)

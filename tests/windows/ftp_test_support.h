@@ -110,13 +110,6 @@ inline std::string UniqueUser(const std::string& prefix)
     return prefix + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(::GetTickCount());
 }
 
-inline long long LocalFileSize(const std::string& path)
-{
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return -1;
-    return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
 inline bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 }  // namespace ftptest

@@ -1,6 +1,7 @@
 // Downloads from the local test servers: whole files over HTTP and HTTPS,
 // everything that must not count as a downloaded file, the file that is
-// already there, and pause, continue and stop in the middle of a transfer.
+// already there, pause, continue and stop in the middle of a transfer,
+// redirects, and servers that keep a download waiting.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -137,6 +138,82 @@ TEST_F(HttpDownloadTest, WhatIsNotTheWholeFileIsNoDownload)
         RecordingView view;
         EXPECT_FALSE(HttpDownload(control, view, c.url, target, 0)) << c.what;
         EXPECT_TRUE(view.statuses.empty()) << c.what;
+    }
+}
+
+TEST_F(HttpDownloadTest, BodyLongerThanAnnouncedFailsAndEndsAtTheAnnouncedLength)
+{
+    // Chunked, so that WinINet itself does not stop at the Content-Length.
+    EXPECT_FALSE(Download(std::string(kOdd) + "overlong?size=5000&extra=4000000"));
+    EXPECT_LE(LocalFileSize(target), 5000);
+}
+
+TEST_F(HttpDownloadTest, RedirectsAreFollowedTenTimesAndNeverAwayFromHttps)
+{
+    const std::string bytes = PatternBytes(5000);
+    ServedFile served("hop.bin", bytes);
+    const std::string odd = kOdd;
+    const struct {
+        const char* what;
+        std::string url;
+        bool ok;
+        std::string logLine;
+    } cases[] = {
+        {"ten redirects", odd + "hops/10/hop.bin", true, "重定向后的下载地址：" + std::string(kHttp) + "hop.bin"},
+        {"eleven redirects", odd + "hops/11/hop.bin", false, "错误：重定向次数过多：" + odd + "hops/11/hop.bin"},
+        {"redirect to itself", odd + "loop", false, "错误：重定向次数过多：" + odd + "loop"},
+        {"from http to https", odd + "to_https/hop.bin", true, "重定向后的下载地址：" + std::string(kHttps) + "hop.bin"},
+        {"from https to http", std::string(kHttps) + "to_http/hop.bin", false,
+         "错误：拒绝从HTTPS地址重定向到：" + std::string(kHttp) + "hop.bin"},
+    };
+    for (const auto& c : cases) {
+        ::DeleteFileA(target.c_str());
+        LogCapture log;
+        const std::string url = c.url, path = target;
+        std::optional<bool> ok = ResultWithin<bool>(kEndsWithin, [url, path] {
+            TransferControl control;
+            RecordingView view;
+            return HttpDownload(control, view, url, path, 0);
+        });
+        if (!ok) {
+            ADD_FAILURE() << c.what << ": still following";
+            continue;
+        }
+        EXPECT_EQ(*ok, c.ok) << c.what;
+        if (c.ok) {
+            EXPECT_TRUE(ReadBytes(target) == bytes) << c.what;
+        }
+        EXPECT_NE(log.Text().find("    " + c.logLine + "\r\n"), std::string::npos) << c.what;
+    }
+}
+
+TEST(HttpDownloadLimits, ServerThatKeepsTheDownloadWaitingIsLeftInTime)
+{
+    const std::string odd = kOdd;
+    const struct {
+        const char* what;
+        std::string url;
+        bool ok;
+    } cases[] = {
+        {"accepts and never answers", odd + "silent", false},
+        {"headers a byte every two seconds", odd + "dribble?delay=2", false},
+        {"body a byte every half second", odd + "slow?size=100&chunk=1&delay=0.5", false},
+        // Longer than the address's time, but every 4 KiB earns it afresh.
+        {"slow but steady body", odd + "slow?size=60000&chunk=2048&delay=0.1", true},
+    };
+    for (const auto& c : cases) {
+        const std::string url = c.url;
+        std::optional<bool> ok = ResultWithin<bool>(kEndsWithin, [url] {
+            ScratchDir dir;
+            TransferControl control;
+            RecordingView view;
+            return HttpDownload(control, view, url, dir / "file.bin", 0, kQuickHttp);
+        });
+        if (!ok) {
+            ADD_FAILURE() << c.what << ": still waiting";
+            continue;
+        }
+        EXPECT_EQ(*ok, c.ok) << c.what;
     }
 }
 

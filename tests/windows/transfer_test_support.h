@@ -6,14 +6,22 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
+#include <thread>
 
 #include "core/log/run_log.h"
+#include "download/transfer_limits.h"
 #include "win/internet_handle.h"
 
 using namespace quibo;
@@ -54,6 +62,19 @@ inline const char* const kHttpsUnknownCa =
 inline const char* const kOdd = ServerUrl("http", "127.0.0.1", ServerPort("UPDATER_ODD_HTTP_PORT", 18081));
 // Nothing listens there.
 inline const char* const kClosed = ServerUrl("http", "127.0.0.1", ServerPort("UPDATER_CLOSED_PORT", 18099));
+// The odd server never greets an FTP client: a server that keeps it waiting.
+inline const std::string kSilentFtp =
+    "ftp://127.0.0.1:" + std::to_string(ServerPort("UPDATER_ODD_HTTP_PORT", 18081));
+
+// Limits that let the tests of stalling servers run in seconds: one second
+// per call, two per address (renewed with every 4 KiB of a download), two
+// per FTP login.
+constexpr HttpLimits kQuickHttp{1000, 2000, 4096, kHttpLimits.redirects};
+constexpr HttpLimits kQuickConfigHttp{1000, 2000, 0, kHttpLimits.redirects};
+constexpr FtpLimits kQuickFtp{2000};
+// Well past every quick limit, and well before the same fetch took without
+// them (minutes): the bound of "ends in time".
+constexpr double kEndsWithin = 60;
 
 // build/servers, found from the test program in build/win.
 inline std::string ServersDir()
@@ -92,6 +113,25 @@ inline std::string ReadBytes(const std::string& path)
 inline bool FileExists(const std::string& path)
 {
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+inline long long LocalFileSize(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+    return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+// Bytes that do not compress: a package member of them keeps its size.
+inline std::string NoiseBytes(size_t size)
+{
+    std::string bytes(size, '\0');
+    unsigned state = 12345;
+    for (char& byte : bytes) {
+        state = state * 1103515245u + 12345u;
+        byte = static_cast<char>(state >> 24);
+    }
+    return bytes;
 }
 
 // The body of a short answer, read with WinINet directly; empty on failure.
@@ -193,6 +233,29 @@ bool WaitFor(Condition condition, double seconds = 10)
         ::Sleep(10);
     }
     return condition();
+}
+
+// Runs `call` on a thread of its own and waits up to `seconds` for its
+// result; nothing when it is still running then. It is left to end on its
+// own, so it must own everything it uses (capture by value).
+template <typename Result>
+std::optional<Result> ResultWithin(double seconds, std::function<Result()> call)
+{
+    struct Shared {
+        std::mutex mutex;
+        std::condition_variable done;
+        std::optional<Result> result;
+    };
+    auto shared = std::make_shared<Shared>();
+    std::thread([shared, call] {
+        Result result = call();
+        std::lock_guard<std::mutex> lock(shared->mutex);
+        shared->result = std::move(result);
+        shared->done.notify_all();
+    }).detach();
+    std::unique_lock<std::mutex> lock(shared->mutex);
+    shared->done.wait_for(lock, std::chrono::duration<double>(seconds), [&] { return shared->result.has_value(); });
+    return shared->result;
 }
 
 }  // namespace transfertest

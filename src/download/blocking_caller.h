@@ -1,0 +1,42 @@
+// Running a blocking WinINet call on a thread of its own, so that the caller
+// can stop waiting for it.
+//
+// A synchronous WinINet call waits as long as the server keeps sending, even
+// a byte at a time, and Wine's WinINet does not end such a call when its
+// handle is closed from another thread. So a call that outlives its time is
+// left behind: it finishes on its own thread whenever WinINet lets go, and
+// that thread then releases what the call holds. Closing its handles from
+// here is not done: a closed handle's number can be handed out again to the
+// next address while the call behind is about to use it.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <thread>
+
+class BlockingCaller {
+public:
+    BlockingCaller() = default;
+    ~BlockingCaller();
+    BlockingCaller(const BlockingCaller&) = delete;
+    BlockingCaller& operator=(const BlockingCaller&) = delete;
+
+    // Runs `call` on this caller's own thread and waits up to `timeoutMs` for it.
+    // False when it did not end in time: it runs on, and from then on every
+    // Run answers false at once. Because it may outlive the caller's frame, a
+    // call must own (by shared pointer or copy) everything it touches.
+    bool Run(std::function<void()> call, DWORD timeoutMs);
+
+    // True once a call was left behind.
+    bool LeftBehind() const { return leftBehind_; }
+
+private:
+    struct Shared;
+    static void Serve(std::shared_ptr<Shared> shared);
+
+    std::shared_ptr<Shared> shared_;
+    std::thread thread_;
+    bool leftBehind_ = false;
+};
