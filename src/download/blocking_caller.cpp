@@ -4,6 +4,8 @@
 #include <condition_variable>
 #include <mutex>
 
+namespace quibo {
+
 // What the caller and its thread share; the thread keeps it alive while a
 // call left behind is still running.
 struct BlockingCaller::Shared {
@@ -62,3 +64,5 @@ void BlockingCaller::Serve(std::shared_ptr<Shared> shared)
         shared->wake.notify_all();
     }
 }
+
+}  // namespace quibo

@@ -16,6 +16,8 @@
 #include <memory>
 #include <thread>
 
+namespace quibo {
+
 class BlockingCaller {
 public:
     BlockingCaller() = default;
@@ -40,3 +42,5 @@ private:
     std::thread thread_;
     bool leftBehind_ = false;
 };
+
+}  // namespace quibo

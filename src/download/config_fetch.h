@@ -7,6 +7,8 @@
 
 #include "download/transfer_limits.h"
 
+namespace quibo {
+
 // A server package holds one short text; anything larger is not one, and
 // reading it into memory could exhaust the process.
 constexpr std::uint32_t kMaxConfigPackage = 16u << 20;
@@ -22,3 +24,5 @@ std::string FetchConfigLocal(const std::string& path);
 // The text of "server.dat" in a server package held in memory; empty when
 // the package cannot be read or has no such member.
 std::string ServerConfigFromPackage(std::string package);
+
+}  // namespace quibo

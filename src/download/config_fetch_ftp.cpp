@@ -7,6 +7,8 @@
 #include "download/ftp_connection.h"
 #include "download/ftp_read.h"
 
+namespace quibo {
+
 std::string FetchConfigFtp(const std::string& url, const std::string& user, const std::string& password,
                            const FtpLimits& limits)
 {
@@ -42,3 +44,5 @@ std::string FetchConfigFtp(const std::string& url, const std::string& user, cons
     if (!ended) return {};
     return ServerConfigFromPackage(std::move(package));
 }
+
+}  // namespace quibo

@@ -5,6 +5,8 @@
 #include "download/http_body.h"
 #include "download/http_session.h"
 
+namespace quibo {
+
 std::string FetchConfigHttp(const std::string& url, const HttpLimits& limits)
 {
     HttpRequest http(limits);
@@ -26,3 +28,5 @@ std::string FetchConfigHttp(const std::string& url, const HttpLimits& limits)
     if (!whole) return {};
     return ServerConfigFromPackage(std::move(package));
 }
+
+}  // namespace quibo

@@ -8,6 +8,8 @@
 #include "win/module_info.h"
 #include "download/blocking_caller.h"
 
+namespace quibo {
+
 namespace {
 
 constexpr int kConnectAttempts = 5;
@@ -103,3 +105,5 @@ bool FtpConnection::EnterFolder(const std::string& folder)
     folder_ = folder;
     return true;
 }
+
+}  // namespace quibo

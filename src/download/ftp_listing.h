@@ -7,6 +7,8 @@
 #include "core/config/update_item.h"
 #include "download/ftp_connection.h"
 
+namespace quibo {
+
 // Deeper than any product's folders; a server's folder that links back to
 // one of its parents would otherwise be listed for ever.
 constexpr int kMaxFtpFolderDepth = 16;
@@ -24,3 +26,5 @@ constexpr int kMaxFtpFolderDepth = 16;
 bool ListFtpFolder(FtpConnection& ftp, const std::string& root, const std::string& folder,
                    std::vector<DownloadRecord>& records, const std::string& filter, bool includeSubfolders,
                    int maxDepth = kMaxFtpFolderDepth);
+
+}  // namespace quibo

@@ -5,6 +5,8 @@
 
 #include "core/transfer/read_size.h"
 
+namespace quibo {
+
 bool ReadHttpBody(HttpRequest& http, std::uint64_t expected,
                   const std::function<bool(const char* data, DWORD size)>& sink)
 {
@@ -33,3 +35,5 @@ bool ReadHttpBody(HttpRequest& http, std::uint64_t expected,
     // the count tells a cut-off file from a whole one.
     return total == expected;
 }
+
+}  // namespace quibo

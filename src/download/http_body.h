@@ -9,6 +9,8 @@
 
 #include "download/http_session.h"
 
+namespace quibo {
+
 // Hands the body of the open request to `sink` piece by piece, in pieces
 // sized to the speed of the link (ReadSizer). A sink answering false ends
 // the read. True only when the body came whole: every one of the `expected`
@@ -17,3 +19,5 @@
 // `expected` is a failure, and the sink never sees more than `expected` bytes.
 bool ReadHttpBody(HttpRequest& http, std::uint64_t expected,
                   const std::function<bool(const char* data, DWORD size)>& sink);
+
+}  // namespace quibo

@@ -7,6 +7,8 @@
 #include "download/transfer_limits.h"
 #include "download/transfer_view.h"
 
+namespace quibo {
+
 // Fetches `url` into `localPath` (created afresh), showing progress in `row`.
 // A local file that already has the announced size is kept and counts as
 // downloaded. True only for a file that arrived whole: not for an error
@@ -16,3 +18,5 @@
 // stop.
 bool HttpDownload(TransferControl& control, TransferView& view, const std::string& url,
                   const std::string& localPath, int row, const HttpLimits& limits = kHttpLimits);
+
+}  // namespace quibo

@@ -4,6 +4,8 @@
 
 #include "core/text/case_fold.h"
 
+namespace quibo {
+
 namespace {
 
 bool HasScheme(const std::string& url, const std::string& scheme)
@@ -55,3 +57,5 @@ RedirectCheck CheckRedirect(const std::string& from, const std::string& location
     if (HasScheme(from, "https") && !HasScheme(next, "https")) return RedirectCheck::LeavesHttps;
     return RedirectCheck::Follow;
 }
+
+}  // namespace quibo

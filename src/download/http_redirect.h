@@ -8,6 +8,8 @@
 
 #include <string>
 
+namespace quibo {
+
 // 301, 302, 303, 307 and 308 lead elsewhere when they name a Location.
 bool IsRedirectStatus(DWORD status);
 
@@ -23,3 +25,5 @@ enum class RedirectCheck {
 // The absolute address that `location` (absolute or relative) names when
 // it comes in the answer from `from`, and whether it may be followed.
 RedirectCheck CheckRedirect(const std::string& from, const std::string& location, std::string& next);
+
+}  // namespace quibo

@@ -5,6 +5,8 @@
 #include "download/http_redirect.h"
 #include "download/url_escape.h"
 
+namespace quibo {
+
 namespace {
 
 constexpr char kAgent[] = "Agent0";
@@ -215,3 +217,5 @@ bool HttpRequest::Blocking(std::function<void()> call)
 }
 
 void HttpRequest::TimedOut() { WriteLog("错误：等待服务器超时：" + address_); }
+
+}  // namespace quibo

@@ -17,6 +17,8 @@
 #include "download/transfer_limits.h"
 #include "win/internet_handle.h"
 
+namespace quibo {
+
 // The address as it is sent: canonicalised (empty when that fails), then
 // escaped to UTF-8.
 std::string PrepareHttpUrl(const std::string& url);
@@ -76,3 +78,5 @@ private:
     std::shared_ptr<HttpHandles> handles_;
     BlockingCaller caller_;  // declared last: gone before the handles it may use
 };
+
+}  // namespace quibo

@@ -3,6 +3,8 @@
 #include "core/transfer/http_status_text.h"
 #include "download/http_session.h"
 
+namespace quibo {
+
 bool CheckHttpUrl(const std::string& url, std::string& message, const HttpLimits& limits)
 {
     message.clear();
@@ -14,3 +16,5 @@ bool CheckHttpUrl(const std::string& url, std::string& message, const HttpLimits
     message = HttpStatusMessage(static_cast<int>(status));
     return false;
 }
+
+}  // namespace quibo

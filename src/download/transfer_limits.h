@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+namespace quibo {
+
 struct HttpLimits {
     // Connecting, sending the request, and each wait for data.
     DWORD callMs;
@@ -26,3 +28,5 @@ struct FtpLimits {
 
 inline constexpr HttpLimits kHttpLimits{30000, 60000, 65536, 10};
 inline constexpr FtpLimits kFtpLimits{30000};
+
+}  // namespace quibo

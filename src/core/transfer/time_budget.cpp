@@ -1,5 +1,7 @@
 #include "core/transfer/time_budget.h"
 
+namespace quibo {
+
 void TimeBudget::Received(std::uint64_t bytes)
 {
     if (renewBytes_ == 0 || left_ == 0) return;
@@ -8,3 +10,5 @@ void TimeBudget::Received(std::uint64_t bytes)
     sinceRenewal_ = 0;
     left_ = whole_;
 }
+
+}  // namespace quibo

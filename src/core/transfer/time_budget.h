@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+namespace quibo {
+
 class TimeBudget {
 public:
     // `ms` to spend; renewed whole with every `renewBytes` received (0: never).
@@ -28,3 +30,5 @@ private:
     std::uint32_t renewBytes_;
     std::uint64_t sinceRenewal_ = 0;
 };
+
+}  // namespace quibo
