@@ -12,8 +12,8 @@
 
 using namespace quibo;
 
-
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (argc != 3) {
         std::fprintf(stderr, "usage: %s ARCHIVE FOLDER\n", argv[0]);
         return 2;

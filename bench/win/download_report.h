@@ -22,9 +22,11 @@ inline void PrintDownloadReport(bool ok, const char* file, double seconds, long 
     auto mib = [](SIZE_T bytes) { return static_cast<double>(bytes) / 1048576; };
     WIN32_FILE_ATTRIBUTE_DATA data{};
     ::GetFileAttributesExA(file, GetFileExInfoStandard, &data);
-    double bytes = static_cast<double>(data.nFileSizeLow) + static_cast<double>(data.nFileSizeHigh) * 4294967296.0;
-    std::printf("ok %d bytes %.0f seconds %.3f MB/s %.1f reports %ld ws_before_mib %.1f ws_peak_mib %.1f "
-                "private_before_mib %.1f private_peak_mib %.1f\n",
-                ok ? 1 : 0, bytes, seconds, bytes / 1e6 / seconds, reports, mib(before.WorkingSetSize),
-                mib(after.PeakWorkingSetSize), mib(before.PagefileUsage), mib(after.PeakPagefileUsage));
+    double bytes =
+        static_cast<double>(data.nFileSizeLow) + static_cast<double>(data.nFileSizeHigh) * 4294967296.0;
+    std::printf(
+        "ok %d bytes %.0f seconds %.3f MB/s %.1f reports %ld ws_before_mib %.1f ws_peak_mib %.1f "
+        "private_before_mib %.1f private_peak_mib %.1f\n",
+        ok ? 1 : 0, bytes, seconds, bytes / 1e6 / seconds, reports, mib(before.WorkingSetSize),
+        mib(after.PeakWorkingSetSize), mib(before.PagefileUsage), mib(after.PeakPagefileUsage));
 }

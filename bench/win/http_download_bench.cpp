@@ -43,11 +43,13 @@ int main(int argc, char** argv)
 
     WIN32_FILE_ATTRIBUTE_DATA data{};
     ::GetFileAttributesExA(argv[2], GetFileExInfoStandard, &data);
-    double bytes = static_cast<double>(data.nFileSizeLow) + static_cast<double>(data.nFileSizeHigh) * 4294967296.0;
-    std::printf("ok %d bytes %.0f seconds %.3f MB/s %.1f reports %ld ws_before_mib %.1f ws_peak_mib %.1f "
-                "private_before_mib %.1f private_peak_mib %.1f\n",
-                ok ? 1 : 0, bytes, seconds, bytes / 1e6 / seconds, view.reports, Mib(before.WorkingSetSize),
-                Mib(after.PeakWorkingSetSize), Mib(before.PagefileUsage), Mib(after.PeakPagefileUsage));
+    double bytes =
+        static_cast<double>(data.nFileSizeLow) + static_cast<double>(data.nFileSizeHigh) * 4294967296.0;
+    std::printf(
+        "ok %d bytes %.0f seconds %.3f MB/s %.1f reports %ld ws_before_mib %.1f ws_peak_mib %.1f "
+        "private_before_mib %.1f private_peak_mib %.1f\n",
+        ok ? 1 : 0, bytes, seconds, bytes / 1e6 / seconds, view.reports, Mib(before.WorkingSetSize),
+        Mib(after.PeakWorkingSetSize), Mib(before.PagefileUsage), Mib(after.PeakPagefileUsage));
     ::DeleteFileA(argv[2]);
     return ok ? 0 : 1;
 }

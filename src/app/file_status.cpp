@@ -20,7 +20,8 @@ DWORD FindProcessByName(const std::string& fileName)
     if (!snapshot) return 0;
     const DWORD self = ::GetCurrentProcessId();
     PROCESSENTRY32 entry = {sizeof entry};
-    for (BOOL more = ::Process32First(snapshot.Get(), &entry); more; more = ::Process32Next(snapshot.Get(), &entry)) {
+    for (BOOL more = ::Process32First(snapshot.Get(), &entry); more;
+         more = ::Process32Next(snapshot.Get(), &entry)) {
         // lstrcmpiA compares by the user's locale, so code page 936 names fold correctly.
         if (entry.th32ProcessID != self && ::lstrcmpiA(entry.szExeFile, fileName.c_str()) == 0)
             return entry.th32ProcessID;

@@ -20,7 +20,8 @@ void ShowInfoBox(const std::string& text, HWND owner, ShowType showType)
 bool ShowRetryBox(const std::string& text, HWND owner, ShowType showType)
 {
     if (IsSilent(showType)) return false;
-    return ::MessageBoxA(owner, Framed(text).c_str(), kInfoCaption, MB_RETRYCANCEL | MB_ICONWARNING) == IDRETRY;
+    return ::MessageBoxA(owner, Framed(text).c_str(), kInfoCaption, MB_RETRYCANCEL | MB_ICONWARNING) ==
+           IDRETRY;
 }
 
 void ShowAppMessage(const std::string& text)

@@ -44,8 +44,7 @@ int CUpdateApp::InitInstance()
     // and the host still hears that the updater is leaving.
     RunCaught([this] {
         StartUp();
-        while (RunPass() == PassEnd::NewPass) {
-        }
+        while (RunPass() == PassEnd::NewPass) {}
     });
     EndSequence();
     return 0;
@@ -108,7 +107,8 @@ bool CUpdateApp::ReadClientText(std::optional<std::string>& text)
     if (!FileExistsNonEmpty(PackagePath())) return true;
     PackageRead read = ReadPackage(PackagePath(), "client.dat", "");
     if (!read.duplicate.empty()) {
-        std::string message = "错误：客户端配置文件:" + context_.packageName + "中有重名的文件：" + read.duplicate + "！";
+        std::string message =
+            "错误：客户端配置文件:" + context_.packageName + "中有重名的文件：" + read.duplicate + "！";
         WriteLog(message);
         ShowInfoBox(message, nullptr, config_.showType);
         return false;

@@ -15,7 +15,8 @@ public:
     std::string ProductName() override;
     std::string FileVersionText() override;
     std::string FetchConfigHttp(const std::string& url) override;
-    std::string FetchConfigFtp(const std::string& url, const std::string& user, const std::string& password) override;
+    std::string FetchConfigFtp(const std::string& url, const std::string& user,
+                               const std::string& password) override;
     std::string FetchConfigLocal(const std::string& path) override;
     int Random() override;
     void ShowInfoBox(const std::string& text) override;

@@ -42,8 +42,8 @@ bool BlockingCaller::Run(std::function<void()> call, DWORD timeoutMs)
     shared_->call = std::move(call);
     shared_->running = true;
     shared_->wake.notify_all();
-    bool ended = shared_->wake.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                                        [&] { return !shared_->running; });
+    bool ended =
+        shared_->wake.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return !shared_->running; });
     if (!ended) leftBehind_ = true;
     return ended;
 }

@@ -14,7 +14,8 @@ namespace quibo {
 constexpr std::uint32_t kMaxConfigPackage = 16u << 20;
 
 // A package comes whole within the address's time: it earns no renewal.
-inline constexpr HttpLimits kConfigHttpLimits{kHttpLimits.callMs, kHttpLimits.addressMs, 0, kHttpLimits.redirects};
+inline constexpr HttpLimits kConfigHttpLimits{kHttpLimits.callMs, kHttpLimits.addressMs, 0,
+                                              kHttpLimits.redirects};
 
 std::string FetchConfigHttp(const std::string& url, const HttpLimits& limits = kConfigHttpLimits);
 std::string FetchConfigFtp(const std::string& url, const std::string& user, const std::string& password,

@@ -18,7 +18,8 @@ const char* OrNull(const std::string& text) { return text.empty() ? nullptr : te
 
 void SetTimeouts(HINTERNET session, DWORD timeout)
 {
-    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT})
+    for (DWORD option :
+         {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT})
         ::InternetSetOptionA(session, option, &timeout, sizeof timeout);
 }
 
@@ -35,7 +36,8 @@ UniqueInternetHandle OpenFtpSession()
 {
     std::string agent = AppTitle();
     if (agent.empty()) agent = "AppUnknown";
-    UniqueInternetHandle session(::InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    UniqueInternetHandle session(
+        ::InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!session) WriteLog("Cannot open an Internet Session. Please check your internet configuration.");
     return session;
 }
@@ -49,18 +51,20 @@ UniqueInternetHandle OpenFtpConnection(HINTERNET session, const FtpLogin& login,
         // a connection it opens too late is closed there.
         auto connection = std::make_shared<UniqueInternetHandle>();
         BlockingCaller caller;
-        bool inTime = caller.Run([connection, session, login] {
-            connection->Reset(::InternetConnectA(session, login.server.c_str(), static_cast<INTERNET_PORT>(login.port),
-                                                 OrNull(login.user), OrNull(login.password), INTERNET_SERVICE_FTP,
-                                                 INTERNET_FLAG_PASSIVE, 1));
-        }, limits.attemptMs);
+        bool inTime = caller.Run(
+            [connection, session, login] {
+                connection->Reset(::InternetConnectA(
+                    session, login.server.c_str(), static_cast<INTERNET_PORT>(login.port), OrNull(login.user),
+                    OrNull(login.password), INTERNET_SERVICE_FTP, INTERNET_FLAG_PASSIVE, 1));
+            },
+            limits.attemptMs);
         if (inTime && *connection) return std::move(*connection);
     }
     return UniqueInternetHandle();
 }
 
-bool FtpConnection::ConnectFtp(const std::string& server, const std::string& user, const std::string& password,
-                               int port, const FtpLimits& limits)
+bool FtpConnection::ConnectFtp(const std::string& server, const std::string& user,
+                               const std::string& password, int port, const FtpLimits& limits)
 {
     if (server.empty()) {
         WriteLog("错误：FTP服务器名称不能为空！");

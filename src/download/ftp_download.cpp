@@ -19,7 +19,8 @@ bool FindRemoteSize(HINTERNET connection, const std::string& name, std::uint32_t
 {
     WIN32_FIND_DATAA found{};
     // Closed at once: the connection serves one transfer or listing at a time.
-    UniqueInternetHandle find(::FtpFindFirstFileA(connection, name.c_str(), &found, INTERNET_FLAG_EXISTING_CONNECT, 0));
+    UniqueInternetHandle find(
+        ::FtpFindFirstFileA(connection, name.c_str(), &found, INTERNET_FLAG_EXISTING_CONNECT, 0));
     if (!find) return false;
     size = found.nFileSizeLow;
     return true;

@@ -39,7 +39,8 @@ bool IsEndOfListing(DWORD error) { return error == ERROR_NO_MORE_FILES || error 
 // Reads the folder's entries: records for the matching files, full paths of
 // the subfolders. False when the listing itself failed.
 bool ReadFolder(HINTERNET connection, const std::string& root, const std::string& folder,
-                std::vector<DownloadRecord>& records, const std::string& filter, std::vector<std::string>& subfolders)
+                std::vector<DownloadRecord>& records, const std::string& filter,
+                std::vector<std::string>& subfolders)
 {
     WIN32_FIND_DATAA found{};
     UniqueInternetHandle find(::FtpFindFirstFileA(connection, nullptr, &found, INTERNET_FLAG_RELOAD, 0));
@@ -54,7 +55,8 @@ bool ReadFolder(HINTERNET connection, const std::string& root, const std::string
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             subfolders.push_back(JoinRemote(folder, name));
         } else if (MatchFilter(filter, name)) {
-            records.push_back({Subfolder(root, folder), name, TemporaryName(folder, name), found.nFileSizeLow});
+            records.push_back(
+                {Subfolder(root, folder), name, TemporaryName(folder, name), found.nFileSizeLow});
         }
     } while (::InternetFindNextFileA(find.Get(), &found));
     return IsEndOfListing(::GetLastError());
@@ -63,7 +65,8 @@ bool ReadFolder(HINTERNET connection, const std::string& root, const std::string
 enum class Listing { Done, FolderFailed, TooDeep };
 
 Listing ListTree(FtpConnection& ftp, const std::string& root, const std::string& folder,
-                 std::vector<DownloadRecord>& records, const std::string& filter, bool includeSubfolders, int depthLeft)
+                 std::vector<DownloadRecord>& records, const std::string& filter, bool includeSubfolders,
+                 int depthLeft)
 {
     ftp.ForgetFolder();
     std::vector<std::string> subfolders;
@@ -95,7 +98,8 @@ bool ListFtpFolder(FtpConnection& ftp, const std::string& root, const std::strin
                    int maxDepth)
 {
     const size_t before = records.size();
-    if (ListTree(ftp, root, folder, records, filter, includeSubfolders, maxDepth) == Listing::Done) return true;
+    if (ListTree(ftp, root, folder, records, filter, includeSubfolders, maxDepth) == Listing::Done)
+        return true;
     records.resize(before);  // a listing cut short names no files
     return false;
 }

@@ -15,9 +15,9 @@ constexpr DWORD kWaitingRead = 4096;
 
 UniqueInternetHandle OpenFtpFile(HINTERNET connection, const std::string& name)
 {
-    return UniqueInternetHandle(::FtpOpenFileA(connection, name.c_str(), GENERIC_READ,
-                                               FTP_TRANSFER_TYPE_BINARY | INTERNET_FLAG_RELOAD |
-                                                   INTERNET_FLAG_NO_CACHE_WRITE, 1));
+    return UniqueInternetHandle(
+        ::FtpOpenFileA(connection, name.c_str(), GENERIC_READ,
+                       FTP_TRANSFER_TYPE_BINARY | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 1));
 }
 
 bool ReadFtpFile(HINTERNET file, const std::function<bool(const char* data, DWORD size)>& sink)

@@ -12,8 +12,8 @@ namespace {
 constexpr char kAgent[] = "Agent0";
 constexpr char kAcceptHeaders[] = "Accept: */*\r\n\r\n";
 constexpr DWORD kCanonicalSize = 512;
-constexpr DWORD kRequestFlags =
-    INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_AUTO_REDIRECT;
+constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
+                                INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_AUTO_REDIRECT;
 
 // Through a configured proxy when the system uses one; otherwise without
 // searching the network for a proxy script first.
@@ -49,7 +49,8 @@ std::string CanonicalizeUrl(const std::string& url)
 // requests; Wine takes them only from the connection or the request itself.
 void SetTimeouts(HINTERNET handle, DWORD ms)
 {
-    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT})
+    for (DWORD option :
+         {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT})
         ::InternetSetOptionA(handle, option, &ms, sizeof ms);
 }
 
@@ -67,10 +68,13 @@ bool CrackUrl(const std::string& url, UrlParts& parts)
     URL_COMPONENTSA c{};
     c.dwStructSize = sizeof c;
     // Non-zero lengths without buffers: the parts are pointed to in `url`.
-    c.dwHostNameLength = c.dwUserNameLength = c.dwPasswordLength = c.dwUrlPathLength = c.dwExtraInfoLength = 1;
+    c.dwHostNameLength = c.dwUserNameLength = c.dwPasswordLength = c.dwUrlPathLength = c.dwExtraInfoLength =
+        1;
     if (!::InternetCrackUrlA(url.c_str(), static_cast<DWORD>(url.size()), 0, &c)) return false;
     if (c.nScheme != INTERNET_SCHEME_HTTP && c.nScheme != INTERNET_SCHEME_HTTPS) return false;
-    auto part = [](const char* text, DWORD length) { return text ? std::string(text, length) : std::string(); };
+    auto part = [](const char* text, DWORD length) {
+        return text ? std::string(text, length) : std::string();
+    };
     parts.host = part(c.lpszHostName, c.dwHostNameLength);
     parts.user = part(c.lpszUserName, c.dwUserNameLength);
     parts.password = part(c.lpszPassword, c.dwPasswordLength);
@@ -91,7 +95,10 @@ std::string PrepareHttpUrl(const std::string& url)
     return canonical.empty() ? std::string() : EscapeUrlUtf8(canonical);
 }
 
-HttpRequest::HttpRequest(const HttpLimits& limits) : limits_(limits), budget_(limits.addressMs, limits.renewBytes) {}
+HttpRequest::HttpRequest(const HttpLimits& limits)
+    : limits_(limits), budget_(limits.addressMs, limits.renewBytes)
+{
+}
 
 bool HttpRequest::Open(const std::string& url)
 {
@@ -136,8 +143,8 @@ bool HttpRequest::Send(const std::string& address)
                                                   INTERNET_SERVICE_HTTP, 0, 0));
     if (!handles_->connection) return false;
     SetTimeouts(handles_->connection.Get(), limits_.callMs);
-    handles_->request.Reset(::HttpOpenRequestA(handles_->connection.Get(), "GET", parts.object.c_str(), nullptr,
-                                               nullptr, nullptr,
+    handles_->request.Reset(::HttpOpenRequestA(handles_->connection.Get(), "GET", parts.object.c_str(),
+                                               nullptr, nullptr, nullptr,
                                                kRequestFlags | (parts.secure ? INTERNET_FLAG_SECURE : 0), 0));
     if (!handles_->request) return false;
     SetTimeouts(handles_->request.Get(), limits_.callMs);
@@ -147,8 +154,8 @@ bool HttpRequest::Send(const std::string& address)
     auto handles = handles_;
     auto sent = std::make_shared<BOOL>(FALSE);
     bool inTime = Blocking([handles, sent] {
-        *sent = ::HttpSendRequestA(handles->request.Get(), kAcceptHeaders, static_cast<DWORD>(sizeof kAcceptHeaders - 1),
-                                   nullptr, 0);
+        *sent = ::HttpSendRequestA(handles->request.Get(), kAcceptHeaders,
+                                   static_cast<DWORD>(sizeof kAcceptHeaders - 1), nullptr, 0);
     });
     return inTime && *sent;
 }
@@ -156,7 +163,8 @@ bool HttpRequest::Send(const std::string& address)
 bool HttpRequest::QueryNumber(DWORD query, DWORD& value) const
 {
     DWORD size = sizeof value;
-    return ::HttpQueryInfoA(handles_->request.Get(), query | HTTP_QUERY_FLAG_NUMBER, &value, &size, nullptr) != FALSE;
+    return ::HttpQueryInfoA(handles_->request.Get(), query | HTTP_QUERY_FLAG_NUMBER, &value, &size,
+                            nullptr) != FALSE;
 }
 
 DWORD HttpRequest::ContentLength() const
@@ -189,7 +197,8 @@ bool HttpRequest::Read(DWORD want, DWORD available, DWORD& got)
     auto handles = handles_;
     auto result = std::make_shared<std::pair<BOOL, DWORD>>(FALSE, 0);
     if (!Blocking([handles, result, want] {
-            result->first = ::InternetReadFile(handles->request.Get(), handles->buffer.get(), want, &result->second);
+            result->first =
+                ::InternetReadFile(handles->request.Get(), handles->buffer.get(), want, &result->second);
         }))
         return false;
     got = result->second;

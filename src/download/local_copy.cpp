@@ -20,8 +20,9 @@ bool CopyLocalFile(TransferControl& control, TransferView& view, const std::stri
                    const std::string& localPath, int row)
 {
     // A source that someone else still has open for writing is copied as it is.
-    UniqueFileHandle source(::CreateFileA(sourcePath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                          nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    UniqueFileHandle source(::CreateFileA(sourcePath.c_str(), GENERIC_READ,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                          FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     LARGE_INTEGER length{};
     if (!source || !::GetFileSizeEx(source.Get(), &length)) {
         WriteLog("读文件失败！" + sourcePath);

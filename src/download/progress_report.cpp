@@ -5,8 +5,8 @@
 
 namespace quibo {
 
-void ReportProgress(TransferControl& control, TransferView& view, std::uint64_t done,
-                    std::uint64_t total, const std::string& speedText, int row)
+void ReportProgress(TransferControl& control, TransferView& view, std::uint64_t done, std::uint64_t total,
+                    const std::string& speedText, int row)
 {
     int percent = ProgressPercent(done, total);
     bool newPercent = percent != control.lastPostedPercent;

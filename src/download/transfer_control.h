@@ -34,8 +34,8 @@ public:
     double ElapsedSeconds(LONGLONG startCount) const;
     static LONGLONG Now();
 
-    HWND hostWindow = nullptr;  // receives 2020 and 2021; none when null
-    int lastPostedPercent = -1; // the host hears of each whole percent once
+    HWND hostWindow = nullptr;   // receives 2020 and 2021; none when null
+    int lastPostedPercent = -1;  // the host hears of each whole percent once
 
 private:
     UniqueHandle pauseEvent_;

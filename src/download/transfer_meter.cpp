@@ -10,8 +10,8 @@ constexpr double kReportInterval = 0.05;  // seconds
 
 }  // namespace
 
-TransferMeter::TransferMeter(TransferControl& control, TransferView& view, std::uint64_t total,
-                             int row, SpeedUnit unit)
+TransferMeter::TransferMeter(TransferControl& control, TransferView& view, std::uint64_t total, int row,
+                             SpeedUnit unit)
     : control_(control), view_(view), total_(total), row_(row), unit_(unit), start_(TransferControl::Now())
 {
     // Each file's progress is news to the host, even when the file before

@@ -13,8 +13,7 @@ namespace quibo {
 class TransferMeter {
 public:
     // Starts the clock of a new transfer of `total` bytes shown in `row`.
-    TransferMeter(TransferControl& control, TransferView& view, std::uint64_t total, int row,
-                  SpeedUnit unit);
+    TransferMeter(TransferControl& control, TransferView& view, std::uint64_t total, int row, SpeedUnit unit);
 
     // Counts a block. Progress is shown when the whole percent changed or a
     // short interval has passed, so that large fast transfers do not flood

@@ -36,7 +36,8 @@ std::string RunProgram(const std::string& commandLine, int wait)
 
     if (!plan.unregisterParameters.empty()) {
         // Silent unregistration first; its outcome does not matter.
-        ::ShellExecuteA(nullptr, "open", plan.file.c_str(), plan.unregisterParameters.c_str(), nullptr, SW_HIDE);
+        ::ShellExecuteA(nullptr, "open", plan.file.c_str(), plan.unregisterParameters.c_str(), nullptr,
+                        SW_HIDE);
     }
 
     SHELLEXECUTEINFOA info = {sizeof info};

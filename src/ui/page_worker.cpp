@@ -9,10 +9,7 @@
 
 namespace quibo {
 
-PageWorker::~PageWorker()
-{
-    StopAndWait();
-}
+PageWorker::~PageWorker() { StopAndWait(); }
 
 bool PageWorker::Start(Body body)
 {
@@ -26,10 +23,7 @@ bool PageWorker::Start(Body body)
     return thread_.IsValid();
 }
 
-void PageWorker::SetStopHook(std::function<void()> hook)
-{
-    stopHook_ = std::move(hook);
-}
+void PageWorker::SetStopHook(std::function<void()> hook) { stopHook_ = std::move(hook); }
 
 bool PageWorker::StopAndWait(DWORD timeoutMs)
 {

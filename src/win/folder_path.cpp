@@ -23,7 +23,8 @@ bool CreateFolderPath(const std::string& folder)
     // Each parent in turn; the drive, the share and folders that are already
     // there simply refuse, and only the end result counts.
     for (size_t pos = 0; pos < path.size(); pos = NextCharPos(path, pos, rule)) {
-        if (pos > 0 && (path[pos] == '\\' || path[pos] == '/')) ::CreateDirectoryA(path.substr(0, pos).c_str(), nullptr);
+        if (pos > 0 && (path[pos] == '\\' || path[pos] == '/'))
+            ::CreateDirectoryA(path.substr(0, pos).c_str(), nullptr);
     }
     ::CreateDirectoryA(path.c_str(), nullptr);
     return IsFolder(path);

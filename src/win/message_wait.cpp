@@ -16,8 +16,7 @@ bool WaitPumpingMessages(HANDLE object, DWORD timeoutMs)
             wait = static_cast<DWORD>(timeoutMs - elapsed);
         }
         // MWMO_INPUTAVAILABLE: messages already seen by an earlier peek still wake us.
-        const DWORD r = ::MsgWaitForMultipleObjectsEx(1, &object, wait, QS_ALLINPUT,
-                                                      MWMO_INPUTAVAILABLE);
+        const DWORD r = ::MsgWaitForMultipleObjectsEx(1, &object, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         if (r == WAIT_OBJECT_0) {
             signalled = true;
             break;

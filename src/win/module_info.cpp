@@ -41,15 +41,18 @@ std::string GetProductName(const std::string& path)
     };
     LangCodePage* table = nullptr;
     UINT tableBytes = 0;
-    if (!::VerQueryValueA(data.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&table), &tableBytes) ||
+    if (!::VerQueryValueA(data.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&table),
+                          &tableBytes) ||
         tableBytes < sizeof(LangCodePage))
         return {};
 
     char key[64];
-    std::snprintf(key, sizeof key, "\\StringFileInfo\\%04x%04x\\ProductName", table->language, table->codePage);
+    std::snprintf(key, sizeof key, "\\StringFileInfo\\%04x%04x\\ProductName", table->language,
+                  table->codePage);
     char* value = nullptr;
     UINT length = 0;
-    if (!::VerQueryValueA(data.data(), key, reinterpret_cast<void**>(&value), &length) || length == 0) return {};
+    if (!::VerQueryValueA(data.data(), key, reinterpret_cast<void**>(&value), &length) || length == 0)
+        return {};
     return std::string(value);
 }
 
@@ -59,9 +62,11 @@ std::string GetFileVersionText(const std::string& path)
     if (data.empty()) return {};
     VS_FIXEDFILEINFO* info = nullptr;
     UINT length = 0;
-    if (!::VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&info), &length) || length < sizeof *info)
+    if (!::VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&info), &length) ||
+        length < sizeof *info)
         return {};
-    return std::to_string(HIWORD(info->dwFileVersionMS)) + "." + std::to_string(LOWORD(info->dwFileVersionMS));
+    return std::to_string(HIWORD(info->dwFileVersionMS)) + "." +
+           std::to_string(LOWORD(info->dwFileVersionMS));
 }
 
 std::string AppTitle()

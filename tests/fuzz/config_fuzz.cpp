@@ -61,8 +61,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     context.programFolder = "C:\\Acme\\";
     context.programFileName = "update.exe";
     context.packageName = "update.bin";
-    context.dirs.values = {"C:", "C:\\", "C:\\Windows", "C:\\Windows\\system32", "C:\\Temp",
-                           "C:\\Program Files", "C:\\Windows\\Fonts", "", "C:\\Desktop"};
+    context.dirs.values = {"C:",
+                           "C:\\",
+                           "C:\\Windows",
+                           "C:\\Windows\\system32",
+                           "C:\\Temp",
+                           "C:\\Program Files",
+                           "C:\\Windows\\Fonts",
+                           "",
+                           "C:\\Desktop"};
 
     FuzzSeam seam(server);
     UpdateConfig config;

@@ -22,13 +22,15 @@ namespace {
 // The fixtures' password, so that encrypted members get decrypted too.
 const char kPassword[] = "secret";
 
-void Check(bool ok) {
+void Check(bool ok)
+{
     if (!ok) __builtin_trap();
 }
 
 // The member's bytes as stored in the archive, decrypted, found without
 // the archive classes: at its local header, after the name and extra field.
-std::string RawData(const std::string& bytes, std::uint64_t prefix, const CZipFileHeader& info) {
+std::string RawData(const std::string& bytes, std::uint64_t prefix, const CZipFileHeader& info)
+{
     std::uint64_t at = prefix + info.localOffset;
     Check(at + zipfmt::kLocalSize <= bytes.size());
     const char* local = bytes.data() + at;
@@ -47,7 +49,8 @@ std::string RawData(const std::string& bytes, std::uint64_t prefix, const CZipFi
 
 // zlib's own reading of a raw deflate stream: all of it in one call, with
 // one byte of room to spare to show output beyond `size`.
-std::string Inflated(const std::string& data, std::size_t size) {
+std::string Inflated(const std::string& data, std::size_t size)
+{
     z_stream s{};
     Check(inflateInit2(&s, -MAX_WBITS) == Z_OK);
     std::string out(size + 1, '\0');
@@ -65,7 +68,8 @@ std::string Inflated(const std::string& data, std::size_t size) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     CZipArchive archive;
     try {

@@ -16,8 +16,9 @@ constexpr DWORD kSettleMs = 300;  // a box is drawn within this after it shows
 
 std::string ButtonName(int id)
 {
-    static const char* const names[] = {"", "ok", "cancel", "abort", "retry", "ignore", "yes", "no", "close", "help",
-                                        "tryagain", "continue"};  // by id, IDOK = 1 to IDCONTINUE = 11
+    static const char* const names[] = {
+        "",    "ok", "cancel", "abort", "retry",    "ignore",
+        "yes", "no", "close",  "help",  "tryagain", "continue"};  // by id, IDOK = 1 to IDCONTINUE = 11
     return id > 0 && id < static_cast<int>(sizeof names / sizeof names[0]) ? names[id] : std::to_string(id);
 }
 
@@ -54,8 +55,10 @@ std::string IconName(HWND box)
     const struct {
         LPCSTR id;
         const char* name;
-    } icons[] = {
-        {IDI_QUESTION, "question"}, {IDI_INFORMATION, "information"}, {IDI_WARNING, "warning"}, {IDI_ERROR, "error"}};
+    } icons[] = {{IDI_QUESTION, "question"},
+                 {IDI_INFORMATION, "information"},
+                 {IDI_WARNING, "warning"},
+                 {IDI_ERROR, "error"}};
     std::string best = "unknown";
     double bestDifference = 0.1;  // more than this: none of them
     for (const auto& icon : icons) {
@@ -75,16 +78,11 @@ std::string IconName(HWND box)
 std::string StyleIconName(UINT style)
 {
     switch (style & MB_ICONMASK) {
-    case MB_ICONQUESTION:
-        return "question";
-    case MB_ICONINFORMATION:
-        return "information";
-    case MB_ICONWARNING:
-        return "warning";
-    case MB_ICONERROR:
-        return "error";
-    case 0:
-        return "none";
+    case MB_ICONQUESTION: return "question";
+    case MB_ICONINFORMATION: return "information";
+    case MB_ICONWARNING: return "warning";
+    case MB_ICONERROR: return "error";
+    case 0: return "none";
     }
     return "unknown";
 }
@@ -94,7 +92,8 @@ std::string StyleIconName(UINT style)
 HWND FindBox(const UpdaterProcesses& processes)
 {
     for (HWND window : TopLevelWindows())
-        if (::IsWindowVisible(window) && processes.Contains(ProcessOf(window)) && IsMessageBox(window)) return window;
+        if (::IsWindowVisible(window) && processes.Contains(ProcessOf(window)) && IsMessageBox(window))
+            return window;
     return nullptr;
 }
 
@@ -140,7 +139,8 @@ void BoxAnswerer::Answer(HWND box)
             for (HWND button : buttons)
                 if (!id && ::GetDlgCtrlID(button) == candidate) id = candidate;
     }
-    ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(box, id)));
+    ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(box, id)));
     answered_.insert(box);
     seen_ = nullptr;
 }

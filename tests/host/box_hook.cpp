@@ -16,8 +16,8 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK BoxHookProc(int code, WPARAM w
         // A message box gets its parameters (MSGBOXPARAMSW first) with WM_INITDIALOG;
         // other dialogs get whatever their program passes, so the record is checked.
         const auto* box = reinterpret_cast<const MSGBOXPARAMSW*>(sent->lParam);
-        if (lstrcmpA(cls, "#32770") == 0 && ::GetDlgItem(sent->hwnd, 0xFFFF) && !::IsBadReadPtr(box, sizeof *box) &&
-            box->cbSize == sizeof *box)
+        if (lstrcmpA(cls, "#32770") == 0 && ::GetDlgItem(sent->hwnd, 0xFFFF) &&
+            !::IsBadReadPtr(box, sizeof *box) && box->cbSize == sizeof *box)
             ::SetPropA(sent->hwnd, "QuiboBoxStyle",
                        reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(box->dwStyle | 0x80000000u)));
     }

@@ -22,7 +22,8 @@ public:
         dll = dll.substr(0, dll.find_last_of('\\') + 1) + "box_hook.dll";
         module_.Reset(::LoadLibraryA(dll.c_str()));
         // Through void*: a FARPROC names no parameters, and casting it straight away draws a warning.
-        void* found = module_ ? reinterpret_cast<void*>(::GetProcAddress(module_.Get(), "BoxHookProc")) : nullptr;
+        void* found =
+            module_ ? reinterpret_cast<void*>(::GetProcAddress(module_.Get(), "BoxHookProc")) : nullptr;
         auto proc = reinterpret_cast<HOOKPROC>(found);
         if (proc) hook_ = ::SetWindowsHookExA(WH_CALLWNDPROC, proc, module_.Get(), 0);
     }

@@ -63,7 +63,8 @@ bool TakeOption(const char* argument, const char* name, std::string& value)
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: host UPDATER [ARGUMENTS] [--press=ID ...] [--click=STEP ...] [--shots=FOLDER]\n");
+        std::fprintf(
+            stderr, "usage: host UPDATER [ARGUMENTS] [--press=ID ...] [--click=STEP ...] [--shots=FOLDER]\n");
         return 255;
     }
 
@@ -72,8 +73,8 @@ int main(int argc, char** argv)
     wc.hInstance = ::GetModuleHandleA(nullptr);
     wc.lpszClassName = "UpdaterTestHost";
     ::RegisterClassA(&wc);
-    HWND window = ::CreateWindowA(wc.lpszClassName, "Updater test host", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
-                                  nullptr, wc.hInstance, nullptr);
+    HWND window = ::CreateWindowA(wc.lpszClassName, "Updater test host", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
+                                  nullptr, nullptr, wc.hInstance, nullptr);
     if (!window) return 255;
 
     std::string arguments, value, shotFolder;

@@ -68,7 +68,8 @@ std::vector<std::vector<std::string>> ReadListRows(HWND list)
             char text[kTextSize] = {};
             SIZE_T moved = 0;
             if (!::WriteProcessMemory(process, block.Address(), &item, sizeof item, &moved) ||
-                Ask(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(block.Address())) < 0 ||
+                Ask(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+                    reinterpret_cast<LPARAM>(block.Address())) < 0 ||
                 !::ReadProcessMemory(process, remoteText, text, sizeof text - 1, &moved))
                 text[0] = '\0';
             cells.push_back(text);

@@ -46,7 +46,8 @@ ScreenImage Paint(int width, int height, Draw draw)
 ScreenImage ScreenImage::Capture(const RECT& area)
 {
     return Paint(area.right - area.left, area.bottom - area.top, [&](HDC memory, HDC screen) {
-        ::BitBlt(memory, 0, 0, area.right - area.left, area.bottom - area.top, screen, area.left, area.top, SRCCOPY);
+        ::BitBlt(memory, 0, 0, area.right - area.left, area.bottom - area.top, screen, area.left, area.top,
+                 SRCCOPY);
     });
 }
 
@@ -62,7 +63,8 @@ ScreenImage ScreenImage::RenderIcon(HICON icon, int width, int height, uint32_t 
     return Paint(width, height, [&](HDC memory, HDC) {
         RECT all = {0, 0, width, height};
         // COLORREF is 0x00BBGGRR.
-        HBRUSH brush = ::CreateSolidBrush(RGB((background >> 16) & 0xFF, (background >> 8) & 0xFF, background & 0xFF));
+        HBRUSH brush =
+            ::CreateSolidBrush(RGB((background >> 16) & 0xFF, (background >> 8) & 0xFF, background & 0xFF));
         ::FillRect(memory, &all, brush);
         ::DeleteObject(brush);
         ::DrawIconEx(memory, 0, 0, icon, width, height, 0, nullptr, DI_NORMAL);
@@ -88,7 +90,8 @@ bool ScreenImage::SaveBmp(const std::string& path) const
 
     FILE* out = std::fopen(path.c_str(), "wb");
     if (!out) return false;
-    bool ok = std::fwrite(&file, sizeof file, 1, out) == 1 && std::fwrite(&header, sizeof header, 1, out) == 1;
+    bool ok =
+        std::fwrite(&file, sizeof file, 1, out) == 1 && std::fwrite(&header, sizeof header, 1, out) == 1;
     std::vector<unsigned char> row(rowBytes, 0);
     for (int y = height - 1; ok && y >= 0; --y) {
         for (int x = 0; x < width; ++x) {

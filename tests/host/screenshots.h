@@ -12,7 +12,9 @@ namespace host {
 class Screenshots {
 public:
     // folder empty: none are taken; wholeScreen: the screen instead of the window.
-    Screenshots(std::string folder, bool wholeScreen) : folder_(std::move(folder)), wholeScreen_(wholeScreen) {}
+    Screenshots(std::string folder, bool wholeScreen) : folder_(std::move(folder)), wholeScreen_(wholeScreen)
+    {
+    }
 
     void Take(HWND window, const char* what);
 

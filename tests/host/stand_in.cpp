@@ -49,7 +49,8 @@ bool Start(const std::string& program, const std::string& arguments)
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
-    if (!::CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    if (!::CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                          &pi))
         return false;
     ::CloseHandle(pi.hThread);
     ::CloseHandle(pi.hProcess);
@@ -74,7 +75,8 @@ HWND MakeDialog(DWORD style, short cx, short cy, HWND parent, DLGPROC proc)
 HWND Child(const char* cls, const char* text, DWORD style, int x, int y, int w, int h, HWND parent, int id)
 {
     return ::CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleA(nullptr), nullptr);
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleA(nullptr),
+                             nullptr);
 }
 
 void AddRow(HWND list, int row, const char* name, const char* version)

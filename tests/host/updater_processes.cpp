@@ -12,7 +12,8 @@ namespace {
 
 std::string Lower(std::string s)
 {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return s;
 }
 
@@ -28,8 +29,8 @@ bool UpdaterProcesses::Start(const std::string& program, std::string commandLine
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
     // Suspended until it is in the job, so that nothing it starts escapes.
-    if (!job_ || !::CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                                   nullptr, &si, &pi)) {
+    if (!job_ || !::CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
+                                   CREATE_SUSPENDED, nullptr, nullptr, &si, &pi)) {
         error = ::GetLastError();
         return false;
     }
@@ -46,10 +47,12 @@ void UpdaterProcesses::Refresh()
     if (!snapshot) return;
     PROCESSENTRY32 entry = {};
     entry.dwSize = sizeof entry;
-    for (BOOL more = ::Process32First(snapshot.Get(), &entry); more; more = ::Process32Next(snapshot.Get(), &entry)) {
+    for (BOOL more = ::Process32First(snapshot.Get(), &entry); more;
+         more = ::Process32Next(snapshot.Get(), &entry)) {
         if (Lower(entry.szExeFile).compare(0, name_.size(), name_) != 0) continue;
         if (Contains(entry.th32ProcessID)) continue;
-        UniqueHandle process(::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, entry.th32ProcessID));
+        UniqueHandle process(
+            ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, entry.th32ProcessID));
         BOOL inJob = FALSE;
         // An ended process can still be listed; its number may also be a new process's now.
         if (process && !Ended(process.Get()) && ::IsProcessInJob(process.Get(), job_.Get(), &inJob) && inJob)
@@ -67,7 +70,8 @@ bool UpdaterProcesses::AllEnded()
 {
     // Looked at in this order, a process that starts the next one and ends at
     // once is never mistaken for the last: the next one is seen by Refresh.
-    if (!std::all_of(tracked_.begin(), tracked_.end(), [](const Tracked& t) { return Ended(t.handle.Get()); }))
+    if (!std::all_of(tracked_.begin(), tracked_.end(),
+                     [](const Tracked& t) { return Ended(t.handle.Get()); }))
         return false;
     size_t known = tracked_.size();
     Refresh();
@@ -77,7 +81,8 @@ bool UpdaterProcesses::AllEnded()
 DWORD UpdaterProcesses::FirstExitCode() const
 {
     DWORD code = 255;
-    if (tracked_.empty() || !::GetExitCodeProcess(tracked_.front().handle.Get(), &code) || code == STILL_ACTIVE)
+    if (tracked_.empty() || !::GetExitCodeProcess(tracked_.front().handle.Get(), &code) ||
+        code == STILL_ACTIVE)
         return 255;
     return code;
 }

@@ -45,8 +45,8 @@ WizardSteps::Seen WizardSteps::FindButton(const UpdaterProcesses& processes, HWN
     std::string text = anyText ? "" : step.substr(colon + 1);
 
     for (HWND window : TopLevelWindows()) {
-        if (!::IsWindowVisible(window) || !::IsWindowEnabled(window) || !processes.Contains(ProcessOf(window)) ||
-            IsMessageBox(window))
+        if (!::IsWindowVisible(window) || !::IsWindowEnabled(window) ||
+            !processes.Contains(ProcessOf(window)) || IsMessageBox(window))
             continue;
         for (HWND child : Descendants(window)) {
             if (!::IsWindowVisible(child) || !::IsWindowEnabled(child)) continue;

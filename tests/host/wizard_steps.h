@@ -28,7 +28,9 @@ namespace host {
 
 class WizardSteps {
 public:
-    WizardSteps(std::vector<std::string> steps, Screenshots& shots) : steps_(std::move(steps)), shots_(shots) {}
+    WizardSteps(std::vector<std::string> steps, Screenshots& shots) : steps_(std::move(steps)), shots_(shots)
+    {
+    }
 
     void Poll(const UpdaterProcesses& processes);
     void RecordPending() const;
@@ -38,7 +40,10 @@ private:
         HWND button = nullptr;
         std::string text;
         HWND page = nullptr;
-        bool operator==(const Seen& o) const { return button == o.button && text == o.text && page == o.page; }
+        bool operator==(const Seen& o) const
+        {
+            return button == o.button && text == o.text && page == o.page;
+        }
     };
 
     Seen FindButton(const UpdaterProcesses& processes, HWND& top) const;

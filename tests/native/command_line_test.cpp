@@ -67,7 +67,8 @@ TEST(CommandLine, ArgumentsFollowTheProgramName)
     };
     for (const auto& [line, arguments] : cases) EXPECT_EQ(CommandLineArguments(line), arguments) << line;
 
-    CommandLineSwitches glued = ReadCommandLine(CommandLineArguments("\"C:\\a b\\update.exe\"/HWND:5 /OP:CheckVer"));
+    CommandLineSwitches glued =
+        ReadCommandLine(CommandLineArguments("\"C:\\a b\\update.exe\"/HWND:5 /OP:CheckVer"));
     EXPECT_EQ(glued.hostWindow, 5);
     EXPECT_EQ(glued.runMode, RunMode::CheckVer);
 }

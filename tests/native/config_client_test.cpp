@@ -11,7 +11,10 @@ namespace {
 
 class ClientConfigTest : public ::testing::Test {
 protected:
-    bool Load(const std::optional<std::string>& text) { return LoadClientConfig(config_, context_, text, seam_); }
+    bool Load(const std::optional<std::string>& text)
+    {
+        return LoadClientConfig(config_, context_, text, seam_);
+    }
     UpdateConfig config_;
     ConfigContext context_ = TestContext();
     FakeSeam seam_;
@@ -19,14 +22,15 @@ protected:
 
 TEST_F(ClientConfigTest, ReadsAddressesAndInstalledVersions)
 {
-    ASSERT_TRUE(Load("[system]\r\n"
-                     "urls = url0=http://up.acme.com/server.bin;;url1=www.acme.com/x;;"
-                     "url2=ftp://ftp.acme.com/server.bin,,anna,,pw\r\n"
-                     "randomsel=1\r\n"
-                     "[file0]\r\nver=1.2.3\r\n"
-                     "[file19]\r\nver=4.0\r\n"
-                     "[file20]\r\nver=9.9\r\n"
-                     "[dir9]\r\nver=0.1\r\n"));
+    ASSERT_TRUE(
+        Load("[system]\r\n"
+             "urls = url0=http://up.acme.com/server.bin;;url1=www.acme.com/x;;"
+             "url2=ftp://ftp.acme.com/server.bin,,anna,,pw\r\n"
+             "randomsel=1\r\n"
+             "[file0]\r\nver=1.2.3\r\n"
+             "[file19]\r\nver=4.0\r\n"
+             "[file20]\r\nver=9.9\r\n"
+             "[dir9]\r\nver=0.1\r\n"));
     ASSERT_EQ(config_.serverAddresses.size(), 2u);
     EXPECT_EQ(config_.serverAddresses[0].url, "http://up.acme.com/server.bin");
     EXPECT_EQ(config_.serverAddresses[1].url, "ftp://ftp.acme.com/server.bin");
@@ -80,9 +84,11 @@ TEST_F(ClientConfigTest, LogsOnlyItemsThatWereInstalled)
     ASSERT_TRUE(Load("[system]\nurls=\n[file0]\nver=0.0.0\n[file1]\nver=1.0\n[dir0]\nver=3\n"));
     std::vector<std::string> lines = log.Lines();
     std::vector<std::string> tail(lines.end() - 5, lines.end());
-    EXPECT_EQ(tail, (std::vector<std::string>{
-                        "★★★ 以下只列出已经有过升级记录的[fileX]和[dirX]项，没有升级记录的（即版本号为0）的项不再列出。",
-                        "【file1】", "ver=1.0", "[dir0]", "ver=3"}));
+    EXPECT_EQ(
+        tail,
+        (std::vector<std::string>{
+            "★★★ 以下只列出已经有过升级记录的[fileX]和[dirX]项，没有升级记录的（即版本号为0）的项不再列出。",
+            "【file1】", "ver=1.0", "[dir0]", "ver=3"}));
 }
 
 }  // namespace

@@ -56,12 +56,14 @@ TEST(DirConstants, AnExpandedValueIsCut)
 
 TEST(DirConstants, ComputedFromTheProgramFolderAndSystemFolders)
 {
-    SystemFolders folders{"C:\\Windows\\", "C:\\Windows\\system32", "C:\\Users\\me\\Temp\\", "", "C:\\Windows\\Fonts\\",
-                          "D:\\Docs", "C:\\Users\\me\\Desktop\\"};
+    SystemFolders folders{
+        "C:\\Windows\\", "C:\\Windows\\system32",   "C:\\Users\\me\\Temp\\", "", "C:\\Windows\\Fonts\\",
+        "D:\\Docs",      "C:\\Users\\me\\Desktop\\"};
     DirConstants dirs = ComputeDirConstants("C:\\Program Files\\Acme\\App\\", folders, kBuildCharset);
-    EXPECT_EQ(dirs.values, (std::array<std::string, kDirConstantCount>{
-                               "C:", "C:\\Program Files\\Acme", "C:\\Windows", "C:\\Windows\\system32",
-                               "C:\\Users\\me\\Temp", "", "C:\\Windows\\Fonts", "D:\\Docs", "C:\\Users\\me\\Desktop"}));
+    EXPECT_EQ(dirs.values,
+              (std::array<std::string, kDirConstantCount>{
+                  "C:", "C:\\Program Files\\Acme", "C:\\Windows", "C:\\Windows\\system32",
+                  "C:\\Users\\me\\Temp", "", "C:\\Windows\\Fonts", "D:\\Docs", "C:\\Users\\me\\Desktop"}));
 
     // A program in a top-level folder: its parent is the drive itself.
     EXPECT_EQ(ComputeDirConstants("C:\\App\\", folders, kBuildCharset)[DirConstant::Parent], "C:");

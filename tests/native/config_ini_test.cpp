@@ -90,25 +90,29 @@ struct EditCase {
 const EditCase kEdits[] = {
     {"replace an existing key", "[a]\nk=1\nj=2\n", "a", "k", "9", "[a]\r\nk=9\r\nj=2\r\n"},
     {"replace drops the blanks of the old line", "[a]\n  k = 1\n", "a", "k", "9", "[a]\r\nk=9\r\n"},
-    {"new key in a middle section goes before the next header",
-     "[a]\nk=1\n\r\n[b]\nx=1\n", "a", "n", "v", "[a]\r\nk=1\r\n\r\nn=v\r\n[b]\r\nx=1\r\n"},
+    {"new key in a middle section goes before the next header", "[a]\nk=1\n\r\n[b]\nx=1\n", "a", "n", "v",
+     "[a]\r\nk=1\r\n\r\nn=v\r\n[b]\r\nx=1\r\n"},
     {"new key in the last section is appended", "[a]\nk=1\n", "a", "n", "v", "[a]\r\nk=1\r\nn=v\r\n"},
     {"new section is appended", "[a]\nk=1\n", "b", "n", "v", "[a]\r\nk=1\r\n[b]\r\nn=v\r\n"},
     {"empty text gets section and key", "", "b", "n", "v", "[b]\r\nn=v\r\n"},
     {"empty value removes the entry", "[a]\nk=1\nj=2\n", "a", "k", "", "[a]\r\nj=2\r\n"},
-    {"empty value on a missing key changes nothing", "[a]\nk=1\n[b]\n", "a", "z", "", "[a]\r\nk=1\r\n[b]\r\n"},
+    {"empty value on a missing key changes nothing", "[a]\nk=1\n[b]\n", "a", "z", "",
+     "[a]\r\nk=1\r\n[b]\r\n"},
     {"empty value on a missing section changes nothing", "[a]\nk=1\n", "z", "k", "", "[a]\r\nk=1\r\n"},
-    {"only the first of two same-named sections is edited",
-     "[a]\nk=1\n[a]\nk=2\n", "a", "k", "3", "[a]\r\nk=3\r\n[a]\r\nk=2\r\n"},
-    {"key in a later section is not touched", "[a]\n[b]\nk=1\n", "a", "k", "2", "[a]\r\nk=2\r\n[b]\r\nk=1\r\n"},
+    {"only the first of two same-named sections is edited", "[a]\nk=1\n[a]\nk=2\n", "a", "k", "3",
+     "[a]\r\nk=3\r\n[a]\r\nk=2\r\n"},
+    {"key in a later section is not touched", "[a]\n[b]\nk=1\n", "a", "k", "2",
+     "[a]\r\nk=2\r\n[b]\r\nk=1\r\n"},
 };
 
 TEST(ConfigIni, SetValueEditsLinesInPlace)
 {
     for (const EditCase& c : kEdits) {
         CConfigIni ini;
-        if (*c.before) ASSERT_TRUE(ini.LoadText(c.before)) << c.name;
-        else ini.LoadText("\n");  // memory mode with no lines
+        if (*c.before)
+            ASSERT_TRUE(ini.LoadText(c.before)) << c.name;
+        else
+            ini.LoadText("\n");  // memory mode with no lines
         ini.SetValue(c.section, c.key, c.value);
         EXPECT_EQ(ini.ToText(), c.after) << c.name;
     }

@@ -47,7 +47,8 @@ TEST(ServerFetch, EachAddressIsTriedOnceInOrderOrAtRandom)
 
         EXPECT_EQ(FetchServerConfig(config, seam), c.expectedText) << c.name;
         List calls;
-        for (const std::string& call : seam.calls) calls.push_back(call.substr(std::string("http http://").size(), 1));
+        for (const std::string& call : seam.calls)
+            calls.push_back(call.substr(std::string("http http://").size(), 1));
         EXPECT_EQ(calls, c.expectedCalls) << c.name;
         List left;
         for (const UrlAddress& a : config.serverAddresses) left.push_back(a.url);
@@ -65,9 +66,10 @@ TEST(ServerFetch, EachKindOfAddressGoesToItsFetcher)
                               {"gopher://up.acme.com/server.bin", "", ""}};
     FakeSeam seam;
     EXPECT_EQ(FetchServerConfig(config, seam), "");
-    EXPECT_EQ(seam.calls, (List{"ftp ftp://ftp.acme.com/pub/server.bin anna pw",
-                                "local C:/Acme Updates/server.bin", "local D:/up/server.bin",
-                                "http https://up.acme.com/server.bin", "http gopher://up.acme.com/server.bin"}));
+    EXPECT_EQ(seam.calls,
+              (List{"ftp ftp://ftp.acme.com/pub/server.bin anna pw", "local C:/Acme Updates/server.bin",
+                    "local D:/up/server.bin", "http https://up.acme.com/server.bin",
+                    "http gopher://up.acme.com/server.bin"}));
 }
 
 TEST(ServerFetch, NoAddressAnsweringMeansNoConfiguration)
@@ -76,11 +78,13 @@ TEST(ServerFetch, NoAddressAnsweringMeansNoConfiguration)
     ConfigContext context = TestContext();
     FakeSeam seam;
     LogCapture log("config_server_fetch_test.log");
-    EXPECT_FALSE(LoadConfigurations(config, context, "[system]\nurls=url0=http://a/s;;url1=ftp://b/s\n", seam));
+    EXPECT_FALSE(
+        LoadConfigurations(config, context, "[system]\nurls=url0=http://a/s;;url1=ftp://b/s\n", seam));
     std::vector<std::string> lines = log.Lines();
-    EXPECT_EQ(List(lines.end() - 5, lines.end()),
-              (List{"★ 下载服务器端配置文件：http://a/s", "下载文件失败！", "★ 下载服务器端配置文件：ftp://b/s",
-                    "下载文件失败！", "错误：下载配置文件失败，可能是配置文件不存在，或解析错误，或网络不通！"}));
+    EXPECT_EQ(
+        List(lines.end() - 5, lines.end()),
+        (List{"★ 下载服务器端配置文件：http://a/s", "下载文件失败！", "★ 下载服务器端配置文件：ftp://b/s",
+              "下载文件失败！", "错误：下载配置文件失败，可能是配置文件不存在，或解析错误，或网络不通！"}));
 }
 
 class ServerConfigTest : public ::testing::Test {
@@ -93,19 +97,20 @@ protected:
 TEST_F(ServerConfigTest, NewerFileItemTakesEveryKey)
 {
     config_.files[3].clientVersion = "1.0";
-    Parse("[file3]\n"
-          "ver=1.1\n"
-          "urls=url0=http://up.acme.com/bin/acme.exe;;url1=ftp://ftp.acme.com/acme.exe,,anna,,pw\n"
-          "randomsel=1\n"
-          "path={pf}\\Acme\n"
-          "modify_ver=0\n"
-          "uncompress=1\n"
-          "runme=1\n"
-          "runme_pause=1\n"
-          "runme_param= /quiet \n"
-          "md5=0123456789abcdef0123456789ABCDEF\n"
-          "rename=Acme.exe\n"
-          "describe=主程序\n");
+    Parse(
+        "[file3]\n"
+        "ver=1.1\n"
+        "urls=url0=http://up.acme.com/bin/acme.exe;;url1=ftp://ftp.acme.com/acme.exe,,anna,,pw\n"
+        "randomsel=1\n"
+        "path={pf}\\Acme\n"
+        "modify_ver=0\n"
+        "uncompress=1\n"
+        "runme=1\n"
+        "runme_pause=1\n"
+        "runme_param= /quiet \n"
+        "md5=0123456789abcdef0123456789ABCDEF\n"
+        "rename=Acme.exe\n"
+        "describe=主程序\n");
     const UpdateItem& item = config_.files[3];
     EXPECT_EQ(item.serverVersion, "1.1");
     ASSERT_EQ(item.addresses.size(), 2u);
@@ -139,24 +144,23 @@ TEST_F(ServerConfigTest, AnMd5OfAnyLengthButThirtyTwoMeansNoCheck)
 {
     const std::string md5 = "0123456789abcdef0123456789ABCDEF";
     const std::pair<std::string, std::string> cases[] = {
-        {md5, md5},
-        {md5.substr(0, 16), ""},
-        {md5.substr(0, 31), ""},
-        {md5 + "0", ""},
-        {md5 + "01234567", ""},  // 40 characters, as a SHA-1 digest is written
+        {md5, md5},      {md5.substr(0, 16), ""}, {md5.substr(0, 31), ""},
+        {md5 + "0", ""}, {md5 + "01234567", ""},  // 40 characters, as a SHA-1 digest is written
         {"", ""},
     };
     for (const auto& [given, kept] : cases) {
         UpdateConfig config;
-        ParseServerConfig(config, context_, "[file0]\nver=1.0\nurls=url0=http://h/a.dll\nmd5=" + given + "\n");
+        ParseServerConfig(config, context_,
+                          "[file0]\nver=1.0\nurls=url0=http://h/a.dll\nmd5=" + given + "\n");
         EXPECT_EQ(config.files[0].md5, kept) << given.size() << " characters";
     }
 }
 
 TEST_F(ServerConfigTest, AnAddressOfSchemeAloneIsSkipped)
 {
-    Parse("[file0]\nver=1.0\nurls=url0=http://;;url1=http://h/b.dll\n"
-          "[file1]\nver=1.0\nurls=url0=http://\n");
+    Parse(
+        "[file0]\nver=1.0\nurls=url0=http://;;url1=http://h/b.dll\n"
+        "[file1]\nver=1.0\nurls=url0=http://\n");
     ASSERT_EQ(config_.files[0].addresses.size(), 1u);
     EXPECT_EQ(config_.files[0].addresses[0].url, "http://h/b.dll");
     EXPECT_EQ(config_.files[0].name, "b.dll");
@@ -167,8 +171,9 @@ TEST_F(ServerConfigTest, AnAddressOfSchemeAloneIsSkipped)
 
 TEST_F(ServerConfigTest, NewerFolderItemKeepsItsPathAsGiven)
 {
-    Parse("[dir2]\nver=3.0\nurls=url0=ftp://ftp.acme.com/skins/\npath={parent}\\Skins\n"
-          "filter=*.bmp,*.ini\nis_inc_subdir=1\ndescribe=皮肤\nmodify_ver=0\n");
+    Parse(
+        "[dir2]\nver=3.0\nurls=url0=ftp://ftp.acme.com/skins/\npath={parent}\\Skins\n"
+        "filter=*.bmp,*.ini\nis_inc_subdir=1\ndescribe=皮肤\nmodify_ver=0\n");
     const UpdateItem& item = config_.dirs[2];
     EXPECT_EQ(item.path, "C:\\Acme\\Skins");
     EXPECT_EQ(item.filter, "*.bmp,*.ini");
@@ -184,9 +189,10 @@ TEST_F(ServerConfigTest, ItemsNotOfferedOrNotNewerAreLeftAlone)
     config_.files[0].clientVersion = "2.0";
     config_.files[1].describe = "kept";
     LogCapture log("config_server_items_test.log");
-    Parse("[file0]\nver=1.5\nurls=url0=http://h/a.exe\ndescribe=older\n"
-          "[file1]\nver=2.0\nurls=\ndescribe=no address\n"
-          "[file2]\nver=0.0.0\nurls=url0=http://h/c.exe\n");
+    Parse(
+        "[file0]\nver=1.5\nurls=url0=http://h/a.exe\ndescribe=older\n"
+        "[file1]\nver=2.0\nurls=\ndescribe=no address\n"
+        "[file2]\nver=0.0.0\nurls=url0=http://h/c.exe\n");
     EXPECT_EQ(config_.files[0].describe, "kept");
     EXPECT_TRUE(config_.files[0].addresses.empty());
     EXPECT_EQ(config_.files[1].describe, "kept");
@@ -194,8 +200,9 @@ TEST_F(ServerConfigTest, ItemsNotOfferedOrNotNewerAreLeftAlone)
 
     // Only the offered item is listed, and no item key is read.
     List lines = log.Lines();
-    EXPECT_EQ(List(lines.begin() + 2, lines.begin() + 6),
-              (List{"【file0】", "urls=url0=http://h/a.exe", "ver=1.5", "★ 共发现 0 个有效的[fileX]或[dirx]项"}));
+    EXPECT_EQ(
+        List(lines.begin() + 2, lines.begin() + 6),
+        (List{"【file0】", "urls=url0=http://h/a.exe", "ver=1.5", "★ 共发现 0 个有效的[fileX]或[dirx]项"}));
 }
 
 TEST_F(ServerConfigTest, DisplayAndOperationModeMergeOverNewerItems)
@@ -213,7 +220,7 @@ TEST_F(ServerConfigTest, DisplayAndOperationModeMergeOverNewerItems)
         {{{2, 1, true}, {0, 1, true}}, ShowType::Normal, OpMode::Automatic},
         {{{1, 1, true}, {2, 0, true}}, ShowType::SemiSilent, OpMode::Manual},
         {{{0, 0, false}, {2, 1, true}}, ShowType::Silent, OpMode::Automatic},  // only newer items count
-        {{{2, 5, true}}, ShowType::Silent, OpMode::Automatic},                 // any non-zero op_mode is automatic
+        {{{2, 5, true}}, ShowType::Silent, OpMode::Automatic},  // any non-zero op_mode is automatic
     };
     for (const Case& c : cases) {
         UpdateConfig config;
@@ -223,10 +230,12 @@ TEST_F(ServerConfigTest, DisplayAndOperationModeMergeOverNewerItems)
         for (size_t i = 0; i < c.offers.size(); ++i) {
             const Offer& o = c.offers[i];
             // Alternate files and folders: both merge the same way.
-            text += (i % 2 ? "[dir" : "[file") + std::to_string(i) + "]\nver=" + (o.newer ? "1.0" : "0.0.0.1") +
+            text += (i % 2 ? "[dir" : "[file") + std::to_string(i) +
+                    "]\nver=" + (o.newer ? "1.0" : "0.0.0.1") +
                     "\nurls=url0=http://h/x\nshow_type=" + std::to_string(o.showType) +
                     "\nop_mode=" + std::to_string(o.opMode) + "\n";
-            config.Item(i % 2 ? ItemKind::Dir : ItemKind::File, static_cast<int>(i)).clientVersion = "0.0.0.5";
+            config.Item(i % 2 ? ItemKind::Dir : ItemKind::File, static_cast<int>(i)).clientVersion =
+                "0.0.0.5";
         }
         ParseServerConfig(config, context_, text);
         EXPECT_EQ(config.showType, c.showType) << text;
@@ -236,20 +245,22 @@ TEST_F(ServerConfigTest, DisplayAndOperationModeMergeOverNewerItems)
 
 TEST_F(ServerConfigTest, SystemHooksAndCloseLists)
 {
-    Parse("[system]\n"
-          "run_before={pf}\\Acme\\stop.exe\nrun_before_pause=1\nrun_after=start.exe\nrun_after_pause=1\n"
-          "run_nonetwork=offline.exe\nrun_udbefore=a.exe\nrun_udafters=b.exe\nrun_udafterf=c.exe\n"
-          "run_dlbefore=d.exe\nrun_dlafters=e.exe\nrun_dlafterf=f.exe\n"
-          "close_proc1= acme.exe, helper.exe ,\nclose_proc2=Acme 主窗口\nclose_proc3=AcmeWnd\n"
-          "close_items=file0,dir1\n");
+    Parse(
+        "[system]\n"
+        "run_before={pf}\\Acme\\stop.exe\nrun_before_pause=1\nrun_after=start.exe\nrun_after_pause=1\n"
+        "run_nonetwork=offline.exe\nrun_udbefore=a.exe\nrun_udafters=b.exe\nrun_udafterf=c.exe\n"
+        "run_dlbefore=d.exe\nrun_dlafters=e.exe\nrun_dlafterf=f.exe\n"
+        "close_proc1= acme.exe, helper.exe ,\nclose_proc2=Acme 主窗口\nclose_proc3=AcmeWnd\n"
+        "close_items=file0,dir1\n");
     const SystemHooks& h = config_.system;
     EXPECT_EQ(h.runBefore, "C:\\Program Files\\Acme\\stop.exe");
     EXPECT_EQ(h.runBeforePause, 1);
     EXPECT_EQ(h.runAfter, "start.exe");
     EXPECT_EQ(h.runAfterPause, 1);
     EXPECT_EQ(h.runNonetwork, "offline.exe");
-    EXPECT_EQ(List({h.runUdbefore, h.runUdafters, h.runUdafterf, h.runDlbefore, h.runDlafters, h.runDlafterf}),
-              (List{"a.exe", "b.exe", "c.exe", "d.exe", "e.exe", "f.exe"}));
+    EXPECT_EQ(
+        List({h.runUdbefore, h.runUdafters, h.runUdafterf, h.runDlbefore, h.runDlafters, h.runDlafterf}),
+        (List{"a.exe", "b.exe", "c.exe", "d.exe", "e.exe", "f.exe"}));
     EXPECT_EQ(h.closeProc1, (List{"acme.exe", "helper.exe"}));
     EXPECT_EQ(h.closeProc2, List{"Acme 主窗口"});
     EXPECT_EQ(h.closeProc3, List{"AcmeWnd"});
@@ -300,8 +311,9 @@ TEST_F(ServerConfigTest, StrategyLinesNameTheMergedModes)
                           "[file0]\nver=1\nurls=url0=http://h/x\nshow_type=" + std::to_string(c.showType) +
                               "\nop_mode=" + std::to_string(c.opMode) + "\n");
         List lines = log.Lines();
-        EXPECT_EQ(List(lines.end() - 4, lines.end()),
-                  (List{"★ 服务器端配置文件解析完毕!", "★★★ 共用关键字策略分析结果：", c.opText, c.showText}));
+        EXPECT_EQ(
+            List(lines.end() - 4, lines.end()),
+            (List{"★ 服务器端配置文件解析完毕!", "★★★ 共用关键字策略分析结果：", c.opText, c.showText}));
     }
 }
 

@@ -32,7 +32,8 @@ public:
         calls.push_back("http " + url);
         return Answer(http, url);
     }
-    std::string FetchConfigFtp(const std::string& url, const std::string& user, const std::string& password) override
+    std::string FetchConfigFtp(const std::string& url, const std::string& user,
+                               const std::string& password) override
     {
         calls.push_back("ftp " + url + " " + user + " " + password);
         return Answer(ftp, url);
@@ -61,8 +62,9 @@ inline ConfigContext TestContext()
     context.programFolder = "C:\\Acme\\App\\";
     context.programFileName = "update.exe";
     context.packageName = "update.bin";
-    context.dirs.values = {"C:", "C:\\Acme", "C:\\Windows", "C:\\Windows\\system32", "C:\\Temp",
-                           "C:\\Program Files", "C:\\Windows\\Fonts", "C:\\Docs", "C:\\Desktop"};
+    context.dirs.values = {"C:",         "C:\\Acme",          "C:\\Windows",        "C:\\Windows\\system32",
+                           "C:\\Temp",   "C:\\Program Files", "C:\\Windows\\Fonts", "C:\\Docs",
+                           "C:\\Desktop"};
     return context;
 }
 

@@ -48,17 +48,23 @@ TEST(CodePageText, DoubleByteCharactersAreNeverSplit)
     EXPECT_EQ(EnsureTrailingBackslash("C:\\" + kTrailBackslash + "\\"), "C:\\" + kTrailBackslash + "\\");
     EXPECT_EQ(ReplaceAll("C:\\" + kTrailBackslash + "\\x", "\\", "/"), "C:/" + kTrailBackslash + "/x");
     EXPECT_EQ(ToLowerAscii(kTrailUpperA + "B"), kTrailUpperA + "b");
-    EXPECT_FALSE(EqualsNoCase(kTrailUpperA, "\x81" "a"));
+    EXPECT_FALSE(EqualsNoCase(kTrailUpperA,
+                              "\x81"
+                              "a"));
     EXPECT_FALSE(EndsWithNoCase(kTrailUpperA, "a"));
     EXPECT_TRUE(EndsWithNoCase("x" + kTrailUpperA + "A", "a"));
 
     const DirConstants dirs = TestContext().dirs;
-    EXPECT_EQ(ExpandDirConstants("{pf}\\" + kTrailBrace + "pf}", dirs), "C:\\Program Files\\" + kTrailBrace + "pf}");
-    EXPECT_EQ(ComputeDirConstants("D:\\" + kTrailBackslash + "\\", SystemFolders{}, kGbk)[DirConstant::Parent], "D:");
+    EXPECT_EQ(ExpandDirConstants("{pf}\\" + kTrailBrace + "pf}", dirs),
+              "C:\\Program Files\\" + kTrailBrace + "pf}");
+    EXPECT_EQ(
+        ComputeDirConstants("D:\\" + kTrailBackslash + "\\", SystemFolders{}, kGbk)[DirConstant::Parent],
+        "D:");
 
     // Cutting a text short never leaves half a character behind.
     EXPECT_EQ(HeadWithin("ab" + kTrailBackslash, 3, kGbk), "ab");
-    EXPECT_EQ(ReplaceAll("{x}{x}", "{x}", kTrailBrace + kTrailBrace, 7, kGbk), kTrailBrace + kTrailBrace + kTrailBrace);
+    EXPECT_EQ(ReplaceAll("{x}{x}", "{x}", kTrailBrace + kTrailBrace, 7, kGbk),
+              kTrailBrace + kTrailBrace + kTrailBrace);
 
     EXPECT_EQ(MutexNameFor("C:\\" + kTrailBackslash + "\\a.exe", kGbk), "C:_" + kTrailBackslash + "_a.exe");
     ModulePathParts parts = SplitModulePath("D:\\" + kTrailBackslash + "a.exe", kGbk);
@@ -128,10 +134,17 @@ TEST(CodePageText, ParseDecimalReadsLikeAtoiWithoutOverflow)
         const char* text;
         int expected;
     } cases[] = {
-        {"", 0},           {"  42", 42},    {"-7", -7},
-        {"+3", 3},         {"12ab", 12},    {"abc", 0},
-        {"- 5", 0},        {"\t9 ", 9},     {"2147483647", INT_MAX},
-        {"-2147483648", INT_MIN},           {"99999999999999999999", INT_MAX},
+        {"", 0},
+        {"  42", 42},
+        {"-7", -7},
+        {"+3", 3},
+        {"12ab", 12},
+        {"abc", 0},
+        {"- 5", 0},
+        {"\t9 ", 9},
+        {"2147483647", INT_MAX},
+        {"-2147483648", INT_MIN},
+        {"99999999999999999999", INT_MAX},
         {"-99999999999999999999", INT_MIN},
     };
     for (const Case& c : cases) EXPECT_EQ(ParseDecimal(c.text), c.expected) << c.text;

@@ -80,7 +80,8 @@ TEST(UrlParse, ServiceServerObjectAndPort)
     } cases[] = {
         {"http://www.acme.com/up/server.bin", UrlService::Http, "www.acme.com", "/up/server.bin", 80},
         {"HTTPS://www.acme.com", UrlService::Https, "www.acme.com", "/", 443},
-        {"ftp://anna:pw@ftp.acme.com:2121/pub/server.bin", UrlService::Ftp, "ftp.acme.com", "/pub/server.bin", 2121},
+        {"ftp://anna:pw@ftp.acme.com:2121/pub/server.bin", UrlService::Ftp, "ftp.acme.com", "/pub/server.bin",
+         2121},
         {"file:///C:/pkg/my%20dir/server.bin", UrlService::File, "", "C:/pkg/my%20dir/server.bin", 0},
         {"File://C:/pkg/server.bin", UrlService::File, "", "C:/pkg/server.bin", 0},
         {"file://fileserver/share/server.bin", UrlService::File, "", "//fileserver/share/server.bin", 0},

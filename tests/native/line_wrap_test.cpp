@@ -14,8 +14,8 @@ namespace {
 // 10 pixels a byte: a double-byte character is 20 wide.
 int TenPerByte(std::string_view text) { return static_cast<int>(text.size()) * 10; }
 
-const std::string kZhong = "\xD6\xD0";        // a Chinese character in code page 936
-const std::string kTrail5C = "\x81\x5C";      // its trail byte is "\"
+const std::string kZhong = "\xD6\xD0";    // a Chinese character in code page 936
+const std::string kTrail5C = "\x81\x5C";  // its trail byte is "\"
 using Lines = std::vector<std::string>;
 
 }  // namespace
@@ -68,8 +68,10 @@ TEST(LineWrap, EveryByteIsKeptExceptBreaksAndTheSpacesBrokenAt)
             joined += line;
         }
         std::string withoutSpaces, joinedWithoutSpaces;
-        for (char ch : text) if (ch != ' ') withoutSpaces += ch;
-        for (char ch : joined) if (ch != ' ') joinedWithoutSpaces += ch;
+        for (char ch : text)
+            if (ch != ' ') withoutSpaces += ch;
+        for (char ch : joined)
+            if (ch != ' ') joinedWithoutSpaces += ch;
         EXPECT_EQ(joinedWithoutSpaces, withoutSpaces) << width;
     }
 }

@@ -19,7 +19,8 @@ namespace {
 const std::string kClientText = "[system]\r\nurls=url0=http://example.invalid/server.zip\r\n";
 
 // A package with "client.dat" and "ui.dat", made the way the program makes them.
-std::string MakePackage(const TempFolder& temp) {
+std::string MakePackage(const TempFolder& temp)
+{
     std::string path = temp / "update.bin";
     WriteBytes(NativePath(path), EmptyArchive());
     EXPECT_TRUE(WritePackageMember(kClientText, path, "client.dat", ""));
@@ -27,13 +28,15 @@ std::string MakePackage(const TempFolder& temp) {
     return path;
 }
 
-bool IsEncrypted(const std::string& path, const std::string& member) {
+bool IsEncrypted(const std::string& path, const std::string& member)
+{
     CZipArchive a;
     a.Open(path);
     return a.GetMemberInfo(a.FindMember(member)).IsEncrypted();
 }
 
-TEST(Package, ReadsMembersByNameWithoutCase) {
+TEST(Package, ReadsMembersByNameWithoutCase)
+{
     TempFolder temp;
     std::string path = MakePackage(temp);
     EXPECT_EQ(ReadPackageMember(path, "client.dat", ""), kClientText);
@@ -41,7 +44,8 @@ TEST(Package, ReadsMembersByNameWithoutCase) {
     EXPECT_EQ(ReadPackageMember(FixturePath("infozip.zip"), "stored.bin", ""), BinaryContent());
 }
 
-TEST(Package, ReadGivesNothingWhenThereIsNothingToGive) {
+TEST(Package, ReadGivesNothingWhenThereIsNothingToGive)
+{
     TempFolder temp;
     std::string path = MakePackage(temp);
     WriteBytes(NativePath(temp / "not-a-zip.bin"), "[system]\r\n");
@@ -53,7 +57,8 @@ TEST(Package, ReadGivesNothingWhenThereIsNothingToGive) {
     EXPECT_EQ(ReadPackageMember(FixturePath("encrypted.zip"), "text.txt", "secret"), TextContent());
 }
 
-TEST(Package, WriteReplacesTheMemberAndKeepsTheRest) {
+TEST(Package, WriteReplacesTheMemberAndKeepsTheRest)
+{
     TempFolder temp;
     std::string path = MakePackage(temp);
     const std::string updated = "[system]\r\nurls=\r\n[file0]\r\nver=1.2.3\r\n";
@@ -70,7 +75,8 @@ TEST(Package, WriteReplacesTheMemberAndKeepsTheRest) {
 #endif
 }
 
-TEST(Package, WriteRefusesEmptyContentAndNeverHarmsThePackage) {
+TEST(Package, WriteRefusesEmptyContentAndNeverHarmsThePackage)
+{
     TempFolder temp;
     std::string path = MakePackage(temp);
     const std::string before = ReadBytes(NativePath(path));
@@ -84,7 +90,8 @@ TEST(Package, WriteRefusesEmptyContentAndNeverHarmsThePackage) {
     EXPECT_EQ(ReadBytes(NativePath(path)), before);
 }
 
-TEST(Package, APasswordCountsFromTwoCharacters) {
+TEST(Package, APasswordCountsFromTwoCharacters)
+{
     TempFolder temp;
     std::string path = MakePackage(temp);
     EXPECT_TRUE(WritePackageMember("one", path, "one.dat", "x"));
@@ -97,7 +104,8 @@ TEST(Package, APasswordCountsFromTwoCharacters) {
     EXPECT_EQ(ReadPackageMember(path, "two.dat", "x"), "");  // not applied, so no password
 }
 
-TEST(Package, ExtractsAMemberFromAPackageInMemory) {
+TEST(Package, ExtractsAMemberFromAPackageInMemory)
+{
     std::string package = FixtureBytes("python.zip");
     EXPECT_EQ(ExtractPackageMember(package, "dir/nested/text.txt", ""), TextContent());
     EXPECT_EQ(ExtractPackageMember(package, "server.dat", ""), "");
@@ -109,7 +117,9 @@ TEST(Package, ExtractsAMemberFromAPackageInMemory) {
 }
 
 // A package of `members` (name, text) in order, names held twice included.
-std::string MakePackageOf(const TempFolder& temp, const std::vector<std::pair<std::string, std::string>>& members) {
+std::string MakePackageOf(const TempFolder& temp,
+                          const std::vector<std::pair<std::string, std::string>>& members)
+{
     std::string path = temp / "members.bin";
     WriteBytes(NativePath(path), EmptyArchive());
     CZipArchive a;
@@ -119,7 +129,8 @@ std::string MakePackageOf(const TempFolder& temp, const std::vector<std::pair<st
     return path;
 }
 
-TEST(Package, AConfigurationMemberIsRefusedByItsDeclaredSize) {
+TEST(Package, AConfigurationMemberIsRefusedByItsDeclaredSize)
+{
     // A member that inflates beyond the cap is refused from its header alone,
     // whether it packs well (short lines) or not.
     struct Case {
@@ -129,11 +140,13 @@ TEST(Package, AConfigurationMemberIsRefusedByItsDeclaredSize) {
     } cases[] = {
         {"exactly the cap", std::string(kMaxConfigMemberSize, 'a'), true},
         {"one byte more", std::string(kMaxConfigMemberSize + 1, 'a'), false},
-        {"short lines", [] {
+        {"short lines",
+         [] {
              std::string s;
              while (s.size() < 3 * kMaxConfigMemberSize) s += "a=1\r\n";
              return s;
-         }(), false},
+         }(),
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -148,14 +161,18 @@ TEST(Package, AConfigurationMemberIsRefusedByItsDeclaredSize) {
     }
 }
 
-TEST(Package, ANameHeldTwiceIsNeverReadNorRewritten) {
+TEST(Package, ANameHeldTwiceIsNeverReadNorRewritten)
+{
     struct Case {
         std::vector<std::pair<std::string, std::string>> members;
         std::string duplicate;
         std::string client;  // what reading "client.dat" gives
     } cases[] = {
-        {{{"client.dat", "[file0]\r\nver=1\r\n"}, {"pre.dat", "[pre]"}, {"client.dat", "[file0]\r\nver=2\r\n"}},
-         "client.dat", ""},
+        {{{"client.dat", "[file0]\r\nver=1\r\n"},
+          {"pre.dat", "[pre]"},
+          {"client.dat", "[file0]\r\nver=2\r\n"}},
+         "client.dat",
+         ""},
         {{{"client.dat", "one"}, {"CLIENT.DAT", "two"}, {"pre.dat", "[pre]"}}, "CLIENT.DAT", ""},
         {{{"client.dat", "one"}, {"ui.dat", "a"}, {"pre.dat", "[pre]"}, {"UI.dat", "b"}}, "UI.dat", "one"},
         {{{"client.dat", "one"}, {"ui.dat", "a"}, {"pre.dat", "[pre]"}}, "", "one"},

@@ -25,7 +25,8 @@ const PlanCase kPlans[] = {
     {"D:\\cfg\\set.reg", "regedit.exe", "/s D:\\cfg\\set.reg", "", true, ""},
     {"D:\\lib\\ctl.OCX", "regsvr32.exe", "/s D:\\lib\\ctl.OCX", "", true, "/u /s D:\\lib\\ctl.OCX"},
     // A blank in a tool's path is quoted, or the tool would see two arguments.
-    {"D:\\my lib\\x.dll", "regsvr32.exe", "/s \"D:\\my lib\\x.dll\"", "", true, "/u /s \"D:\\my lib\\x.dll\""},
+    {"D:\\my lib\\x.dll", "regsvr32.exe", "/s \"D:\\my lib\\x.dll\"", "", true,
+     "/u /s \"D:\\my lib\\x.dll\""},
     {"D:\\a b\\set.reg", "regedit.exe", "/s \"D:\\a b\\set.reg\"", "", true, ""},
     {"", "", "", "", false, ""},
     {" leading.exe x", " leading.exe x", "", "", false, ""},

@@ -21,7 +21,8 @@ TEST(RunGuard, WhateverEscapesAStepIsLoggedAndAnsweredWithFalse)
         std::string line;
     } cases[] = {
         {"normal end", [] { WriteLog("step"); }, true, ""},
-        {"memory exhausted", [] { throw std::bad_alloc(); }, false, "错误：升级程序运行出错（std::bad_alloc），中止升级！"},
+        {"memory exhausted", [] { throw std::bad_alloc(); }, false,
+         "错误：升级程序运行出错（std::bad_alloc），中止升级！"},
         {"a standard error", [] { throw std::length_error("basic_string::_M_create"); }, false,
          "错误：升级程序运行出错（basic_string::_M_create），中止升级！"},
         {"anything else", [] { throw 42; }, false, "错误：升级程序运行出错（unknown），中止升级！"},

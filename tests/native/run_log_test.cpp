@@ -76,7 +76,8 @@ TEST(RunLogFormat, ATextIsAlwaysOneLineOfBoundedLength)
         {"NUL and DEL", std::string("a\0b\x7f", 4), "a\\x00b\\x7F"},
         {"long value", std::string(3 * kMaxLogText, 'p'), std::string(kMaxLogText, 'p') + "……"},
         {"at the limit", std::string(kMaxLogText, 'p'), std::string(kMaxLogText, 'p')},
-        {"escaped after the cut", std::string(kMaxLogText - 1, 'p') + "\r\r", std::string(kMaxLogText - 1, 'p') + "\\r……"},
+        {"escaped after the cut", std::string(kMaxLogText - 1, 'p') + "\r\r",
+         std::string(kMaxLogText - 1, 'p') + "\\r……"},
     };
     for (const Case& c : cases)
         EXPECT_TRUE(RunLog::FormatLine(1, 2, 3, c.text) == "01:02:03    " + c.shown + "\r\n") << c.what;

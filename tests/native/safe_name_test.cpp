@@ -50,18 +50,22 @@ TEST(SafeName, WindowsDeviceNamesAndNamesEndingInADotOrBlank)
         std::string name;
         bool reserved;
     } cases[] = {
-        {"CON", true},          {"con", true},           {"Nul", true},          {"AUX", true},
-        {"PRN", true},          {"nul.txt", true},       {"NUL.tar.gz", true},   {"con .txt", true},
-        {"COM1", true},         {"com9.log", true},      {"LPT1.dll", true},     {"lpt0", true},
-        {"CONIN$", true},       {"conout$.txt", true},   {"a.txt.", true},       {"a.txt ", true},
-        {"readme.", true},      {"x ", true},            {"CONSOLE", false},     {"con_1.txt", false},
-        {"COM10", false},       {"COM", false},          {"LPT.txt", false},     {"xnul", false},
-        {"nullable.txt", false}, {"a. b", false},        {".profile", false},    {"CONIN", false},
-        {"", false},
+        {"CON", true},           {"con", true},         {"Nul", true},
+        {"AUX", true},           {"PRN", true},         {"nul.txt", true},
+        {"NUL.tar.gz", true},    {"con .txt", true},    {"COM1", true},
+        {"com9.log", true},      {"LPT1.dll", true},    {"lpt0", true},
+        {"CONIN$", true},        {"conout$.txt", true}, {"a.txt.", true},
+        {"a.txt ", true},        {"readme.", true},     {"x ", true},
+        {"CONSOLE", false},      {"con_1.txt", false},  {"COM10", false},
+        {"COM", false},          {"LPT.txt", false},    {"xnul", false},
+        {"nullable.txt", false}, {"a. b", false},       {".profile", false},
+        {"CONIN", false},        {"", false},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(IsReservedWindowsName(c.name, TextCharset::CodePage936), c.reserved) << '"' << c.name << '"';
-        EXPECT_EQ(IsReservedWindowsName(c.name, TextCharset::Utf8), c.reserved) << '"' << c.name << "\" in UTF-8";
+        EXPECT_EQ(IsReservedWindowsName(c.name, TextCharset::CodePage936), c.reserved)
+            << '"' << c.name << '"';
+        EXPECT_EQ(IsReservedWindowsName(c.name, TextCharset::Utf8), c.reserved)
+            << '"' << c.name << "\" in UTF-8";
     }
     // COM and LPT with a superscript 1, 2 or 3 are ports as well. Code page
     // 936 has no superscripts: there the same bytes are another character.

@@ -116,7 +116,8 @@ TEST_F(SkinLoadTest, FailuresAreReportedUnlessSilent)
 {
     EXPECT_FALSE(Load(std::nullopt));
     EXPECT_FALSE(Load(std::string()));
-    EXPECT_EQ(seam_.boxes, (std::vector<std::string>{"错误：没有找到配置文件:update.bin", "错误：界面配置解析错误！"}));
+    EXPECT_EQ(seam_.boxes,
+              (std::vector<std::string>{"错误：没有找到配置文件:update.bin", "错误：界面配置解析错误！"}));
     EXPECT_FALSE(Load(std::nullopt, ShowType::Silent));
     EXPECT_FALSE(Load(std::string(), ShowType::Silent));
     EXPECT_EQ(seam_.boxes.size(), 2u);

@@ -37,7 +37,8 @@ TEST(ReadSizer, RequestShrinksToWhatTheRateDeliversInAFewTensOfMilliseconds)
     }
     ASSERT_EQ(sizer.Next(ReadSizer::kFullBuffer), ReadSizer::kLargest);
 
-    sizer.Measured(ReadSizer::kFullBuffer, ReadSizer::kLargest, ReadSizer::kLargest, 1.0);  // the link fell to 1 MiB/s
+    sizer.Measured(ReadSizer::kFullBuffer, ReadSizer::kLargest, ReadSizer::kLargest,
+                   1.0);  // the link fell to 1 MiB/s
     std::uint32_t want = sizer.Next(ReadSizer::kFullBuffer);
     EXPECT_NEAR(want, ReadSizer::kLargest * ReadSizer::kTargetSeconds, 1);
 
@@ -49,7 +50,7 @@ TEST(ReadSizer, ReadsThatDidNotWaitTeachNothing)
 {
     ReadSizer sizer;
     std::uint32_t before = sizer.Next(ReadSizer::kFullBuffer);
-    sizer.Measured(50000, 40000, 40000, 10.0);  // all of it was waiting already
+    sizer.Measured(50000, 40000, 40000, 10.0);                // all of it was waiting already
     sizer.Measured(ReadSizer::kFullBuffer, before, 0, 10.0);  // the end
     EXPECT_EQ(sizer.Next(ReadSizer::kFullBuffer), before);
 }

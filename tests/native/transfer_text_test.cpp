@@ -14,9 +14,13 @@ TEST(TransferText, SizeSwitchesToMegabytesAbove1024Kilobytes)
         std::uint64_t bytes;
         const char* text;
     } cases[] = {
-        {0, "0.0KB"},           {1023, "1.0KB"},        {5000, "4.9KB"},
+        {0, "0.0KB"},
+        {1023, "1.0KB"},
+        {5000, "4.9KB"},
         {1048576, "1024.0KB"},  // exactly 1024 KB stays in KB
-        {1048576 + 1024, "1.0MB"}, {3 * 1048576 + 524288, "3.5MB"}, {4294967295u, "4096.0MB"},
+        {1048576 + 1024, "1.0MB"},
+        {3 * 1048576 + 524288, "3.5MB"},
+        {4294967295u, "4096.0MB"},
     };
     for (const auto& c : cases) EXPECT_EQ(SizeText(c.bytes), c.text) << c.bytes;
 }
@@ -30,7 +34,7 @@ TEST(TransferText, SpeedKeepsItsTextUntilOneCanBeWorkedOut)
     } cases[] = {
         {1000, 0, SpeedUnit::KiloBytes, "previous"},  // no time has passed
         {1000, -1, SpeedUnit::KiloBytes, "previous"},
-        {0, 2, SpeedUnit::KiloBytes, "previous"},     // nothing has arrived
+        {0, 2, SpeedUnit::KiloBytes, "previous"},  // nothing has arrived
         {2048, 1, SpeedUnit::KiloBytes, "2.0KB/s"},
         {1048576, 1, SpeedUnit::KiloBytes, "1024.0KB/s"},
         {1048576 + 1024, 1, SpeedUnit::KiloBytes, "1.0MB/s"},
@@ -40,7 +44,8 @@ TEST(TransferText, SpeedKeepsItsTextUntilOneCanBeWorkedOut)
         {0, 1, SpeedUnit::MegaBytes, "previous"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(SpeedText(c.bytes, c.seconds, c.unit, "previous"), c.text) << c.bytes << " in " << c.seconds;
+        EXPECT_EQ(SpeedText(c.bytes, c.seconds, c.unit, "previous"), c.text)
+            << c.bytes << " in " << c.seconds;
 }
 
 TEST(TransferText, PercentIsTheWholePartAndAnEmptyFileIsComplete)
@@ -49,11 +54,16 @@ TEST(TransferText, PercentIsTheWholePartAndAnEmptyFileIsComplete)
         std::uint64_t done, total;
         int percent;
     } cases[] = {
-        {0, 0, 100}, {0, 10, 0}, {1, 3, 33}, {2, 3, 66}, {3, 3, 100},
+        {0, 0, 100},
+        {0, 10, 0},
+        {1, 3, 33},
+        {2, 3, 66},
+        {3, 3, 100},
         {5, 3, 100},  // a file that grew while it was copied
         {4294967294u, 4294967295u, 99},
     };
-    for (const auto& c : cases) EXPECT_EQ(ProgressPercent(c.done, c.total), c.percent) << c.done << "/" << c.total;
+    for (const auto& c : cases)
+        EXPECT_EQ(ProgressPercent(c.done, c.total), c.percent) << c.done << "/" << c.total;
 }
 
 TEST(TransferText, InfoAndTrayLines)
@@ -72,5 +82,6 @@ TEST(HttpStatusText, OnlyListedStatusesHaveAText)
     EXPECT_EQ(HttpStatusMessage(406), "Http错误406: 无法接受");
     EXPECT_EQ(HttpStatusMessage(500), "Http错误500:  内部服务器错误");
     EXPECT_EQ(HttpStatusMessage(501), "Http错误501:  未实现");
-    for (int status : {0, 200, 302, 402, 408, 410, 503, 504, 999}) EXPECT_EQ(HttpStatusMessage(status), "") << status;
+    for (int status : {0, 200, 302, 402, 408, 410, 503, 504, 999})
+        EXPECT_EQ(HttpStatusMessage(status), "") << status;
 }

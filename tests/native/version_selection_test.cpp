@@ -48,11 +48,11 @@ TEST(CompareVersions, CloseItemsDecideWhetherProgramsAreClosed)
         int newIndex;
         int expectedFlag;
     } cases[] = {
-        {{}, ItemKind::File, 7, 1},                 // no list: every item needs closing
+        {{}, ItemKind::File, 7, 1},  // no list: every item needs closing
         {{"file3"}, ItemKind::File, 3, 1},
-        {{"FILE3"}, ItemKind::File, 3, 1},          // names ignore case
+        {{"FILE3"}, ItemKind::File, 3, 1},  // names ignore case
         {{"file3"}, ItemKind::File, 2, 0},
-        {{"file3"}, ItemKind::Dir, 3, 0},           // dir3 is not file3
+        {{"file3"}, ItemKind::Dir, 3, 0},  // dir3 is not file3
         {{"file1", "dir3"}, ItemKind::Dir, 3, 1},
     };
     for (const Case& c : cases) {

@@ -22,7 +22,8 @@ using namespace ziptest;
 namespace {
 
 // Every file and folder below `root`, as paths relative to it.
-std::vector<std::string> TreeOf(const fs::path& root) {
+std::vector<std::string> TreeOf(const fs::path& root)
+{
     std::vector<std::string> names;
     for (const auto& entry : fs::recursive_directory_iterator(root))
         names.push_back(fs::relative(entry.path(), root).generic_string());
@@ -30,7 +31,8 @@ std::vector<std::string> TreeOf(const fs::path& root) {
     return names;
 }
 
-std::time_t FileTime(const fs::path& p) {
+std::time_t FileTime(const fs::path& p)
+{
     // The same whole-second gap the extractor uses, the other way round.
     using namespace std::chrono;
     auto gap = fs::file_time_type::clock::now().time_since_epoch() - system_clock::now().time_since_epoch();
@@ -38,14 +40,16 @@ std::time_t FileTime(const fs::path& p) {
     return static_cast<std::time_t>(duration_cast<seconds>(t).count());
 }
 
-bool IsWritable(const fs::path& p) {
+bool IsWritable(const fs::path& p)
+{
     return (fs::status(p).permissions() & fs::perms::owner_write) != fs::perms::none;
 }
 
 // Sets the C library's time zone for one test and puts the old one back.
 class ScopedTimeZone {
 public:
-    explicit ScopedTimeZone(const char* zone) {
+    explicit ScopedTimeZone(const char* zone)
+    {
         const char* old = std::getenv("TZ");
         had_ = old != nullptr;
         if (had_) old_ = old;
@@ -56,7 +60,8 @@ public:
     ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
 
 private:
-    static void Set(const char* zone) {
+    static void Set(const char* zone)
+    {
 #ifdef _WIN32
         _putenv(("TZ=" + std::string(zone ? zone : "")).c_str());
         _tzset();
@@ -70,7 +75,8 @@ private:
 };
 
 // An extended-timestamp block: flags, then the times those flags announce.
-std::string UtcTimeBlock(std::uint8_t flags, const std::vector<std::uint32_t>& times) {
+std::string UtcTimeBlock(std::uint8_t flags, const std::vector<std::uint32_t>& times)
+{
     std::string block;
     zipfmt::Put16(block, zipfmt::kExtraTimestamp);
     zipfmt::Put16(block, static_cast<std::uint16_t>(1 + 4 * times.size()));
@@ -80,11 +86,10 @@ std::string UtcTimeBlock(std::uint8_t flags, const std::vector<std::uint32_t>& t
 }
 
 // An Info-ZIP Unix owner block, which often stands before or after the times.
-std::string OwnerBlock() {
-    return std::string("ux\x0B\x00\x01\x04\xE8\x03\x00\x00\x04\xE8\x03\x00\x00", 15);
-}
+std::string OwnerBlock() { return std::string("ux\x0B\x00\x01\x04\xE8\x03\x00\x00\x04\xE8\x03\x00\x00", 15); }
 
-TEST(ZipExtract, WritesEveryMemberBelowTheTargetWithItsTime) {
+TEST(ZipExtract, WritesEveryMemberBelowTheTargetWithItsTime)
+{
     TempFolder temp;
     std::string target = temp / "target";
     CZipArchive a;
@@ -108,7 +113,8 @@ TEST(ZipExtract, WritesEveryMemberBelowTheTargetWithItsTime) {
     EXPECT_EQ(FileTime(root / "text.txt"), 1614834368);  // 2021-03-04 05:06:08 UTC
 }
 
-TEST(ZipExtract, ReplacesAnExistingFileAndKeepsTheReadOnlyAttribute) {
+TEST(ZipExtract, ReplacesAnExistingFileAndKeepsTheReadOnlyAttribute)
+{
     TempFolder temp;
     fs::path root = temp.Path();
     WriteBytes(root / "stored.bin", std::string(20000, 'x'));  // longer than the member
@@ -130,7 +136,8 @@ TEST(ZipExtract, ReplacesAnExistingFileAndKeepsTheReadOnlyAttribute) {
     EXPECT_FALSE(IsWritable(root / "Dir" / "Nested" / "Text.TXT"));
 }
 
-TEST(ZipExtract, RefusesEveryNameThatWouldLeaveTheTarget) {
+TEST(ZipExtract, RefusesEveryNameThatWouldLeaveTheTarget)
+{
     TempFolder temp;
     std::string target = temp / "deep/er/target";
     CZipArchive a;
@@ -150,7 +157,8 @@ TEST(ZipExtract, RefusesEveryNameThatWouldLeaveTheTarget) {
               (std::vector<std::string>{"deep", "deep/er", "deep/er/target", "deep/er/target/ok.txt"}));
 }
 
-TEST(ZipExtract, AFailedMemberLeavesNoFileBehind) {
+TEST(ZipExtract, AFailedMemberLeavesNoFileBehind)
+{
     TempFolder temp;
     fs::path root = temp.Path();
     std::string zip = FixtureBytes("infozip.zip");
@@ -180,7 +188,8 @@ TEST(ZipExtract, AFailedMemberLeavesNoFileBehind) {
               CZipException::fileError);
 }
 
-TEST(ZipExtract, EncryptedMembersExtractWithThePassword) {
+TEST(ZipExtract, EncryptedMembersExtractWithThePassword)
+{
     TempFolder temp;
     CZipArchive a;
     a.Open(FixturePath("encrypted.zip"));
@@ -196,9 +205,10 @@ TEST(ZipExtract, EncryptedMembersExtractWithThePassword) {
 // stands; without it the MS-DOS time counts as local time. Each case runs in
 // two time zones, so a local time taken for UTC (or the other way round)
 // shows.
-TEST(ZipExtract, TakesTheUtcTimeFieldWhereverItStandsInEveryTimeZone) {
-    const std::uint32_t utc = 1600000000;         // 2020-09-13 12:26:40 UTC
-    const std::time_t dosAsUtc = 1614834368;      // the members' MS-DOS time, 2021-03-04 05:06:08
+TEST(ZipExtract, TakesTheUtcTimeFieldWhereverItStandsInEveryTimeZone)
+{
+    const std::uint32_t utc = 1600000000;     // 2020-09-13 12:26:40 UTC
+    const std::time_t dosAsUtc = 1614834368;  // the members' MS-DOS time, 2021-03-04 05:06:08
     struct Case {
         const char* what;
         std::string extra;
@@ -237,14 +247,15 @@ TEST(ZipExtract, TakesTheUtcTimeFieldWhereverItStandsInEveryTimeZone) {
 
 // A member flagged as UTF-8 gets the file name its characters spell, next
 // to a code page 936 member: neither is read in the other's encoding.
-TEST(ZipExtract, Utf8FlaggedNamesKeepTheirCharacters) {
+TEST(ZipExtract, Utf8FlaggedNamesKeepTheirCharacters)
+{
     const std::string folder = u8"\u4E2D\u6587";       // 中文
     const std::string file = u8"\u8BF4\u660E.txt";     // 说明.txt
     const std::string cp936 = "\xC5\xE4\xD6\xC3.ini";  // 配置.ini
     TempFolder temp;
     CZipArchive a;
-    a.OpenMemory(StoredArchive({{folder + "/" + file, "utf-8 name\n", zipfmt::kFlagUtf8},
-                                {cp936, "code page 936 name\n"}}));
+    a.OpenMemory(StoredArchive(
+        {{folder + "/" + file, "utf-8 name\n", zipfmt::kFlagUtf8}, {cp936, "code page 936 name\n"}}));
     for (int i = 0; i < a.GetCount(); ++i) a.ExtractMember(i, temp.Path().string());
 
     EXPECT_EQ(ReadBytes(temp.Path() / fs::u8path(folder) / fs::u8path(file)), "utf-8 name\n");

@@ -29,7 +29,8 @@ with zipfile.ZipFile(os.path.join(out, "blocks.zip"), "w", zipfile.ZIP_DEFLATED)
                 f.write(data)
 )";
 
-TEST(ZipInflate, MembersAroundReadBlocksReadAndExtractWhole) {
+TEST(ZipInflate, MembersAroundReadBlocksReadAndExtractWhole)
+{
     // Whole, one short and a little past 1, 2 and 3 blocks of an in-memory
     // read (64 KiB) and of an extraction (256 KiB). zlib can have taken all
     // the input while output is still due exactly at such a boundary.
@@ -63,7 +64,8 @@ TEST(ZipInflate, MembersAroundReadBlocksReadAndExtractWhole) {
 }
 #endif
 
-TEST(ZipInflate, AMemberNeverGivesMoreThanItDeclares) {
+TEST(ZipInflate, AMemberNeverGivesMoreThanItDeclares)
+{
     // The text inflates to 112,000 bytes; its entry claims fewer.
     const std::string member = "Dir/Nested/Text.TXT";
     struct Case {
@@ -71,9 +73,8 @@ TEST(ZipInflate, AMemberNeverGivesMoreThanItDeclares) {
         std::size_t block;  // what each Read asks for
     };
     const std::vector<Case> cases = {
-        {0, 1},         {0, 1 << 20},    {1, 1},          {1000, 7},
-        {1000, 65536},  {65536, 65536},  {65536, 4096},   {111999, 1 << 20},
-        {111999, 111999},
+        {0, 1},        {0, 1 << 20},      {1, 1},           {1000, 7}, {1000, 65536}, {65536, 65536},
+        {65536, 4096}, {111999, 1 << 20}, {111999, 111999},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "declared " << c.declared << ", blocks of " << c.block);

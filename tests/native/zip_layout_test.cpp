@@ -20,23 +20,27 @@ using zipfmt::Get32;
 namespace {
 
 // The last entry of the central directory.
-std::size_t LastCentralAt(const std::string& zip) {
+std::size_t LastCentralAt(const std::string& zip)
+{
     return zip.rfind(std::string("PK\x01\x02", 4), EndRecordAt(zip));
 }
 
-void AddTo16(std::string& zip, std::size_t at, int delta) {
+void AddTo16(std::string& zip, std::size_t at, int delta)
+{
     std::uint16_t v = static_cast<std::uint16_t>(zipfmt::Get16(zip.data() + at) + delta);
     zip[at] = static_cast<char>(v & 0xFF);
     zip[at + 1] = static_cast<char>(v >> 8);
 }
 
-void AddTo32(std::string& zip, std::size_t at, std::int64_t delta) {
+void AddTo32(std::string& zip, std::size_t at, std::int64_t delta)
+{
     Put32At(zip, at, static_cast<std::uint32_t>(Get32(zip.data() + at) + delta));
 }
 
 // One local record of a mebibyte of zeros, and `entries` central entries
 // that all point at it: a few kilobytes that would unpack to `entries` MiB.
-std::string SharedRecordArchive(int entries) {
+std::string SharedRecordArchive(int entries)
+{
     const std::string zeros(1 << 20, '\0');
     CZipFileHeader h;
     h.name = "kernel.bin";
@@ -59,7 +63,8 @@ std::string SharedRecordArchive(int entries) {
     return zip + directory + end.Record();
 }
 
-TEST(ZipLayout, EntriesSharingOneLocalRecordAreRefused) {
+TEST(ZipLayout, EntriesSharingOneLocalRecordAreRefused)
+{
     for (int entries : {2, 100}) {
         SCOPED_TRACE(entries);
         const std::string zip = SharedRecordArchive(entries);
@@ -72,7 +77,8 @@ TEST(ZipLayout, EntriesSharingOneLocalRecordAreRefused) {
     EXPECT_EQ(a.ReadMember(0), std::string(1 << 20, '\0'));
 }
 
-TEST(ZipLayout, RecordsThatLeaveTheirRoomAreRefusedOnReadAndOnRewrite) {
+TEST(ZipLayout, RecordsThatLeaveTheirRoomAreRefusedOnReadAndOnRewrite)
+{
     // In infozip.zip the member "\x81\x61.txt" (stored, 13 bytes) lies last,
     // right before the central directory, and its entry ends the directory.
     const std::string last = "\x81\x61.txt";
@@ -82,7 +88,9 @@ TEST(ZipLayout, RecordsThatLeaveTheirRoomAreRefusedOnReadAndOnRewrite) {
     };
     const std::vector<Case> cases = {
         {"second entry points at the first one's local header",
-         [](std::string& z) { Put32At(z, CentralAt(z, "sub/deep/a.txt") + 42, Get32(z.data() + CentralAt(z, "text.txt") + 42)); }},
+         [](std::string& z) {
+             Put32At(z, CentralAt(z, "sub/deep/a.txt") + 42, Get32(z.data() + CentralAt(z, "text.txt") + 42));
+         }},
         {"compressed data reaches into the next member",
          [](std::string& z) { AddTo32(z, CentralAt(z, "text.txt") + 20, 200); }},
         {"stored sizes run one byte into the directory",
@@ -96,10 +104,14 @@ TEST(ZipLayout, RecordsThatLeaveTheirRoomAreRefusedOnReadAndOnRewrite) {
              AddTo32(z, CentralAt(z, last) + 24, 1000);
          }},
         {"local header inside the directory",
-         [](std::string& z) { Put32At(z, CentralAt(z, "text.txt") + 42, Get32(z.data() + EndRecordAt(z) + 16)); }},
+         [](std::string& z) {
+             Put32At(z, CentralAt(z, "text.txt") + 42, Get32(z.data() + EndRecordAt(z) + 16));
+         }},
         {"name length runs past the directory", [](std::string& z) { AddTo16(z, LastCentralAt(z) + 28, 1); }},
-        {"extra length runs past the directory", [](std::string& z) { AddTo16(z, LastCentralAt(z) + 30, 1); }},
-        {"comment length runs past the directory", [](std::string& z) { AddTo16(z, LastCentralAt(z) + 32, 1); }},
+        {"extra length runs past the directory",
+         [](std::string& z) { AddTo16(z, LastCentralAt(z) + 30, 1); }},
+        {"comment length runs past the directory",
+         [](std::string& z) { AddTo16(z, LastCentralAt(z) + 32, 1); }},
     };
     TempFolder temp;
     std::string path = temp / "package.zip";
@@ -130,7 +142,8 @@ TEST(ZipLayout, RecordsThatLeaveTheirRoomAreRefusedOnReadAndOnRewrite) {
     }
 }
 
-TEST(ZipLayout, ArchivesThatWouldUnpackFarBeyondTheirSizeAreRefused) {
+TEST(ZipLayout, ArchivesThatWouldUnpackFarBeyondTheirSizeAreRefused)
+{
     constexpr std::uint32_t kMiB = 1 << 20;
     struct Case {
         std::size_t stub;     // bytes in front of the archive, as in a self-extractor
@@ -139,8 +152,7 @@ TEST(ZipLayout, ArchivesThatWouldUnpackFarBeyondTheirSizeAreRefused) {
     };
     const std::vector<Case> cases = {
         {0, 200 * kMiB, false},  // a small package with one large sparse file
-        {0, 300 * kMiB, true},
-        {0, 0xFFFFFFFE, true},
+        {0, 300 * kMiB, true},         {0, 0xFFFFFFFE, true},
         {4 * kMiB, 600 * kMiB, false},  // a larger package may hold more
         {4 * kMiB, 700 * kMiB, true},
     };

@@ -16,7 +16,8 @@ const std::string kTrailLowerA = "\x81\x61";     // 乤
 const std::string kTrailBackslash = "\x81\x5C";  // 乗
 const std::string kZhongWen = "\xD6\xD0\xCE\xC4";
 
-TEST(ZipName, ComparesAsciiLettersWithoutCaseButNeverTrailBytes) {
+TEST(ZipName, ComparesAsciiLettersWithoutCaseButNeverTrailBytes)
+{
     struct Case {
         std::string a, b;
         bool equal;
@@ -33,7 +34,8 @@ TEST(ZipName, ComparesAsciiLettersWithoutCaseButNeverTrailBytes) {
     for (const Case& c : cases) EXPECT_EQ(NamesEqualNoCase(c.a, c.b), c.equal) << c.a << " vs " << c.b;
 }
 
-TEST(ZipName, FolderMembersEndInASeparatorThatIsNotATrailByte) {
+TEST(ZipName, FolderMembersEndInASeparatorThatIsNotATrailByte)
+{
     EXPECT_TRUE(EndsWithSeparator("sub/"));
     EXPECT_TRUE(EndsWithSeparator("sub\\"));
     EXPECT_TRUE(EndsWithSeparator(kZhongWen + "/"));
@@ -43,7 +45,8 @@ TEST(ZipName, FolderMembersEndInASeparatorThatIsNotATrailByte) {
     EXPECT_TRUE(EndsWithSeparator("x" + kTrailBackslash, false));
 }
 
-TEST(ZipName, SplitsSafeNamesIntoFolderComponents) {
+TEST(ZipName, SplitsSafeNamesIntoFolderComponents)
+{
     struct Case {
         std::string name;
         std::vector<std::string> parts;
@@ -55,14 +58,15 @@ TEST(ZipName, SplitsSafeNamesIntoFolderComponents) {
         {"./sub//a.txt", {"sub", "a.txt"}},
         {"sub/", {"sub"}},
         {"..a/b..c", {"..a", "b..c"}},
-        {"x" + kTrailBackslash + "..y", {"x" + kTrailBackslash + "..y"}},  // not "x", "..y"
+        {"x" + kTrailBackslash + "..y", {"x" + kTrailBackslash + "..y"}},                 // not "x", "..y"
         {"CONSOLE/COM10/LPT/nullable.txt", {"CONSOLE", "COM10", "LPT", "nullable.txt"}},  // no device names
         {kTrailBackslash + "\\" + kTrailBackslash + ".txt", {kTrailBackslash, kTrailBackslash + ".txt"}},
     };
     for (const Case& c : cases) EXPECT_EQ(SafeMemberPath(c.name), c.parts) << c.name;
 }
 
-TEST(ZipName, RefusesNamesThatCouldLeaveTheTargetFolder) {
+TEST(ZipName, RefusesNamesThatCouldLeaveTheTargetFolder)
+{
     const std::vector<std::string> unsafe = {
         "../evil.txt",
         "a/../../evil.txt",
@@ -98,12 +102,28 @@ TEST(ZipName, RefusesNamesThatCouldLeaveTheTargetFolder) {
 // Windows opens a device for these names, or drops the trailing dot or
 // blank so that two members land on one file; whichever folder level they
 // stand at, in either name encoding.
-TEST(ZipName, RefusesDeviceNamesAndNamesWindowsWouldChange) {
+TEST(ZipName, RefusesDeviceNamesAndNamesWindowsWouldChange)
+{
     const std::vector<std::string> refused = {
-        "CON",           "nul",       "nul.txt",      "sub/AUX",        "COM1",
-        "LPT1.dll",      "lpt9 .log", "prn.tar.gz",   "CONIN$",         "conout$.txt",
-        "NUL/a.txt",     "a/con/b",   "a.txt.",       "a.txt ",         "dir./x.txt",
-        "dir /x.txt",    kZhongWen + "/CON.ini",      kZhongWen + ".",  "x\\Com3\\y",
+        "CON",
+        "nul",
+        "nul.txt",
+        "sub/AUX",
+        "COM1",
+        "LPT1.dll",
+        "lpt9 .log",
+        "prn.tar.gz",
+        "CONIN$",
+        "conout$.txt",
+        "NUL/a.txt",
+        "a/con/b",
+        "a.txt.",
+        "a.txt ",
+        "dir./x.txt",
+        "dir /x.txt",
+        kZhongWen + "/CON.ini",
+        kZhongWen + ".",
+        "x\\Com3\\y",
     };
     for (bool multibyte : {true, false}) {
         for (const std::string& name : refused) {
@@ -123,17 +143,18 @@ TEST(ZipName, RefusesDeviceNamesAndNamesWindowsWouldChange) {
 // Members flagged as UTF-8 are split as UTF-8, and only well-formed UTF-8
 // passes: an overlong form could hide a "/" or a ".", and a file name cannot
 // be made of broken sequences at all.
-TEST(ZipName, Utf8NamesMustBeWellFormed) {
+TEST(ZipName, Utf8NamesMustBeWellFormed)
+{
     const std::string kUtf8Folder = "\xE4\xB8\xAD\xE6\x96\x87";  // 中文
     EXPECT_EQ(SafeMemberPath(kUtf8Folder + "/\xF0\x9F\x93\x84.txt", false),
               (std::vector<std::string>{kUtf8Folder, "\xF0\x9F\x93\x84.txt"}));
     const std::vector<std::string> broken = {
-        "a\xC0\xAF..\xC0\xAFx",  // overlong "/"
+        "a\xC0\xAF..\xC0\xAFx",        // overlong "/"
         "\xE0\x80\xAE\xE0\x80\xAE/x",  // overlong "."
         "a\xFF.txt",
         "\xED\xA0\x80.txt",  // a surrogate
         "\xF4\x90\x80\x80",  // past U+10FFFF
-        "\xE4\xB8",  // cut short
+        "\xE4\xB8",          // cut short
         "\xE4\xB8/x",
         "\x81\x41.txt",  // code page 936, flagged as UTF-8 by mistake
     };

@@ -18,14 +18,16 @@ using namespace ziptest;
 namespace {
 
 // Written and read through the C library's narrow file functions.
-void WriteNarrow(const std::string& path, const std::string& bytes) {
+void WriteNarrow(const std::string& path, const std::string& bytes)
+{
     std::FILE* f = std::fopen(path.c_str(), "wb");
     ASSERT_NE(f, nullptr) << path;
     std::fwrite(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);
 }
 
-std::string ReadNarrow(const std::string& path) {
+std::string ReadNarrow(const std::string& path)
+{
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return "(missing)";
     std::string bytes;
@@ -35,7 +37,8 @@ std::string ReadNarrow(const std::string& path) {
     return bytes;
 }
 
-TEST(ZipNativePath, NamesTheFileTheNarrowFileFunctionsName) {
+TEST(ZipNativePath, NamesTheFileTheNarrowFileFunctionsName)
+{
     TempFolder temp;
     const std::string folder = temp.Path().string() + "/";
     // Code page 936 names, one with a trail byte that looks like "\".

@@ -22,7 +22,8 @@ struct Expected {
     int method;  // -1: a folder member
 };
 
-const std::vector<Expected>& InfoZipMembers() {
+const std::vector<Expected>& InfoZipMembers()
+{
     static const std::vector<Expected> members = {
         {"text.txt", TextContent(), 8},
         {"stored.bin", BinaryContent(), 0},
@@ -40,7 +41,8 @@ const std::vector<Expected>& InfoZipMembers() {
     return members;
 }
 
-const std::vector<Expected>& PythonMembers() {
+const std::vector<Expected>& PythonMembers()
+{
     static const std::vector<Expected> members = {
         {"Dir/", "", -1},
         {"Dir/Nested/", "", -1},
@@ -51,7 +53,8 @@ const std::vector<Expected>& PythonMembers() {
     return members;
 }
 
-void ExpectMembers(CZipArchive& archive, const std::vector<Expected>& members) {
+void ExpectMembers(CZipArchive& archive, const std::vector<Expected>& members)
+{
     ASSERT_EQ(archive.GetCount(), static_cast<int>(members.size()));
     for (const Expected& e : members) {
         int index = archive.FindMember(e.name);
@@ -67,7 +70,8 @@ void ExpectMembers(CZipArchive& archive, const std::vector<Expected>& members) {
 }
 
 // Each fixture is read twice: from its file and from memory.
-void ForBothOpenings(const std::string& fixture, const std::function<void(CZipArchive&)>& check) {
+void ForBothOpenings(const std::string& fixture, const std::function<void(CZipArchive&)>& check)
+{
     CZipArchive fromFile;
     fromFile.Open(FixturePath(fixture));
     check(fromFile);
@@ -79,7 +83,8 @@ void ForBothOpenings(const std::string& fixture, const std::function<void(CZipAr
     check(fromMemory);
 }
 
-TEST(ZipRead, InfoZipArchiveReadsByteExact) {
+TEST(ZipRead, InfoZipArchiveReadsByteExact)
+{
     ForBothOpenings("infozip.zip", [](CZipArchive& a) {
         ExpectMembers(a, InfoZipMembers());
         EXPECT_EQ(a.GetComment(), "Info-ZIP archive comment");
@@ -88,7 +93,8 @@ TEST(ZipRead, InfoZipArchiveReadsByteExact) {
     });
 }
 
-TEST(ZipRead, PythonArchivesReadByteExact) {
+TEST(ZipRead, PythonArchivesReadByteExact)
+{
     ForBothOpenings("python.zip", [](CZipArchive& a) {
         ExpectMembers(a, PythonMembers());
         EXPECT_EQ(a.GetComment().size(), 65535u);  // the longest comment there is
@@ -106,7 +112,8 @@ TEST(ZipRead, PythonArchivesReadByteExact) {
     });
 }
 
-TEST(ZipRead, FindsNamesWithoutCaseButKeepsCodePage936Characters) {
+TEST(ZipRead, FindsNamesWithoutCaseButKeepsCodePage936Characters)
+{
     CZipArchive a;
     a.Open(FixturePath("infozip.zip"));
     EXPECT_EQ(a.FindMember("TEXT.TXT"), a.FindMember("text.txt"));
@@ -118,7 +125,8 @@ TEST(ZipRead, FindsNamesWithoutCaseButKeepsCodePage936Characters) {
     EXPECT_EQ(a.FindMember("sub"), -1);
 }
 
-TEST(ZipRead, EncryptedMembersNeedTheRightPassword) {
+TEST(ZipRead, EncryptedMembersNeedTheRightPassword)
+{
     CZipArchive a;
     a.Open(FixturePath("encrypted.zip"));
     int text = a.FindMember("text.txt"), stored = a.FindMember("stored.bin");
@@ -141,11 +149,13 @@ TEST(ZipRead, EncryptedMembersNeedTheRightPassword) {
 
 using zipfmt::Get32;
 
-void AddTo32(std::string& zip, std::size_t at, std::int64_t delta) {
+void AddTo32(std::string& zip, std::size_t at, std::int64_t delta)
+{
     Put32At(zip, at, static_cast<std::uint32_t>(Get32(zip.data() + at) + delta));
 }
 
-TEST(ZipRead, DamagedArchivesFailClearlyWithoutCrashing) {
+TEST(ZipRead, DamagedArchivesFailClearlyWithoutCrashing)
+{
     struct Case {
         const char* what;
         std::function<void(std::string&)> damage;
@@ -181,8 +191,8 @@ TEST(ZipRead, DamagedArchivesFailClearlyWithoutCrashing) {
          CZipException::badArchive},
         // The data descriptor after the data leaves room for the longer size.
         {"compressed size too long",
-         [](std::string& z) { AddTo32(z, CentralAt(z, "Dir/Nested/Text.TXT") + 20, 7); }, "Dir/Nested/Text.TXT",
-         CZipException::badData, "python_stream.zip"},
+         [](std::string& z) { AddTo32(z, CentralAt(z, "Dir/Nested/Text.TXT") + 20, 7); },
+         "Dir/Nested/Text.TXT", CZipException::badData, "python_stream.zip"},
         {"compressed size too short", [](std::string& z) { AddTo32(z, CentralAt(z, "text.txt") + 20, -100); },
          "text.txt", CZipException::badData},
         {"data past the archive",
@@ -217,7 +227,8 @@ TEST(ZipRead, DamagedArchivesFailClearlyWithoutCrashing) {
     }
 }
 
-TEST(ZipRead, AFalseEndRecordInsideTheCommentDoesNotMislead) {
+TEST(ZipRead, AFalseEndRecordInsideTheCommentDoesNotMislead)
+{
     std::string zip = FixtureBytes("infozip.zip");
     std::size_t end = EndRecordAt(zip);
     std::string comment = std::string("PK\x05\x06", 4) + std::string(65535 - 4, '\0');

@@ -27,7 +27,8 @@ namespace ziptest {
 
 namespace fs = std::filesystem;
 
-inline std::string TextContent() {
+inline std::string TextContent()
+{
     std::string s;
     char line[80];
     for (int i = 0; i < 2000; ++i) {
@@ -37,7 +38,8 @@ inline std::string TextContent() {
     return s;
 }
 
-inline std::string BinaryContent(std::size_t n = 5000) {
+inline std::string BinaryContent(std::size_t n = 5000)
+{
     std::string s;
     std::uint32_t x = 1;
     for (std::size_t i = 0; i < n; ++i) {
@@ -47,40 +49,37 @@ inline std::string BinaryContent(std::size_t n = 5000) {
     return s;
 }
 
-inline std::string ReadBytes(const fs::path& path) {
+inline std::string ReadBytes(const fs::path& path)
+{
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-inline void WriteBytes(const fs::path& path, std::string_view bytes) {
+inline void WriteBytes(const fs::path& path, std::string_view bytes)
+{
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-inline std::string FixturePath(const std::string& name) {
-    return "fixtures/zip/" + name;
-}
-inline std::string FixtureBytes(const std::string& name) {
-    return ReadBytes(FixturePath(name));
-}
+inline std::string FixturePath(const std::string& name) { return "fixtures/zip/" + name; }
+inline std::string FixtureBytes(const std::string& name) { return ReadBytes(FixturePath(name)); }
 
 // An archive without members: the end record alone.
-inline std::string EmptyArchive() {
-    return std::string("PK\x05\x06", 4) + std::string(18, '\0');
-}
+inline std::string EmptyArchive() { return std::string("PK\x05\x06", 4) + std::string(18, '\0'); }
 
 // A stored member with the header fields the name and time tests vary.
 struct StoredMember {
     std::string name;
     std::string data;
-    std::uint16_t flags = 0;  // e.g. zipfmt::kFlagUtf8
-    std::string extra;        // central and local extra field alike
+    std::uint16_t flags = 0;         // e.g. zipfmt::kFlagUtf8
+    std::string extra;               // central and local extra field alike
     std::uint16_t dosDate = 0x5264;  // 2021-03-04
     std::uint16_t dosTime = 0x28C4;  // 05:06:08
 };
 
 // A whole archive of stored members, laid out as the application note says.
-inline std::string StoredArchive(const std::vector<StoredMember>& members) {
+inline std::string StoredArchive(const std::vector<StoredMember>& members)
+{
     using zipfmt::Put16;
     using zipfmt::Put32;
     std::string local, central;
@@ -123,16 +122,16 @@ inline std::string StoredArchive(const std::vector<StoredMember>& members) {
 }
 
 // Byte surgery on archives, for damaging them on purpose.
-inline void Put32At(std::string& zip, std::size_t at, std::uint32_t v) {
+inline void Put32At(std::string& zip, std::size_t at, std::uint32_t v)
+{
     for (int i = 0; i < 4; ++i) zip[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
 }
 
-inline std::size_t EndRecordAt(const std::string& zip) {
-    return zip.rfind(std::string("PK\x05\x06", 4));
-}
+inline std::size_t EndRecordAt(const std::string& zip) { return zip.rfind(std::string("PK\x05\x06", 4)); }
 
 // The central-directory entry of member `name`.
-inline std::size_t CentralAt(const std::string& zip, const std::string& name) {
+inline std::size_t CentralAt(const std::string& zip, const std::string& name)
+{
     const std::string sig("PK\x01\x02", 4);
     for (std::size_t at = zip.find(sig); at != std::string::npos; at = zip.find(sig, at + 1))
         if (zipfmt::Get16(zip.data() + at + 28) == name.size() &&
@@ -142,19 +141,22 @@ inline std::size_t CentralAt(const std::string& zip, const std::string& name) {
 }
 
 // The first byte of member `name`'s data.
-inline std::size_t DataAt(const std::string& zip, const std::string& name) {
+inline std::size_t DataAt(const std::string& zip, const std::string& name)
+{
     std::size_t local = zipfmt::Get32(zip.data() + CentralAt(zip, name) + 42);
     return local + 30 + zipfmt::Get16(zip.data() + local + 26) + zipfmt::Get16(zip.data() + local + 28);
 }
 
 class TempFolder {
 public:
-    TempFolder() {
+    TempFolder()
+    {
         std::random_device seed;
         path_ = fs::temp_directory_path() / ("ziptest-" + std::to_string(seed()) + std::to_string(seed()));
         fs::create_directories(path_);
     }
-    ~TempFolder() {
+    ~TempFolder()
+    {
         std::error_code ec;
         fs::permissions(path_, fs::perms::all, ec);
         fs::remove_all(path_, ec);
@@ -172,7 +174,8 @@ private:
 // Runs `body` and returns the cause of the CZipException it throws; fails
 // the test when it throws nothing.
 template <typename Body>
-CZipException::Cause CauseOf(Body body) {
+CZipException::Cause CauseOf(Body body)
+{
     try {
         body();
     } catch (const CZipException& e) {
@@ -184,13 +187,12 @@ CZipException::Cause CauseOf(Body body) {
 
 #ifndef _WIN32
 // Runs a shell command quietly; true when it exits with 0.
-inline bool Succeeds(const std::string& command) {
+inline bool Succeeds(const std::string& command)
+{
     return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-inline std::string Quote(const std::string& s) {
-    return "'" + s + "'";
-}
+inline std::string Quote(const std::string& s) { return "'" + s + "'"; }
 #endif
 
 }  // namespace ziptest

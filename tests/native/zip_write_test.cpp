@@ -18,7 +18,8 @@ namespace {
 const std::string kPackageName = "\xC5\xE4\xD6\xC3.dat";  // code page 936
 
 // Members of `changed` that `original` also has must read the same.
-void ExpectSameMembers(const std::string& original, const std::string& changed, const std::string& except) {
+void ExpectSameMembers(const std::string& original, const std::string& changed, const std::string& except)
+{
     CZipArchive a, b;
     a.Open(original);
     b.Open(changed);
@@ -33,7 +34,8 @@ void ExpectSameMembers(const std::string& original, const std::string& changed, 
 
 #ifndef _WIN32
 // unzip's own test of every member, and Python's: both check each CRC.
-void ExpectReferenceToolsAccept(const std::string& path, const std::string& password = "") {
+void ExpectReferenceToolsAccept(const std::string& path, const std::string& password = "")
+{
     std::string p = password.empty() ? "" : " -P " + password;
     EXPECT_TRUE(Succeeds("unzip -tq" + p + " " + Quote(path))) << path;
     std::string pwd = password.empty() ? "None" : "b'" + password + "'";
@@ -45,7 +47,8 @@ void ExpectReferenceToolsAccept(const std::string& path, const std::string& pass
 }
 #endif
 
-TEST(ZipWrite, DeleteAndAddRoundTrip) {
+TEST(ZipWrite, DeleteAndAddRoundTrip)
+{
     TempFolder temp;
     std::string path = temp / "package.zip";
     fs::copy_file(FixturePath("infozip.zip"), path);
@@ -73,7 +76,8 @@ TEST(ZipWrite, DeleteAndAddRoundTrip) {
 #endif
 }
 
-TEST(ZipWrite, DeletedDataIsGoneAndDescriptorsSurvive) {
+TEST(ZipWrite, DeletedDataIsGoneAndDescriptorsSurvive)
+{
     TempFolder temp;
     // Streamed members end in data descriptors, which must move with them.
     for (const char* fixture : {"infozip.zip", "python_stream.zip"}) {
@@ -96,7 +100,8 @@ TEST(ZipWrite, DeletedDataIsGoneAndDescriptorsSurvive) {
     }
 }
 
-TEST(ZipWrite, AddedMembersAreEncryptedWithThePassword) {
+TEST(ZipWrite, AddedMembersAreEncryptedWithThePassword)
+{
     TempFolder temp;
     std::string path = temp / "secret.zip";
     WriteBytes(NativePath(path), EmptyArchive());
@@ -122,12 +127,14 @@ TEST(ZipWrite, AddedMembersAreEncryptedWithThePassword) {
 }
 
 // Makes the same change each time: one member out, one in.
-void ChangeArchive(CZipArchive& a) {
+void ChangeArchive(CZipArchive& a)
+{
     a.DeleteMember(a.FindMember("stored.bin"));
     a.AddMember("added.txt", BinaryContent(100000));
 }
 
-TEST(ZipWrite, AFailedRewriteLeavesTheOldArchiveByteIdentical) {
+TEST(ZipWrite, AFailedRewriteLeavesTheOldArchiveByteIdentical)
+{
     TempFolder temp;
     const std::string original = FixtureBytes("infozip.zip");
 
@@ -166,7 +173,8 @@ TEST(ZipWrite, AFailedRewriteLeavesTheOldArchiveByteIdentical) {
     EXPECT_TRUE(fs::is_directory(NativePath(path + ".new")));
 }
 
-TEST(ZipWrite, ChangesReachTheDiskOnlyThroughClose) {
+TEST(ZipWrite, ChangesReachTheDiskOnlyThroughClose)
+{
     TempFolder temp;
     std::string path = temp / "package.zip";
     const std::string original = FixtureBytes("infozip.zip");

@@ -58,7 +58,8 @@ private:
             std::lock_guard<std::mutex> lock(self->mutex_);
             self->boxes_.push_back({WindowText(window), textControl ? WindowText(textControl) : ""});
         }
-        ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(self->button_, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+        ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(self->button_, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(button));
         ::Sleep(300);  // let the box close before looking again
         return FALSE;
     }

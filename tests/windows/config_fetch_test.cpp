@@ -46,8 +46,12 @@ class QuickSeam : public ConfigSeam {
 public:
     std::string ProductName() override { return {}; }
     std::string FileVersionText() override { return {}; }
-    std::string FetchConfigHttp(const std::string& url) override { return ::FetchConfigHttp(url, kQuickConfigHttp); }
-    std::string FetchConfigFtp(const std::string& url, const std::string& user, const std::string& password) override
+    std::string FetchConfigHttp(const std::string& url) override
+    {
+        return ::FetchConfigHttp(url, kQuickConfigHttp);
+    }
+    std::string FetchConfigFtp(const std::string& url, const std::string& user,
+                               const std::string& password) override
     {
         return ::FetchConfigFtp(url, user, password, kQuickFtp);
     }
@@ -69,8 +73,9 @@ TEST(FetchConfigHttp, ReadsServerDatOutOfThePackage)
 {
     ScratchDir dir;
     ServedFile package("server_package.bin", MakePackage(dir, "server.dat", kServerText));
-    for (std::string url : {std::string(kHttp) + "server_package.bin", std::string(kHttps) + "server_package.bin",
-                            std::string(kOdd) + "redirect/server_package.bin"}) {
+    for (std::string url :
+         {std::string(kHttp) + "server_package.bin", std::string(kHttps) + "server_package.bin",
+          std::string(kOdd) + "redirect/server_package.bin"}) {
         LogCapture log;
         EXPECT_EQ(FetchConfigHttp(url), kServerText) << url;
         EXPECT_NE(log.Text().find("开始下载\r\n"), std::string::npos);
@@ -96,7 +101,8 @@ TEST(FetchConfigHttp, EveryFailureIsEmpty)
         std::string(kOdd) + "overlong?size=5000&extra=4000000",          // sends on past its length
     };
     for (const auto& url : cases) {
-        std::optional<std::string> text = ResultWithin<std::string>(kEndsWithin, [url] { return FetchConfigHttp(url); });
+        std::optional<std::string> text =
+            ResultWithin<std::string>(kEndsWithin, [url] { return FetchConfigHttp(url); });
         if (!text) {
             ADD_FAILURE() << url << ": still reading";
             continue;
@@ -111,10 +117,10 @@ TEST(FetchServerConfig, AddressesThatKeepTheFetchWaitingGiveWayToTheNext)
     ServedFile package("server_package.bin", MakePackage(dir, "server.dat", kServerText));
     const std::string odd = kOdd;
     const std::vector<std::string> stalling = {
-        odd + "silent",                               // accepts and never answers
-        odd + "dribble?delay=2",                      // headers a byte every two seconds
-        odd + "slow?size=5000&chunk=1&delay=0.5",     // body a byte every half second
-        std::string(kSilentFtp) + "/server.bin",      // never greets, five logins
+        odd + "silent",                            // accepts and never answers
+        odd + "dribble?delay=2",                   // headers a byte every two seconds
+        odd + "slow?size=5000&chunk=1&delay=0.5",  // body a byte every half second
+        std::string(kSilentFtp) + "/server.bin",   // never greets, five logins
     };
     LogCapture log;
     std::optional<std::string> text = ResultWithin<std::string>(kEndsWithin, [stalling] {

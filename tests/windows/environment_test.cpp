@@ -12,10 +12,7 @@
 
 using namespace quibo;
 
-TEST(Environment, AnsiCodePageIs936)
-{
-    EXPECT_EQ(::GetACP(), 936u);
-}
+TEST(Environment, AnsiCodePageIs936) { EXPECT_EQ(::GetACP(), 936u); }
 
 TEST(Environment, ChineseLiteralRoundTripsThroughWideText)
 {

@@ -86,7 +86,8 @@ TEST_F(FtpConfigFetchTest, EveryFailureGivesEmptyText)
     // A good "server.dat", in a package too large to be taken.
     PutPackage(tree, "oversized.bin", "server.dat");
     ASSERT_TRUE(WritePackageMember(NoiseBytes(kMaxConfigPackage + 65536),
-                                   ToBackslashes(FtpDir() + tree.Remote("oversized.bin").substr(1)), "filler.bin", ""));
+                                   ToBackslashes(FtpDir() + tree.Remote("oversized.bin").substr(1)),
+                                   "filler.bin", ""));
     const std::string loginFailed = "连接FTP服务器失败，可能是网络问题，也可能是用户名（口令）设置不对。";
     const struct {
         std::string url;

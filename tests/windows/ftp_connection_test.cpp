@@ -20,9 +20,9 @@ TEST(FtpConnection, LogsTheServerUserAndPortButNeverThePassword)
 
     std::string text = log.Text();
     const std::string port = "    端口：" + std::to_string(kPort) + "\r\n";
-    for (const std::string& line : {std::string("    FTP服务器：127.0.0.1\r\n"), std::string("    用户名：updater\r\n"),
-                                    std::string("    口令：不显示\r\n"), port,
-                                    std::string("    FTP服务器127.0.0.1连接成功\r\n")})
+    for (const std::string& line :
+         {std::string("    FTP服务器：127.0.0.1\r\n"), std::string("    用户名：updater\r\n"),
+          std::string("    口令：不显示\r\n"), port, std::string("    FTP服务器127.0.0.1连接成功\r\n")})
         EXPECT_TRUE(Contains(text, line)) << line;
     EXPECT_FALSE(Contains(text, kPassword));
 }

@@ -62,8 +62,12 @@ TEST_F(FtpDownloadTest, FailuresNameTheirCauseInTheRunLog)
         std::string local;
         std::vector<std::string> lines;
     } cases[] = {
-        {"missing/file.bin", scratch / "a.bin", {"错误：无法在Ftp服务器中设置当前目录：/ftp_download_test/missing/"}},
-        {"dir/missing.bin", scratch / "b.bin", {"错误：无法取得文件长度！", "错误：无法在Ftp服务器中打开文件：missing.bin"}},
+        {"missing/file.bin",
+         scratch / "a.bin",
+         {"错误：无法在Ftp服务器中设置当前目录：/ftp_download_test/missing/"}},
+        {"dir/missing.bin",
+         scratch / "b.bin",
+         {"错误：无法取得文件长度！", "错误：无法在Ftp服务器中打开文件：missing.bin"}},
         {"dir/file.bin", scratch / "taken", {"错误：无法在本地创建文件：" + scratch / "taken"}},
     };
     for (const auto& c : cases) {

@@ -100,7 +100,8 @@ TEST_F(FtpListingTest, TreeDeeperThanTheLimitFailsWholeWithItsLogLine)
     for (const auto& c : cases) {
         FtpTree deep("ftp_listing_deep");
         std::string chain;
-        for (int level = 1; level <= c.depth; ++level) chain += (level > 1 ? "/d" : "d") + std::to_string(level);
+        for (int level = 1; level <= c.depth; ++level)
+            chain += (level > 1 ? "/d" : "d") + std::to_string(level);
         deep.Put("top.txt", "t");
         deep.Put(chain + "/bottom.txt", "b");
 
@@ -113,7 +114,8 @@ TEST_F(FtpListingTest, TreeDeeperThanTheLimitFailsWholeWithItsLogLine)
             EXPECT_EQ(text, "") << c.depth;
         } else {
             EXPECT_TRUE(found.empty()) << c.depth;
-            EXPECT_TRUE(Contains(text, "    错误：服务器文件夹层次太深：" + deep.Remote(chain) + "\r\n")) << text;
+            EXPECT_TRUE(Contains(text, "    错误：服务器文件夹层次太深：" + deep.Remote(chain) + "\r\n"))
+                << text;
         }
     }
 }
@@ -125,7 +127,8 @@ TEST_F(FtpListingTest, NamesThatWouldLeaveTheirFolderArePassedOver)
     const std::string folder = tree.Remote("pkg/sub");
     ASSERT_TRUE(::FtpSetCurrentDirectoryA(ftp.Handle(), folder.c_str()));
     for (const char* name : {"..\\..\\evil.txt", "x..y.txt"}) {
-        UniqueInternetHandle file(::FtpOpenFileA(ftp.Handle(), name, GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY, 0));
+        UniqueInternetHandle file(
+            ::FtpOpenFileA(ftp.Handle(), name, GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY, 0));
         ASSERT_TRUE(file) << name;
         DWORD written = 0;
         ASSERT_TRUE(::InternetWriteFile(file.Get(), "evil", 4, &written));
@@ -133,7 +136,8 @@ TEST_F(FtpListingTest, NamesThatWouldLeaveTheirFolderArePassedOver)
     ASSERT_TRUE(::FtpCreateDirectoryA(ftp.Handle(), "..\\..\\outside"));
     ASSERT_TRUE(::FtpSetCurrentDirectoryA(ftp.Handle(), (folder + "/..\\..\\outside").c_str()));
     {
-        UniqueInternetHandle file(::FtpOpenFileA(ftp.Handle(), "inner.txt", GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY, 0));
+        UniqueInternetHandle file(
+            ::FtpOpenFileA(ftp.Handle(), "inner.txt", GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY, 0));
         ASSERT_TRUE(file);
     }
 

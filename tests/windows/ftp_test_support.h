@@ -51,7 +51,8 @@ inline void RemoveTree(const std::string& folder)
 
 inline std::string ToBackslashes(std::string path)
 {
-    for (char& c : path) if (c == '/') c = '\\';
+    for (char& c : path)
+        if (c == '/') c = '\\';
     return path;
 }
 
@@ -110,6 +111,9 @@ inline std::string UniqueUser(const std::string& prefix)
     return prefix + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(::GetTickCount());
 }
 
-inline bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+inline bool Contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
 
 }  // namespace ftptest

@@ -36,8 +36,9 @@ protected:
             EXPECT_EQ(messages[i].wParam, 100u);
             EXPECT_EQ(messages[i + 1].id, 2020u);
             EXPECT_EQ(messages[i + 1].wParam, total);
-            EXPECT_EQ(static_cast<LPARAM>(static_cast<unsigned long long>(messages[i + 1].lParam) * 100 / total),
-                      messages[i].lParam);
+            EXPECT_EQ(
+                static_cast<LPARAM>(static_cast<unsigned long long>(messages[i + 1].lParam) * 100 / total),
+                messages[i].lParam);
             percents.push_back(static_cast<int>(messages[i].lParam));
         }
         return percents;
@@ -53,7 +54,8 @@ protected:
 // A download running on its own thread, as on the page's worker.
 class BackgroundDownload {
 public:
-    BackgroundDownload(TransferControl& control, TransferView& view, const std::string& url, const std::string& path)
+    BackgroundDownload(TransferControl& control, TransferView& view, const std::string& url,
+                       const std::string& path)
         : thread_([&, url, path] {
               result_ = HttpDownload(control, view, url, path, 0);
               done_ = true;
@@ -100,7 +102,8 @@ TEST_F(HttpDownloadTest, FetchesWholeFileOverHttpAndHttps)
         EXPECT_EQ(view.LastFileProgress(), 100);
         EXPECT_EQ(view.LastRowProgress(0), 100);
         std::string speed = view.rowSpeed[0].back();
-        EXPECT_TRUE(speed.size() > 4 && (speed.substr(speed.size() - 4) == "KB/s" || speed.substr(speed.size() - 4) == "MB/s"))
+        EXPECT_TRUE(speed.size() > 4 &&
+                    (speed.substr(speed.size() - 4) == "KB/s" || speed.substr(speed.size() - 4) == "MB/s"))
             << speed;
 
         std::vector<int> percents = HostPercents(static_cast<unsigned>(bytes.size()));
@@ -159,10 +162,13 @@ TEST_F(HttpDownloadTest, RedirectsAreFollowedTenTimesAndNeverAwayFromHttps)
         bool ok;
         std::string logLine;
     } cases[] = {
-        {"ten redirects", odd + "hops/10/hop.bin", true, "重定向后的下载地址：" + std::string(kHttp) + "hop.bin"},
-        {"eleven redirects", odd + "hops/11/hop.bin", false, "错误：重定向次数过多：" + odd + "hops/11/hop.bin"},
+        {"ten redirects", odd + "hops/10/hop.bin", true,
+         "重定向后的下载地址：" + std::string(kHttp) + "hop.bin"},
+        {"eleven redirects", odd + "hops/11/hop.bin", false,
+         "错误：重定向次数过多：" + odd + "hops/11/hop.bin"},
         {"redirect to itself", odd + "loop", false, "错误：重定向次数过多：" + odd + "loop"},
-        {"from http to https", odd + "to_https/hop.bin", true, "重定向后的下载地址：" + std::string(kHttps) + "hop.bin"},
+        {"from http to https", odd + "to_https/hop.bin", true,
+         "重定向后的下载地址：" + std::string(kHttps) + "hop.bin"},
         {"from https to http", std::string(kHttps) + "to_http/hop.bin", false,
          "错误：拒绝从HTTPS地址重定向到：" + std::string(kHttp) + "hop.bin"},
     };
@@ -274,7 +280,8 @@ TEST_F(HttpDownloadTest, HostHearsWholePercentsNotBlocks)
 TEST_F(HttpDownloadTest, PauseHoldsTheTransferAndContinueGoesOnOverTheSameConnection)
 {
     // The server counts the requests that carry this run's id.
-    const std::string id = "pause" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(::GetTickCount());
+    const std::string id =
+        "pause" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(::GetTickCount());
     const std::string url = std::string(kOdd) + "slow?size=400000&chunk=4096&delay=0.01&id=" + id;
     BackgroundDownload download(control, view, url, target);
     ASSERT_TRUE(WaitFor([&] { return view.ReportCount() > 0; }));

@@ -14,7 +14,7 @@ TEST(EscapeUrlUtf8, WritesDoubleByteCharactersAsEscapedUtf8)
         {"http://host/a%20b/file.bin?x=1", "http://host/a%20b/file.bin?x=1"},  // ASCII as it is
         {"/中文.bin", "/%E4%B8%AD%E6%96%87.bin"},
         {"/升级/\xB1\x5C.exe", "/%E5%8D%87%E7%BA%A7/%E7%9B%B6.exe"},  // trail byte 0x5C is no "\"
-        {"/α", "/%CE%B1"},    // below U+0800: two UTF-8 bytes, not an overlong three
+        {"/α", "/%CE%B1"},  // below U+0800: two UTF-8 bytes, not an overlong three
         {"/·", "/%C2%B7"},
         {"/\x80", "/%E2%82%AC"},  // the euro sign: one byte in code page 936
         {"", ""},

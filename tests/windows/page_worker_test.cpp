@@ -30,8 +30,8 @@ class ProgressPage {
 public:
     ProgressPage(int closeAt, Breaches& breaches) : closeAt_(closeAt), breaches_(breaches)
     {
-        hwnd_ = ::CreateWindowExW(0, kPageClass, L"page", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
-                                  nullptr, nullptr, ::GetModuleHandleW(nullptr), this);
+        hwnd_ = ::CreateWindowExW(0, kPageClass, L"page", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
+                                  nullptr, ::GetModuleHandleW(nullptr), this);
     }
     ~ProgressPage()
     {
@@ -59,8 +59,7 @@ public:
     {
         if (msg == WM_NCCREATE) {
             auto* create = reinterpret_cast<CREATESTRUCTW*>(lp);
-            ::SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                                reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+            ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
         }
         auto* page = reinterpret_cast<ProgressPage*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
         if (page) return page->Handle(hwnd, msg, wp, lp);

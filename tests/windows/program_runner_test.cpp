@@ -50,14 +50,16 @@ TEST(ProgramRunner, ImportsARegistryFileSilently)
     ScratchDir scratch;
     std::string folder = Folder(scratch, "runner reg");
     std::string file = folder + "settings.reg";
-    std::ofstream(file) << "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\UpdaterTest]\r\n\"Value\"=\"imported\"\r\n";
+    std::ofstream(file)
+        << "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\UpdaterTest]\r\n\"Value\"=\"imported\"\r\n";
     ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\UpdaterTest");
 
     EXPECT_EQ(RunProgram(file, 1), "执行完毕！");
 
     char value[64] = {};
     DWORD size = sizeof value;
-    ASSERT_EQ(::RegGetValueA(HKEY_CURRENT_USER, "Software\\UpdaterTest", "Value", RRF_RT_REG_SZ, nullptr, value, &size),
+    ASSERT_EQ(::RegGetValueA(HKEY_CURRENT_USER, "Software\\UpdaterTest", "Value", RRF_RT_REG_SZ, nullptr,
+                             value, &size),
               ERROR_SUCCESS);
     EXPECT_STREQ(value, "imported");
     ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\UpdaterTest");

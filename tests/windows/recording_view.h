@@ -19,28 +19,69 @@ public:
     // Rows whose name begins with "<" are folder rows, as on the page.
     explicit RecordingView(std::vector<std::string> rowNames = {"file.bin"}) : rows_(std::move(rowNames)) {}
 
-    void SetFileProgress(int percent) override { Lock l(m_); fileProgress.push_back(percent); }
+    void SetFileProgress(int percent) override
+    {
+        Lock l(m_);
+        fileProgress.push_back(percent);
+    }
     bool IsFolderRow(int row) override
     {
         Lock l(m_);
-        return row >= 0 && row < static_cast<int>(rows_.size()) && !rows_[row].empty() && rows_[row][0] == '<';
+        return row >= 0 && row < static_cast<int>(rows_.size()) && !rows_[row].empty() &&
+               rows_[row][0] == '<';
     }
-    void AppendToRowName(int row, const std::string& text) override { Lock l(m_); rows_.at(row) += text; }
-    void SetRowProgress(int row, int percent) override { Lock l(m_); rowProgress[row].push_back(percent); }
-    void SetRowSpeed(int row, const std::string& text) override { Lock l(m_); rowSpeed[row].push_back(text); }
-    void SetInfoText(const std::string& text) override { Lock l(m_); infoTexts.push_back(text); }
-    void SetTrayText(const std::string& text) override { Lock l(m_); trayTexts.push_back(text); }
-    void SetStatus(const std::string& text) override { Lock l(m_); statuses.push_back(text); }
+    void AppendToRowName(int row, const std::string& text) override
+    {
+        Lock l(m_);
+        rows_.at(row) += text;
+    }
+    void SetRowProgress(int row, int percent) override
+    {
+        Lock l(m_);
+        rowProgress[row].push_back(percent);
+    }
+    void SetRowSpeed(int row, const std::string& text) override
+    {
+        Lock l(m_);
+        rowSpeed[row].push_back(text);
+    }
+    void SetInfoText(const std::string& text) override
+    {
+        Lock l(m_);
+        infoTexts.push_back(text);
+    }
+    void SetTrayText(const std::string& text) override
+    {
+        Lock l(m_);
+        trayTexts.push_back(text);
+    }
+    void SetStatus(const std::string& text) override
+    {
+        Lock l(m_);
+        statuses.push_back(text);
+    }
 
-    std::string RowName(int row) { Lock l(m_); return rows_.at(row); }
-    int LastFileProgress() { Lock l(m_); return fileProgress.empty() ? -1 : fileProgress.back(); }
+    std::string RowName(int row)
+    {
+        Lock l(m_);
+        return rows_.at(row);
+    }
+    int LastFileProgress()
+    {
+        Lock l(m_);
+        return fileProgress.empty() ? -1 : fileProgress.back();
+    }
     int LastRowProgress(int row)
     {
         Lock l(m_);
         auto it = rowProgress.find(row);
         return it == rowProgress.end() || it->second.empty() ? -1 : it->second.back();
     }
-    size_t ReportCount() { Lock l(m_); return infoTexts.size(); }
+    size_t ReportCount()
+    {
+        Lock l(m_);
+        return infoTexts.size();
+    }
 
     // Read these only while no transfer runs on another thread.
     std::vector<int> fileProgress;
@@ -67,8 +108,15 @@ public:
         LPARAM lParam;
     };
 
-    HostWindow() : hwnd_(::CreateWindowExA(0, "STATIC", "host", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr)) {}
-    ~HostWindow() { if (hwnd_) ::DestroyWindow(hwnd_); }
+    HostWindow()
+        : hwnd_(
+              ::CreateWindowExA(0, "STATIC", "host", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr))
+    {
+    }
+    ~HostWindow()
+    {
+        if (hwnd_) ::DestroyWindow(hwnd_);
+    }
     HostWindow(const HostWindow&) = delete;
     HostWindow& operator=(const HostWindow&) = delete;
 
@@ -79,7 +127,8 @@ public:
     {
         std::vector<Message> out;
         MSG msg;
-        while (::PeekMessageA(&msg, hwnd_, first, last, PM_REMOVE)) out.push_back({msg.message, msg.wParam, msg.lParam});
+        while (::PeekMessageA(&msg, hwnd_, first, last, PM_REMOVE))
+            out.push_back({msg.message, msg.wParam, msg.lParam});
         return out;
     }
 

@@ -41,8 +41,8 @@ UniqueHandle StartUpdaterCopy(const std::string& folder, const std::string& name
     std::string commandLine = "\"" + target + "\"";
     STARTUPINFOA si = {sizeof si};
     PROCESS_INFORMATION pi = {};
-    if (!::CreateProcessA(target.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si,
-                          &pi))
+    if (!::CreateProcessA(target.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                          folder.c_str(), &si, &pi))
         return UniqueHandle();
     ::CloseHandle(pi.hThread);
     return UniqueHandle(pi.hProcess);
@@ -60,7 +60,7 @@ TEST(SingleInstance, GivesUpAfterSevenWaitsAndSucceedsOnceReleased)
     SingleInstance second = SingleInstance::Acquire(name, 40, 7);
     DWORD waited = ::GetTickCount() - start;
     EXPECT_FALSE(second.Held());
-    EXPECT_GE(waited, 7u * 40 - 20);  // seven waits ...
+    EXPECT_GE(waited, 7u * 40 - 20);   // seven waits ...
     EXPECT_LT(waited, 8u * 40 + 200);  // ... and not an eighth
 
     std::thread release([&first] {
@@ -79,12 +79,14 @@ TEST(SingleInstance, SecondProgramAndItsTemporaryCopyWaitForTheFirst)
     for (const char* name : {"update.exe", "update.exe.exe"}) {
         SCOPED_TRACE(name);
         // Hold the mutex the program in `folder` will ask for, as a running updater would.
-        SingleInstance running = SingleInstance::Acquire(MutexNameFor(folder + "update.exe", SystemLeadBytes()));
+        SingleInstance running =
+            SingleInstance::Acquire(MutexNameFor(folder + "update.exe", SystemLeadBytes()));
         ASSERT_TRUE(running.Held());
 
         UniqueHandle second = StartUpdaterCopy(folder, name);
         ASSERT_TRUE(second);
-        EXPECT_EQ(::WaitForSingleObject(second.Get(), 2500), static_cast<DWORD>(WAIT_TIMEOUT)) << "did not wait";
+        EXPECT_EQ(::WaitForSingleObject(second.Get(), 2500), static_cast<DWORD>(WAIT_TIMEOUT))
+            << "did not wait";
         EXPECT_NE(FindProcessByName(name), 0u);
 
         // Once released it goes on, to the box about its missing package.

@@ -19,7 +19,13 @@ namespace {
 // Runs control.WaitIfPaused() on a thread; Done() tells whether it returned.
 class Waiter {
 public:
-    explicit Waiter(TransferControl& control) : thread_([this, &control] { control.WaitIfPaused(); done_ = true; }) {}
+    explicit Waiter(TransferControl& control)
+        : thread_([this, &control] {
+              control.WaitIfPaused();
+              done_ = true;
+          })
+    {
+    }
     ~Waiter() { thread_.join(); }
     bool Done() const { return done_; }
 
@@ -78,8 +84,8 @@ TEST(OpenFileRegistry, WriteAfterCloseAllReachesNoFile)
     registry.CloseAll();  // the end of the download
     // The freed handle value is handed out again: a write through it would
     // land in this unrelated file.
-    UniqueFileHandle other(::CreateFileA((dir / "other.bin").c_str(), GENERIC_WRITE | GENERIC_READ, 0, nullptr,
-                                         CREATE_ALWAYS, 0, nullptr));
+    UniqueFileHandle other(::CreateFileA((dir / "other.bin").c_str(), GENERIC_WRITE | GENERIC_READ, 0,
+                                         nullptr, CREATE_ALWAYS, 0, nullptr));
     ASSERT_TRUE(other);
 
     EXPECT_FALSE(transfer.Write("xyz", 3));

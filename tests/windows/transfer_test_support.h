@@ -82,7 +82,7 @@ inline std::string ServersDir()
     char path[MAX_PATH] = {};
     ::GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::string dir(path);
-    dir.erase(dir.find_last_of('\\'));            // build\win
+    dir.erase(dir.find_last_of('\\'));  // build\win
     return dir.substr(0, dir.find_last_of('\\')) + "\\servers\\";
 }
 inline std::string WwwDir() { return ServersDir() + "www\\"; }
@@ -137,12 +137,15 @@ inline std::string NoiseBytes(size_t size)
 // The body of a short answer, read with WinINet directly; empty on failure.
 inline std::string FetchText(const std::string& url)
 {
-    UniqueInternetHandle session(::InternetOpenA("transfer test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
-    UniqueInternetHandle request(::InternetOpenUrlA(session.Get(), url.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD, 0));
+    UniqueInternetHandle session(
+        ::InternetOpenA("transfer test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+    UniqueInternetHandle request(
+        ::InternetOpenUrlA(session.Get(), url.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD, 0));
     std::string text;
     char buffer[4096];
     DWORD got = 0;
-    while (request && ::InternetReadFile(request.Get(), buffer, sizeof buffer, &got) && got > 0) text.append(buffer, got);
+    while (request && ::InternetReadFile(request.Get(), buffer, sizeof buffer, &got) && got > 0)
+        text.append(buffer, got);
     return text;
 }
 
@@ -164,7 +167,8 @@ public:
         HANDLE find = ::FindFirstFileA((path_ + "*").c_str(), &found);
         if (find != INVALID_HANDLE_VALUE) {
             do {
-                if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ::DeleteFileA((path_ + found.cFileName).c_str());
+                if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                    ::DeleteFileA((path_ + found.cFileName).c_str());
             } while (::FindNextFileA(find, &found));
             ::FindClose(find);
         }
@@ -254,7 +258,8 @@ std::optional<Result> ResultWithin(double seconds, std::function<Result()> call)
         shared->done.notify_all();
     }).detach();
     std::unique_lock<std::mutex> lock(shared->mutex);
-    shared->done.wait_for(lock, std::chrono::duration<double>(seconds), [&] { return shared->result.has_value(); });
+    shared->done.wait_for(lock, std::chrono::duration<double>(seconds),
+                          [&] { return shared->result.has_value(); });
     return shared->result;
 }
 

@@ -39,7 +39,8 @@ bool LoadClientConfig(UpdateConfig& config, const ConfigContext& context,
     // A repeated pass reads the new package into a fresh object.
     config.client = CConfigIni();
     if (!config.client.LoadText(*clientText)) {
-        ShowInfoUnlessSilent(seam, config.showType, "错误：客户端配置文件:" + context.packageName + "解析错误！");
+        ShowInfoUnlessSilent(seam, config.showType,
+                             "错误：客户端配置文件:" + context.packageName + "解析错误！");
         return false;
     }
 
@@ -54,7 +55,8 @@ bool LoadClientConfig(UpdateConfig& config, const ConfigContext& context,
     config.serverAddresses = ReadUrlList(urls);
     config.serverRandomSel = ReadConfigInt(config.client, "system", "randomsel", 0) != 0;
 
-    WriteLog("★★★ 以下只列出已经有过升级记录的[fileX]和[dirX]项，没有升级记录的（即版本号为0）的项不再列出。");
+    WriteLog(
+        "★★★ 以下只列出已经有过升级记录的[fileX]和[dirX]项，没有升级记录的（即版本号为0）的项不再列出。");
     ReadClientVersions(config, ItemKind::File, kFileItemCount, "【", "】");
     ReadClientVersions(config, ItemKind::Dir, kDirItemCount, "[", "]");
     return true;

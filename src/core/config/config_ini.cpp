@@ -143,7 +143,8 @@ void CConfigIni::SetValue(std::string_view section, std::string_view key, std::s
         std::string_view line = TrimLeft(lines_[i]);
         if (line.empty()) continue;
         if (IsHeader(line)) {
-            if (!value.empty()) lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(i), std::move(newLine));
+            if (!value.empty())
+                lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(i), std::move(newLine));
             return;
         }
         if (EntryKey(line) == key) {

@@ -22,8 +22,8 @@ public:
     // File mode: re-reads the bound file; false when it cannot be opened.
     bool LoadFile();
 
-    std::string GetString(std::string_view section, std::string_view key,
-                          std::string_view defaultValue = {}, int occurrence = 1);
+    std::string GetString(std::string_view section, std::string_view key, std::string_view defaultValue = {},
+                          int occurrence = 1);
     int GetInt(std::string_view section, std::string_view key, int defaultValue);
 
     // Sets, adds or (with an empty value) removes one entry.

@@ -5,7 +5,8 @@
 
 namespace quibo {
 
-DirConstants ComputeDirConstants(std::string_view programFolder, const SystemFolders& folders, LeadByteRule rule)
+DirConstants ComputeDirConstants(std::string_view programFolder, const SystemFolders& folders,
+                                 LeadByteRule rule)
 {
     std::string_view parent = StripTrailingBackslash(programFolder, rule);
     size_t cut = FindLastChar(parent, '\\', rule);

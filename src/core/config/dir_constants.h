@@ -19,7 +19,15 @@ constexpr std::array<const char*, kDirConstantCount> kDirPlaceholders = {
 
 // The folders, named in the order of kDirPlaceholders.
 enum class DirConstant : size_t {
-    AppDrive, Parent, Windows, System, Temp, ProgramFiles, Fonts, Documents, Desktop
+    AppDrive,
+    Parent,
+    Windows,
+    System,
+    Temp,
+    ProgramFiles,
+    Fonts,
+    Documents,
+    Desktop
 };
 
 // Folder values in the order of kDirPlaceholders; none ends with "\".
@@ -46,7 +54,8 @@ struct SystemFolders {
 // {parent} is the folder above the program folder (which ends with "\") and
 // {appdriver} its first two characters, the drive. All of them are paths the
 // system gave, read with `rule`, the system code page's.
-DirConstants ComputeDirConstants(std::string_view programFolder, const SystemFolders& folders, LeadByteRule rule);
+DirConstants ComputeDirConstants(std::string_view programFolder, const SystemFolders& folders,
+                                 LeadByteRule rule);
 
 // No configuration value needs more than this (paths, address lists, the
 // text of a box); placeholders repeated in a small text could otherwise make

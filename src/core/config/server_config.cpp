@@ -83,9 +83,15 @@ private:
     {
         return ReadConfigString(ini_, section, key, def, dirs_);
     }
-    int Int(std::string_view section, std::string_view key, int def) { return ReadConfigInt(ini_, section, key, def); }
+    int Int(std::string_view section, std::string_view key, int def)
+    {
+        return ReadConfigInt(ini_, section, key, def);
+    }
     // A yes/no key: any number but 0 is yes.
-    bool Flag(std::string_view section, std::string_view key, bool def) { return Int(section, key, def ? 1 : 0) != 0; }
+    bool Flag(std::string_view section, std::string_view key, bool def)
+    {
+        return Int(section, key, def ? 1 : 0) != 0;
+    }
 
     // Version, addresses, randomsel and path, shared by files and folders.
     // False when the item is not offered or not newer: its other fields then

@@ -20,12 +20,9 @@ std::string FetchFrom(const UrlAddress& address, ConfigSeam& seam)
 {
     ParsedUrl url = ParseUrl(address.url);
     switch (url.service) {
-    case UrlService::Ftp:
-        return seam.FetchConfigFtp(address.url, address.user, address.password);
-    case UrlService::File:
-        return seam.FetchConfigLocal(LocalFetchPath(url.object));
-    default:
-        return seam.FetchConfigHttp(address.url);
+    case UrlService::Ftp: return seam.FetchConfigFtp(address.url, address.user, address.password);
+    case UrlService::File: return seam.FetchConfigLocal(LocalFetchPath(url.object));
+    default: return seam.FetchConfigHttp(address.url);
     }
 }
 
@@ -36,8 +33,7 @@ std::string FetchServerConfig(UpdateConfig& config, ConfigSeam& seam)
     std::vector<UrlAddress>& addresses = config.serverAddresses;
     while (!addresses.empty()) {
         size_t index = 0;
-        if (config.serverRandomSel)
-            index = static_cast<unsigned>(seam.Random()) % addresses.size();
+        if (config.serverRandomSel) index = static_cast<unsigned>(seam.Random()) % addresses.size();
         UrlAddress address = std::move(addresses[index]);
         addresses.erase(addresses.begin() + static_cast<std::ptrdiff_t>(index));
 

@@ -29,11 +29,11 @@ struct UpdateConfig {
     bool serverRandomSel = false;  // try the server addresses in random order
 
     ShowType showType = ShowType::Normal;  // least silent level among the newer items
-    OpMode opMode = OpMode::Automatic;  // manual as soon as one newer item asks for it
+    OpMode opMode = OpMode::Automatic;     // manual as soon as one newer item asks for it
     int newVersionCount = 0;
     bool closeProcesses = false;  // some newer item needs related programs closed
-    int selfUpdateIndex = -1;    // file item that is the updater's own program
-    int packageIndex = -1;       // file item that is its configuration package
+    int selfUpdateIndex = -1;     // file item that is the updater's own program
+    int packageIndex = -1;        // file item that is its configuration package
 
     SystemHooks system;
     PageSwitches pages;

@@ -28,22 +28,22 @@ struct DownloadRecord {
 };
 
 struct UpdateItem {
-    bool isNew = false;     // server version newer and at least one address
+    bool isNew = false;        // server version newer and at least one address
     bool modifyVer = true;     // rewrite the client "ver" after a successful update
-    bool uncompress = false;     // file: a zip archive to unpack into the path
-    bool runme = false;       // file: run it after installing
-    bool runmePause = false;     // file: wait for that program
-    bool isIncSubdir = false;    // folder: include subfolders
-    bool randomSel = false;     // choose among the addresses at random
+    bool uncompress = false;   // file: a zip archive to unpack into the path
+    bool runme = false;        // file: run it after installing
+    bool runmePause = false;   // file: wait for that program
+    bool isIncSubdir = false;  // folder: include subfolders
+    bool randomSel = false;    // choose among the addresses at random
     std::vector<UrlAddress> addresses;
     std::string clientVersion = "0.0.0";
     std::string serverVersion = "0.0.0";
-    std::string path;       // target folder; a file item's always ends with "\"
-    std::string md5;        // 32 hex digits, or empty for no check
-    std::string name;       // file: installed file name
-    std::string runPath;    // file: full path of the file to run, set on install
+    std::string path;     // target folder; a file item's always ends with "\"
+    std::string md5;      // 32 hex digits, or empty for no check
+    std::string name;     // file: installed file name
+    std::string runPath;  // file: full path of the file to run, set on install
     std::string runmeParam;
-    std::string filter;     // folder: comma-separated wildcard patterns
+    std::string filter;  // folder: comma-separated wildcard patterns
     std::string describe;
     std::vector<DownloadRecord> downloads;
     std::vector<std::string> backups;

@@ -15,15 +15,9 @@ std::uint32_t U16(std::string_view b, std::size_t at)
     return static_cast<std::uint8_t>(b[at]) | static_cast<std::uint8_t>(b[at + 1]) << 8;
 }
 
-std::uint32_t U32(std::string_view b, std::size_t at)
-{
-    return U16(b, at) | U16(b, at + 2) << 16;
-}
+std::uint32_t U32(std::string_view b, std::size_t at) { return U16(b, at) | U16(b, at + 2) << 16; }
 
-std::int32_t I32(std::string_view b, std::size_t at)
-{
-    return static_cast<std::int32_t>(U32(b, at));
-}
+std::int32_t I32(std::string_view b, std::size_t at) { return static_cast<std::int32_t>(U32(b, at)); }
 
 bool KnownBitCount(std::uint32_t bits)
 {
@@ -40,7 +34,8 @@ BmpParse ParseBmp(std::string_view bytes)
         result.error = e;
         return result;
     };
-    if (bytes.size() < kFileHeaderSize + 4 || bytes[0] != 'B' || bytes[1] != 'M') return fail(BmpError::NotBmp);
+    if (bytes.size() < kFileHeaderSize + 4 || bytes[0] != 'B' || bytes[1] != 'M')
+        return fail(BmpError::NotBmp);
 
     l.infoOffset = kFileHeaderSize;
     l.infoSize = U32(bytes, kFileHeaderSize);

@@ -37,7 +37,7 @@ struct BmpLayout {
     std::size_t colorTableOffset = 0;  // bit masks (if any) and palette follow the info header
     std::uint32_t paletteEntries = 0;  // RGBQUADs in the colour table
     std::size_t bitsOffset = 0;
-    std::size_t bitsSize = 0;          // rows padded to 4 bytes, all of them present
+    std::size_t bitsSize = 0;  // rows padded to 4 bytes, all of them present
 };
 
 struct BmpParse {

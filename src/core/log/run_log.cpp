@@ -137,8 +137,8 @@ void RunLog::Write(std::string_view text)
     if (!file_) return;
     std::time_t now = std::time(nullptr);
     const std::tm* local = std::localtime(&now);  // guarded by the lock
-    std::string line = local ? FormatLine(local->tm_hour, local->tm_min, local->tm_sec, text)
-                             : FormatLine(0, 0, 0, text);
+    std::string line =
+        local ? FormatLine(local->tm_hour, local->tm_min, local->tm_sec, text) : FormatLine(0, 0, 0, text);
     if (size_ > 0 && size_ + line.size() > sizeLimit_) {
         StartAnewLocked();
         if (!file_) return;

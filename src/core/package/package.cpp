@@ -12,13 +12,15 @@ namespace quibo {
 namespace {
 
 // Shorter passwords are not applied: the packages are plain zip archives.
-void ApplyPassword(CZipArchive& archive, const std::string& password) {
+void ApplyPassword(CZipArchive& archive, const std::string& password)
+{
     if (password.size() >= 2) archive.SetPassword(password);
 }
 
 // A name that two members share, compared the way FindMember compares.
 // Sorting keeps this fast for an archive of many members from a server.
-std::string DuplicateName(const CZipArchive& archive) {
+std::string DuplicateName(const CZipArchive& archive)
+{
     std::vector<std::pair<std::string, int>> folded;
     folded.reserve(static_cast<std::size_t>(archive.GetCount()));
     for (int i = 0; i < archive.GetCount(); ++i) {
@@ -31,7 +33,8 @@ std::string DuplicateName(const CZipArchive& archive) {
     return {};
 }
 
-bool HoldsTwice(const CZipArchive& archive, const std::string& memberName) {
+bool HoldsTwice(const CZipArchive& archive, const std::string& memberName)
+{
     int count = 0;
     for (int i = 0; i < archive.GetCount(); ++i) {
         const CZipFileHeader& h = archive.GetMemberInfo(i);
@@ -41,7 +44,8 @@ bool HoldsTwice(const CZipArchive& archive, const std::string& memberName) {
 }
 
 PackageRead ReadNamed(CZipArchive& archive, const std::string& memberName, const std::string& password,
-                      std::uint32_t limit) {
+                      std::uint32_t limit)
+{
     PackageRead read;
     read.duplicate = DuplicateName(archive);
     ApplyPassword(archive, password);
@@ -54,7 +58,8 @@ PackageRead ReadNamed(CZipArchive& archive, const std::string& memberName, const
 }  // namespace
 
 PackageRead ReadPackage(const std::string& packagePath, const std::string& memberName,
-                        const std::string& password, std::uint32_t limit) {
+                        const std::string& password, std::uint32_t limit)
+{
     try {
         CZipArchive archive;
         archive.Open(packagePath);
@@ -65,7 +70,8 @@ PackageRead ReadPackage(const std::string& packagePath, const std::string& membe
 }
 
 PackageRead ExtractPackage(std::string package, const std::string& memberName, const std::string& password,
-                           std::uint32_t limit) {
+                           std::uint32_t limit)
+{
     try {
         CZipArchive archive;
         archive.OpenMemory(std::move(package));
@@ -76,17 +82,20 @@ PackageRead ExtractPackage(std::string package, const std::string& memberName, c
 }
 
 std::string ReadPackageMember(const std::string& packagePath, const std::string& memberName,
-                              const std::string& password) {
+                              const std::string& password)
+{
     return ReadPackage(packagePath, memberName, password).text;
 }
 
 std::string ExtractPackageMember(std::string package, const std::string& memberName,
-                                 const std::string& password) {
+                                 const std::string& password)
+{
     return ExtractPackage(std::move(package), memberName, password).text;
 }
 
 bool WritePackageMember(std::string_view content, const std::string& packagePath,
-                        const std::string& memberName, const std::string& password) {
+                        const std::string& memberName, const std::string& password)
+{
     if (content.empty()) return false;
     try {
         CZipArchive archive;

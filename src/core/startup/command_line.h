@@ -14,7 +14,8 @@ namespace quibo {
 // The value of "/key:" in lower case, up to the next space; empty when the
 // switch is absent. The process command line is system text: pass the
 // system code page's rule.
-std::string GetSwitchValue(std::string_view commandLine, std::string_view key, LeadByteRule rule = kBuildCharset);
+std::string GetSwitchValue(std::string_view commandLine, std::string_view key,
+                           LeadByteRule rule = kBuildCharset);
 
 struct CommandLineSwitches {
     long hostWindow = 0;             // "/HWND:", 0 when absent or empty

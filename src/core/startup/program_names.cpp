@@ -35,6 +35,9 @@ std::string MutexNameFor(std::string_view modulePath, LeadByteRule rule)
     return name;
 }
 
-std::string DownloadFolderFor(std::string_view tempFolder) { return std::string(tempFolder) + "\\~quibo_tmp\\"; }
+std::string DownloadFolderFor(std::string_view tempFolder)
+{
+    return std::string(tempFolder) + "\\~quibo_tmp\\";
+}
 
 }  // namespace quibo

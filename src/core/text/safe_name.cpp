@@ -10,7 +10,8 @@ bool IsDeviceNumber(std::string_view suffix, TextCharset charset)
 {
     if (suffix.size() == 1) return suffix[0] >= '0' && suffix[0] <= '9';
     // Superscript one, two and three; code page 936 has no such characters.
-    return charset == TextCharset::Utf8 && (suffix == "\xC2\xB9" || suffix == "\xC2\xB2" || suffix == "\xC2\xB3");
+    return charset == TextCharset::Utf8 &&
+           (suffix == "\xC2\xB9" || suffix == "\xC2\xB2" || suffix == "\xC2\xB3");
 }
 
 }  // namespace

@@ -17,9 +17,9 @@ namespace quibo {
 
 class ReadSizer {
 public:
-    static constexpr std::uint32_t kFullBuffer = 8192;   // what the client buffers by itself
-    static constexpr std::uint32_t kLargest = 1 << 20;   // the read buffer
-    static constexpr double kTargetSeconds = 0.025;      // the longest a read should wait
+    static constexpr std::uint32_t kFullBuffer = 8192;  // what the client buffers by itself
+    static constexpr std::uint32_t kLargest = 1 << 20;  // the read buffer
+    static constexpr double kTargetSeconds = 0.025;     // the longest a read should wait
 
     // The size of the next request, given what is known to be waiting.
     std::uint32_t Next(std::uint32_t available) const;

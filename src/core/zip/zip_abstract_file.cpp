@@ -4,7 +4,8 @@
 
 namespace quibo {
 
-void CZipAbstractFile::ReadAt(std::uint64_t position, void* buffer, std::size_t size) {
+void CZipAbstractFile::ReadAt(std::uint64_t position, void* buffer, std::size_t size)
+{
     if (position > Size() || size > Size() - position)
         throw CZipException(CZipException::badArchive, "zip: record lies beyond the end of the archive");
     Seek(position);

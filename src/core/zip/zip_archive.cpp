@@ -30,11 +30,13 @@ constexpr std::size_t kReadBlock = 64 * 1024;
 constexpr std::uint32_t kDosArchive = 0x20;
 constexpr std::uint32_t kDosFolder = 0x10;
 
-[[noreturn]] void Misuse(const char* what) {
+[[noreturn]] void Misuse(const char* what)
+{
     throw CZipException(CZipException::badUse, std::string("zip: ") + what);
 }
 
-void MakeFolders(const fs::path& folder) {
+void MakeFolders(const fs::path& folder)
+{
     if (folder.empty()) return;
     std::error_code ec;
     fs::create_directories(folder, ec);
@@ -47,18 +49,18 @@ void MakeFolders(const fs::path& folder) {
 CZipArchive::CZipArchive() = default;
 CZipArchive::~CZipArchive() = default;
 
-void CZipArchive::Open(const std::string& path) {
+void CZipArchive::Open(const std::string& path)
+{
     auto file = std::make_unique<CZipBigFile>();
     file->Open(NativePath(path), CZipBigFile::modeRead);
     Load(std::move(file));
     path_ = path;
 }
 
-void CZipArchive::OpenMemory(std::string bytes) {
-    Load(std::make_unique<CZipMemFile>(std::move(bytes)));
-}
+void CZipArchive::OpenMemory(std::string bytes) { Load(std::make_unique<CZipMemFile>(std::move(bytes))); }
 
-void CZipArchive::Load(std::unique_ptr<CZipAbstractFile> file) {
+void CZipArchive::Load(std::unique_ptr<CZipAbstractFile> file)
+{
     Reset();
     CZipEndRecord end = CZipEndRecord::Find(*file);
     if (end.directorySize > end.position)
@@ -90,7 +92,8 @@ void CZipArchive::Load(std::unique_ptr<CZipAbstractFile> file) {
     file_ = std::move(file);
 }
 
-void CZipArchive::Reset() {
+void CZipArchive::Reset()
+{
     file_.reset();
     path_.clear();
     members_.clear();
@@ -99,7 +102,8 @@ void CZipArchive::Reset() {
     changed_ = false;
 }
 
-void CZipArchive::Close() {
+void CZipArchive::Close()
+{
     if (!file_) return;
     struct Release {
         CZipArchive& archive;
@@ -108,30 +112,30 @@ void CZipArchive::Close() {
     if (changed_) Rewrite();
 }
 
-const CZipArchive::Member& CZipArchive::At(int index) const {
+const CZipArchive::Member& CZipArchive::At(int index) const
+{
     if (!file_) Misuse("no archive is open");
     if (index < 0 || index >= GetCount()) Misuse("member index out of range");
     return members_[static_cast<std::size_t>(index)];
 }
 
-void CZipArchive::RequireWritable() const {
+void CZipArchive::RequireWritable() const
+{
     if (!file_) Misuse("no archive is open");
     if (path_.empty()) Misuse("an archive in memory is read-only");
 }
 
-CZipAbstractFile& CZipArchive::Source(const Member& m) const {
+CZipAbstractFile& CZipArchive::Source(const Member& m) const
+{
     return m.pending ? static_cast<CZipAbstractFile&>(*m.pending) : *file_;
 }
 
-std::uint64_t CZipArchive::Limit(const Member& m) const {
-    return m.pending ? m.pending->Size() : m.end;
-}
+std::uint64_t CZipArchive::Limit(const Member& m) const { return m.pending ? m.pending->Size() : m.end; }
 
-const CZipFileHeader& CZipArchive::GetMemberInfo(int index) const {
-    return At(index).header;
-}
+const CZipFileHeader& CZipArchive::GetMemberInfo(int index) const { return At(index).header; }
 
-int CZipArchive::FindMember(std::string_view name) const {
+int CZipArchive::FindMember(std::string_view name) const
+{
     for (std::size_t i = 0; i < members_.size(); ++i) {
         const CZipFileHeader& h = members_[i].header;
         if (NamesEqualNoCase(h.name, name, !h.IsUtf8Name())) return static_cast<int>(i);
@@ -139,7 +143,8 @@ int CZipArchive::FindMember(std::string_view name) const {
     return -1;
 }
 
-std::string CZipArchive::ReadMember(int index, std::uint32_t limit) {
+std::string CZipArchive::ReadMember(int index, std::uint32_t limit)
+{
     const Member& m = At(index);
     if (m.header.uncompressedSize > limit)
         throw CZipException(CZipException::tooLarge,
@@ -153,7 +158,8 @@ std::string CZipArchive::ReadMember(int index, std::uint32_t limit) {
     return out;
 }
 
-void CZipArchive::ExtractMember(int index, const std::string& folder) {
+void CZipArchive::ExtractMember(int index, const std::string& folder)
+{
     const Member& m = At(index);
     fs::path target = NativePath(folder);
     const bool utf8 = m.header.IsUtf8Name();
@@ -167,7 +173,8 @@ void CZipArchive::ExtractMember(int index, const std::string& folder) {
     StampExtractedFile(target, m.header);
 }
 
-void CZipArchive::WriteMemberFile(const Member& m, const fs::path& target) const {
+void CZipArchive::WriteMemberFile(const Member& m, const fs::path& target) const
+{
     // The member is checked (method, header, password) before anything is
     // made on disk, so an unreadable member leaves an existing file alone.
     CZipMemberReader reader(Source(m), m.at, Limit(m), m.header, password_);
@@ -188,14 +195,16 @@ void CZipArchive::WriteMemberFile(const Member& m, const fs::path& target) const
     }
 }
 
-void CZipArchive::DeleteMember(int index) {
+void CZipArchive::DeleteMember(int index)
+{
     RequireWritable();
     At(index);
     members_.erase(members_.begin() + index);
     changed_ = true;
 }
 
-void CZipArchive::AddMember(const std::string& name, std::string_view data) {
+void CZipArchive::AddMember(const std::string& name, std::string_view data)
+{
     RequireWritable();
     if (name.empty() || name.size() > 0xFFFF) Misuse("a member name must have 1 to 65535 bytes");
     if (members_.size() >= 0xFFFF)

@@ -20,22 +20,23 @@ namespace {
 constexpr std::uint64_t kExpansionRatio = 100;
 constexpr std::uint64_t kExpansionFloor = 256u << 20;
 
-[[noreturn]] void Refuse(CZipException::Cause cause, const std::string& what) {
+[[noreturn]] void Refuse(CZipException::Cause cause, const std::string& what)
+{
     throw CZipException(cause, "zip: " + what);
 }
 
-std::string Quoted(const std::string& name) {
-    return "'" + name + "'";
-}
+std::string Quoted(const std::string& name) { return "'" + name + "'"; }
 
 }  // namespace
 
 void CZipArchive::PlaceMembers(std::vector<Member>& members, std::uint64_t directoryStart,
-                               std::uint64_t archiveSize) {
+                               std::uint64_t archiveSize)
+{
     std::vector<Member*> order;
     order.reserve(members.size());
     for (Member& m : members) order.push_back(&m);
-    std::stable_sort(order.begin(), order.end(), [](const Member* a, const Member* b) { return a->at < b->at; });
+    std::stable_sort(order.begin(), order.end(),
+                     [](const Member* a, const Member* b) { return a->at < b->at; });
 
     for (std::size_t i = 0; i < order.size(); ++i) {
         Member& m = *order[i];
@@ -59,8 +60,8 @@ void CZipArchive::PlaceMembers(std::vector<Member>& members, std::uint64_t direc
     if (total > allowed)
         Refuse(CZipException::tooLarge, "the members would unpack to " + std::to_string(total) +
                                             " bytes, more than the " + std::to_string(allowed) +
-                                            " bytes allowed for an archive of " + std::to_string(archiveSize) +
-                                            " bytes");
+                                            " bytes allowed for an archive of " +
+                                            std::to_string(archiveSize) + " bytes");
 }
 
 }  // namespace quibo

@@ -24,7 +24,8 @@ constexpr std::size_t kCopyBlock = 1024 * 1024;
 // Bytes of the data descriptor that follows a member's data: 12, or 16 with
 // its optional signature.
 std::uint64_t DescriptorSize(CZipAbstractFile& file, std::uint64_t at, std::uint64_t limit,
-                             const CZipFileHeader& header) {
+                             const CZipFileHeader& header)
+{
     if (!header.HasDataDescriptor()) return 0;
     std::uint64_t room = limit - at;
     char sig[4];
@@ -39,7 +40,8 @@ std::uint64_t DescriptorSize(CZipAbstractFile& file, std::uint64_t at, std::uint
 }
 
 void CopyRange(CZipAbstractFile& from, std::uint64_t at, std::uint64_t size, CZipAbstractFile& to,
-               std::vector<char>& block) {
+               std::vector<char>& block)
+{
     while (size > 0) {
         std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(size, block.size()));
         from.ReadAt(at, block.data(), n);
@@ -49,14 +51,16 @@ void CopyRange(CZipAbstractFile& from, std::uint64_t at, std::uint64_t size, CZi
     }
 }
 
-std::uint32_t Offset32(std::uint64_t offset) {
+std::uint32_t Offset32(std::uint64_t offset)
+{
     if (offset > 0xFFFFFFFE) throw CZipException(CZipException::unsupported, "zip: archive would need Zip64");
     return static_cast<std::uint32_t>(offset);
 }
 
 }  // namespace
 
-void CZipArchive::Rewrite() {
+void CZipArchive::Rewrite()
+{
     std::string temp = path_ + ".new";
     try {
         WriteArchive(temp);
@@ -69,7 +73,8 @@ void CZipArchive::Rewrite() {
     }
 }
 
-void CZipArchive::WriteArchive(const std::string& temp) const {
+void CZipArchive::WriteArchive(const std::string& temp) const
+{
     CZipBigFile out;
     out.SetCapacity(capacity_);
     out.Open(NativePath(temp), CZipBigFile::modeCreate);

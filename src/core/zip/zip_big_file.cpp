@@ -8,13 +8,15 @@ namespace quibo {
 
 namespace {
 
-[[noreturn]] void Fail(const std::string& what, const std::filesystem::path& path) {
+[[noreturn]] void Fail(const std::string& what, const std::filesystem::path& path)
+{
     throw CZipException(CZipException::fileError, "zip: " + what + " " + path.u8string());
 }
 
 }  // namespace
 
-void CZipBigFile::Open(const std::filesystem::path& path, Mode mode) {
+void CZipBigFile::Open(const std::filesystem::path& path, Mode mode)
+{
     if (buf_.is_open()) buf_.close();
     std::ios::openmode how =
         std::ios::binary | (mode == modeRead ? std::ios::in : std::ios::out | std::ios::trunc);
@@ -31,12 +33,14 @@ void CZipBigFile::Open(const std::filesystem::path& path, Mode mode) {
     }
 }
 
-void CZipBigFile::Close() {
+void CZipBigFile::Close()
+{
     if (buf_.is_open() && !buf_.close())
         throw CZipException(CZipException::fileError, "zip: writing the file failed");
 }
 
-std::size_t CZipBigFile::Read(void* buffer, std::size_t size) {
+std::size_t CZipBigFile::Read(void* buffer, std::size_t size)
+{
     std::size_t done = 0;
     char* out = static_cast<char*>(buffer);
     while (done < size) {
@@ -50,7 +54,8 @@ std::size_t CZipBigFile::Read(void* buffer, std::size_t size) {
     return done;
 }
 
-void CZipBigFile::Write(const void* buffer, std::size_t size) {
+void CZipBigFile::Write(const void* buffer, std::size_t size)
+{
     if (size > capacity_ - written_) {
         throw CZipException(CZipException::fileError, "zip: no space left for the file");
     }
@@ -62,7 +67,8 @@ void CZipBigFile::Write(const void* buffer, std::size_t size) {
     if (position_ > size_) size_ = position_;
 }
 
-void CZipBigFile::Seek(std::uint64_t position) {
+void CZipBigFile::Seek(std::uint64_t position)
+{
     // Header reads come one after another; skipping the needless seek keeps
     // the stream's buffer.
     if (position == position_) return;

@@ -10,29 +10,34 @@ namespace quibo {
 
 namespace {
 
-std::uint32_t CrcStep(std::uint32_t crc, unsigned char byte) {
+std::uint32_t CrcStep(std::uint32_t crc, unsigned char byte)
+{
     static const auto* table = get_crc_table();
     return static_cast<std::uint32_t>(table[(crc ^ byte) & 0xFF]) ^ (crc >> 8);
 }
 
 }  // namespace
 
-CZipCrypto::CZipCrypto(std::string_view password) : keys_{305419896u, 591751049u, 878082192u} {
+CZipCrypto::CZipCrypto(std::string_view password) : keys_{305419896u, 591751049u, 878082192u}
+{
     for (char c : password) Update(static_cast<unsigned char>(c));
 }
 
-void CZipCrypto::Update(unsigned char plain) {
+void CZipCrypto::Update(unsigned char plain)
+{
     keys_[0] = CrcStep(keys_[0], plain);
     keys_[1] = (keys_[1] + (keys_[0] & 0xFF)) * 134775813u + 1;
     keys_[2] = CrcStep(keys_[2], static_cast<unsigned char>(keys_[1] >> 24));
 }
 
-unsigned char CZipCrypto::KeyStream() const {
+unsigned char CZipCrypto::KeyStream() const
+{
     std::uint32_t t = (keys_[2] | 2) & 0xFFFF;
     return static_cast<unsigned char>((t * (t ^ 1)) >> 8);
 }
 
-void CZipCrypto::Decrypt(char* data, std::size_t size) {
+void CZipCrypto::Decrypt(char* data, std::size_t size)
+{
     for (std::size_t i = 0; i < size; ++i) {
         unsigned char plain = static_cast<unsigned char>(data[i]) ^ KeyStream();
         Update(plain);
@@ -40,7 +45,8 @@ void CZipCrypto::Decrypt(char* data, std::size_t size) {
     }
 }
 
-void CZipCrypto::Encrypt(char* data, std::size_t size) {
+void CZipCrypto::Encrypt(char* data, std::size_t size)
+{
     for (std::size_t i = 0; i < size; ++i) {
         unsigned char plain = static_cast<unsigned char>(data[i]);
         data[i] = static_cast<char>(plain ^ KeyStream());
@@ -48,12 +54,14 @@ void CZipCrypto::Encrypt(char* data, std::size_t size) {
     }
 }
 
-bool CZipCrypto::DecryptHeader(char* header, unsigned char check) {
+bool CZipCrypto::DecryptHeader(char* header, unsigned char check)
+{
     Decrypt(header, zipfmt::kEncryptionHeader);
     return static_cast<unsigned char>(header[zipfmt::kEncryptionHeader - 1]) == check;
 }
 
-std::string CZipCrypto::EncryptHeader(unsigned char check) {
+std::string CZipCrypto::EncryptHeader(unsigned char check)
+{
     // The first 11 bytes only need to differ between archives.
     std::random_device seed;
     std::mt19937 random(seed());

@@ -13,13 +13,15 @@ using namespace zipfmt;
 
 namespace {
 
-[[noreturn]] void Unsupported(const char* what) {
+[[noreturn]] void Unsupported(const char* what)
+{
     throw CZipException(CZipException::unsupported, std::string("zip: ") + what);
 }
 
 }  // namespace
 
-CZipEndRecord CZipEndRecord::Find(CZipAbstractFile& file) {
+CZipEndRecord CZipEndRecord::Find(CZipAbstractFile& file)
+{
     std::uint64_t size = file.Size();
     if (size < kEndSize) throw CZipException(CZipException::badArchive, "zip: not a zip archive (too short)");
     std::size_t tailSize = static_cast<std::size_t>(std::min<std::uint64_t>(size, kEndSize + kMaxComment));
@@ -67,7 +69,8 @@ CZipEndRecord CZipEndRecord::Find(CZipAbstractFile& file) {
     return r;
 }
 
-std::string CZipEndRecord::Record() const {
+std::string CZipEndRecord::Record() const
+{
     std::string r;
     Put32(r, kEndSignature);
     Put16(r, 0);

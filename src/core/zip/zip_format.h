@@ -33,28 +33,25 @@ constexpr std::uint16_t kDeflated = 8;
 constexpr std::uint16_t kExtraZip64 = 0x0001;
 constexpr std::uint16_t kExtraTimestamp = 0x5455;
 
-inline std::uint16_t Get16(const unsigned char* p) {
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
+inline std::uint16_t Get16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
 
-inline std::uint32_t Get32(const unsigned char* p) {
+inline std::uint32_t Get32(const unsigned char* p)
+{
     return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
-inline std::uint16_t Get16(const char* p) {
-    return Get16(reinterpret_cast<const unsigned char*>(p));
-}
-inline std::uint32_t Get32(const char* p) {
-    return Get32(reinterpret_cast<const unsigned char*>(p));
-}
+inline std::uint16_t Get16(const char* p) { return Get16(reinterpret_cast<const unsigned char*>(p)); }
+inline std::uint32_t Get32(const char* p) { return Get32(reinterpret_cast<const unsigned char*>(p)); }
 
-inline void Put16(std::string& out, std::uint16_t v) {
+inline void Put16(std::string& out, std::uint16_t v)
+{
     out += static_cast<char>(v & 0xFF);
     out += static_cast<char>(v >> 8);
 }
 
-inline void Put32(std::string& out, std::uint32_t v) {
+inline void Put32(std::string& out, std::uint32_t v)
+{
     Put16(out, static_cast<std::uint16_t>(v & 0xFFFF));
     Put16(out, static_cast<std::uint16_t>(v >> 16));
 }

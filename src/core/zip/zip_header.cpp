@@ -12,7 +12,8 @@ using namespace zipfmt;
 namespace {
 
 // The data of extra-field block `tag`, or an empty view.
-std::string_view FindExtra(const std::string& extra, std::uint16_t tag) {
+std::string_view FindExtra(const std::string& extra, std::uint16_t tag)
+{
     std::size_t at = 0;
     while (at + 4 <= extra.size()) {
         std::uint16_t id = Get16(extra.data() + at);
@@ -24,34 +25,29 @@ std::string_view FindExtra(const std::string& extra, std::uint16_t tag) {
     return {};
 }
 
-[[noreturn]] void Broken(const char* what) {
+[[noreturn]] void Broken(const char* what)
+{
     throw CZipException(CZipException::badArchive, std::string("zip: ") + what);
 }
 
 }  // namespace
 
-bool CZipFileHeader::IsEncrypted() const {
-    return flags & kFlagEncrypted;
-}
-bool CZipFileHeader::HasDataDescriptor() const {
-    return flags & kFlagDescriptor;
-}
-bool CZipFileHeader::IsUtf8Name() const {
-    return flags & kFlagUtf8;
-}
+bool CZipFileHeader::IsEncrypted() const { return flags & kFlagEncrypted; }
+bool CZipFileHeader::HasDataDescriptor() const { return flags & kFlagDescriptor; }
+bool CZipFileHeader::IsUtf8Name() const { return flags & kFlagUtf8; }
 
-bool CZipFileHeader::IsDirectory() const {
-    return EndsWithSeparator(name, !IsUtf8Name());
-}
+bool CZipFileHeader::IsDirectory() const { return EndsWithSeparator(name, !IsUtf8Name()); }
 
-std::time_t CZipFileHeader::ModificationTime() const {
+std::time_t CZipFileHeader::ModificationTime() const
+{
     std::string_view stamp = FindExtra(extra, kExtraTimestamp);
     if (stamp.size() >= 5 && (stamp[0] & 1))
         return static_cast<std::time_t>(static_cast<std::int32_t>(Get32(stamp.data() + 1)));
     return DosToTime(ZipDosTime{modDate, modTime});
 }
 
-std::size_t CZipFileHeader::ReadCentral(const char* p, std::size_t avail) {
+std::size_t CZipFileHeader::ReadCentral(const char* p, std::size_t avail)
+{
     if (avail < kCentralSize || Get32(p) != kCentralSignature) Broken("central directory entry is damaged");
     std::size_t nameLen = Get16(p + 28), extraLen = Get16(p + 30), commentLen = Get16(p + 32);
     std::size_t total = kCentralSize + nameLen + extraLen + commentLen;
@@ -85,7 +81,8 @@ std::size_t CZipFileHeader::ReadCentral(const char* p, std::size_t avail) {
 }
 
 // From "version needed" to "uncompressed size" both records are the same.
-void CZipFileHeader::PutSharedFields(std::string& r) const {
+void CZipFileHeader::PutSharedFields(std::string& r) const
+{
     Put16(r, versionNeeded);
     Put16(r, flags);
     Put16(r, method);
@@ -96,7 +93,8 @@ void CZipFileHeader::PutSharedFields(std::string& r) const {
     Put32(r, uncompressedSize);
 }
 
-std::string CZipFileHeader::CentralRecord() const {
+std::string CZipFileHeader::CentralRecord() const
+{
     std::string r;
     r.reserve(kCentralSize + name.size() + extra.size() + comment.size());
     Put32(r, kCentralSignature);
@@ -115,7 +113,8 @@ std::string CZipFileHeader::CentralRecord() const {
     return r;
 }
 
-std::string CZipFileHeader::LocalRecord() const {
+std::string CZipFileHeader::LocalRecord() const
+{
     std::string r;
     r.reserve(kLocalSize + name.size());
     Put32(r, kLocalSignature);

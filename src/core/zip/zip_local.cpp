@@ -10,7 +10,8 @@ namespace quibo {
 using namespace zipfmt;
 
 ZipMemberSpan LocateMemberData(CZipAbstractFile& file, std::uint64_t at, std::uint64_t limit,
-                               const CZipFileHeader& header) {
+                               const CZipFileHeader& header)
+{
     auto broken = [&](const char* what) {
         return CZipException(CZipException::badArchive, "zip: member '" + header.name + "': " + what);
     };

@@ -16,7 +16,8 @@ namespace {
 
 constexpr std::size_t kInputBlock = 256 * 1024;
 
-[[noreturn]] void Fail(CZipException::Cause cause, const std::string& name, const char* what) {
+[[noreturn]] void Fail(CZipException::Cause cause, const std::string& name, const char* what)
+{
     throw CZipException(cause, "zip: member '" + name + "' " + what);
 }
 
@@ -24,7 +25,8 @@ constexpr std::size_t kInputBlock = 256 * 1024;
 
 CZipMemberReader::CZipMemberReader(CZipAbstractFile& file, std::uint64_t localAt, std::uint64_t limit,
                                    const CZipFileHeader& header, const std::string& password)
-    : file_(file), header_(header) {
+    : file_(file), header_(header)
+{
     if (header.method != kStored && header.method != kDeflated)
         Fail(CZipException::unsupported, header.name, "uses an unsupported compression method");
     ZipMemberSpan span = LocateMemberData(file, localAt, limit, header);
@@ -58,14 +60,16 @@ CZipMemberReader::CZipMemberReader(CZipAbstractFile& file, std::uint64_t localAt
     }
 }
 
-std::size_t CZipMemberReader::Read(char* out, std::size_t size) {
+std::size_t CZipMemberReader::Read(char* out, std::size_t size)
+{
     if (done_ || size == 0) return 0;
     std::size_t n = header_.method == kStored ? ReadStored(out, size) : ReadDeflated(out, size);
     if (n == 0) Finish();
     return n;
 }
 
-std::size_t CZipMemberReader::Take(char* out, std::size_t size) {
+std::size_t CZipMemberReader::Take(char* out, std::size_t size)
+{
     std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(size, remaining_));
     if (n == 0) return 0;
     file_.ReadAt(position_, out, n);
@@ -75,18 +79,21 @@ std::size_t CZipMemberReader::Take(char* out, std::size_t size) {
     return n;
 }
 
-std::size_t CZipMemberReader::ReadStored(char* out, std::size_t size) {
+std::size_t CZipMemberReader::ReadStored(char* out, std::size_t size)
+{
     return Produced(out, Take(out, size));
 }
 
-void CZipMemberReader::FillInput() {
+void CZipMemberReader::FillInput()
+{
     z_stream& s = inflater_->Stream();
     std::size_t n = Take(input_.data(), input_.size());
     s.next_in = reinterpret_cast<Bytef*>(input_.data());
     s.avail_in = static_cast<uInt>(n);
 }
 
-std::size_t CZipMemberReader::ReadDeflated(char* out, std::size_t size) {
+std::size_t CZipMemberReader::ReadDeflated(char* out, std::size_t size)
+{
     z_stream& s = inflater_->Stream();
     // Room for one byte more than the member still declares: enough to tell
     // a member that runs long, never much more than it promised.
@@ -110,7 +117,8 @@ std::size_t CZipMemberReader::ReadDeflated(char* out, std::size_t size) {
     return Produced(out, static_cast<std::size_t>(room - s.avail_out));
 }
 
-std::size_t CZipMemberReader::Produced(const char* out, std::size_t n) {
+std::size_t CZipMemberReader::Produced(const char* out, std::size_t n)
+{
     if (n > header_.uncompressedSize - produced_)
         Fail(CZipException::badData, header_.name, "holds more data than its declared size");
     produced_ += n;
@@ -118,7 +126,8 @@ std::size_t CZipMemberReader::Produced(const char* out, std::size_t n) {
     return n;
 }
 
-void CZipMemberReader::Finish() {
+void CZipMemberReader::Finish()
+{
     done_ = true;
     if (inflater_ && (remaining_ != 0 || inflater_->Stream().avail_in != 0))
         Fail(CZipException::badData, header_.name, "has data after the end of its deflate stream");

@@ -9,42 +9,38 @@ namespace quibo {
 
 namespace {
 
-unsigned char At(std::string_view s, std::size_t i) {
-    return static_cast<unsigned char>(s[i]);
-}
+unsigned char At(std::string_view s, std::size_t i) { return static_cast<unsigned char>(s[i]); }
 
 // Bytes taken by the character starting at `i`: 2 for a code page 936 pair.
-std::size_t CharLength(std::string_view s, std::size_t i, bool multibyte) {
+std::size_t CharLength(std::string_view s, std::size_t i, bool multibyte)
+{
     // Archive names are code page 936 whatever this build's own literals are.
     return multibyte && IsLeadByte(s[i], TextCharset::CodePage936) && i + 1 < s.size() ? 2 : 1;
 }
 
-unsigned char FoldAscii(unsigned char c) {
+unsigned char FoldAscii(unsigned char c)
+{
     return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c - 'A' + 'a') : c;
 }
 
-bool IsSeparator(unsigned char c) {
-    return c == '/' || c == '\\';
-}
+bool IsSeparator(unsigned char c) { return c == '/' || c == '\\'; }
 
 // A code page 936 trail byte. A lead byte followed by anything else (a '/',
 // a '.', a ':') is no character, and a file system could take the second
 // byte on its own: such a name is refused rather than guessed at.
-bool IsTrailByte(unsigned char c) {
-    return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFE);
-}
+bool IsTrailByte(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFE); }
 
-bool OnlyDotsAndBlanks(const std::string& part) {
-    return part.find_first_not_of(". ") == std::string::npos;
-}
+bool OnlyDotsAndBlanks(const std::string& part) { return part.find_first_not_of(". ") == std::string::npos; }
 
-[[noreturn]] void Refuse(std::string_view name, const char* why) {
+[[noreturn]] void Refuse(std::string_view name, const char* why)
+{
     throw CZipException(CZipException::unsafeName, "zip: member name '" + std::string(name) + "' " + why);
 }
 
 }  // namespace
 
-bool NamesEqualNoCase(std::string_view a, std::string_view b, bool multibyte) {
+bool NamesEqualNoCase(std::string_view a, std::string_view b, bool multibyte)
+{
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size();) {
         std::size_t n = CharLength(a, i, multibyte);
@@ -58,14 +54,16 @@ bool NamesEqualNoCase(std::string_view a, std::string_view b, bool multibyte) {
     return true;
 }
 
-std::string FoldNameCase(std::string_view name, bool multibyte) {
+std::string FoldNameCase(std::string_view name, bool multibyte)
+{
     std::string folded(name);
     for (std::size_t i = 0; i < folded.size(); i += CharLength(folded, i, multibyte))
         if (CharLength(folded, i, multibyte) == 1) folded[i] = static_cast<char>(FoldAscii(At(folded, i)));
     return folded;
 }
 
-bool EndsWithSeparator(std::string_view name, bool multibyte) {
+bool EndsWithSeparator(std::string_view name, bool multibyte)
+{
     bool last = false;
     for (std::size_t i = 0; i < name.size();) {
         std::size_t n = CharLength(name, i, multibyte);
@@ -75,7 +73,8 @@ bool EndsWithSeparator(std::string_view name, bool multibyte) {
     return last;
 }
 
-std::vector<std::string> SafeMemberPath(std::string_view name, bool multibyte) {
+std::vector<std::string> SafeMemberPath(std::string_view name, bool multibyte)
+{
     if (!name.empty() && IsSeparator(At(name, 0))) Refuse(name, "is absolute");
     if (name.find('\0') != std::string_view::npos) Refuse(name, "holds a NUL byte");
     if (!multibyte && !IsValidUtf8(name)) Refuse(name, "is not valid UTF-8");

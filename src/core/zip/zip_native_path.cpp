@@ -8,7 +8,8 @@
 
 namespace quibo {
 
-std::filesystem::path NativePath(const std::string& bytes) {
+std::filesystem::path NativePath(const std::string& bytes)
+{
 #ifdef _WIN32
     // Windows paths are UTF-16. Our 8-bit paths are in the system's ANSI code
     // page, the one every "A" function reads them with, so convert with that.
@@ -28,7 +29,8 @@ std::filesystem::path NativePath(const std::string& bytes) {
     return std::filesystem::path(bytes);
 }
 
-std::filesystem::path NativePathFromUtf8(const std::string& utf8) {
+std::filesystem::path NativePathFromUtf8(const std::string& utf8)
+{
     // UTF-16 on Windows, the bytes themselves elsewhere.
     return std::filesystem::u8path(utf8);
 }

@@ -6,7 +6,8 @@ namespace quibo {
 
 namespace fs = std::filesystem;
 
-void RenameOver(const fs::path& from, const fs::path& to) {
+void RenameOver(const fs::path& from, const fs::path& to)
+{
     std::error_code ec;
     fs::rename(from, to, ec);
     if (!ec) return;

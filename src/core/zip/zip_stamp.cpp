@@ -15,7 +15,8 @@ constexpr std::uint32_t kDosReadOnly = 0x01;
 
 // C++17 has no clock conversion; the two clocks differ by whole seconds
 // (their epochs), so rounding the measured gap gives the exact time.
-fs::file_time_type ToFileTime(std::time_t t) {
+fs::file_time_type ToFileTime(std::time_t t)
+{
     using namespace std::chrono;
     auto gap = fs::file_time_type::clock::now().time_since_epoch() - system_clock::now().time_since_epoch();
     auto exact = seconds(t) + round<seconds>(gap);
@@ -24,7 +25,8 @@ fs::file_time_type ToFileTime(std::time_t t) {
 
 }  // namespace
 
-void StampExtractedFile(const fs::path& file, const CZipFileHeader& header) {
+void StampExtractedFile(const fs::path& file, const CZipFileHeader& header)
+{
     std::error_code ec;
     fs::last_write_time(file, ToFileTime(header.ModificationTime()), ec);
 

@@ -4,7 +4,8 @@
 
 namespace quibo {
 
-std::time_t DosToTime(ZipDosTime dos) {
+std::time_t DosToTime(ZipDosTime dos)
+{
     std::tm tm{};
     tm.tm_year = ((dos.date >> 9) & 0x7F) + 80;
     tm.tm_mon = ((dos.date >> 5) & 0x0F) - 1;
@@ -16,7 +17,8 @@ std::time_t DosToTime(ZipDosTime dos) {
     return std::mktime(&tm);
 }
 
-ZipDosTime TimeToDos(std::time_t t) {
+ZipDosTime TimeToDos(std::time_t t)
+{
     // localtime's result is shared; workers may add members at the same time.
     static std::mutex guard;
     std::tm tm{};

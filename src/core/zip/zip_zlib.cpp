@@ -8,16 +8,16 @@
 
 namespace quibo {
 
-CZipInflater::CZipInflater() {
+CZipInflater::CZipInflater()
+{
     if (inflateInit2(&stream_, -MAX_WBITS) != Z_OK)
         throw CZipException(CZipException::badData, "zip: cannot start inflating");
 }
 
-CZipInflater::~CZipInflater() {
-    inflateEnd(&stream_);
-}
+CZipInflater::~CZipInflater() { inflateEnd(&stream_); }
 
-std::string DeflateBytes(std::string_view data, int level) {
+std::string DeflateBytes(std::string_view data, int level)
+{
     z_stream s{};
     if (deflateInit2(&s, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
         throw CZipException(CZipException::badData, "zip: cannot start deflating");
@@ -36,7 +36,8 @@ std::string DeflateBytes(std::string_view data, int level) {
     return out;
 }
 
-unsigned long ZipCrc(unsigned long crc, const char* data, std::size_t size) {
+unsigned long ZipCrc(unsigned long crc, const char* data, std::size_t size)
+{
     while (size > 0) {
         uInt n = static_cast<uInt>(std::min<std::size_t>(size, UINT_MAX));
         crc = crc32(crc, reinterpret_cast<const Bytef*>(data), n);
