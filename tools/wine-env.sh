@@ -6,6 +6,7 @@
 # UPDATER_DISPLAY_NUM  X display to use (default: a free one, started here)
 
 UPDATER_ROOT=${UPDATER_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
+source "$(dirname "${BASH_SOURCE[0]}")/processes.sh"
 
 # The shipped program is 32-bit and runs under 32-bit Wine wherever the kernel
 # executes 32-bit code. Some kernels do not (IA-32 emulation switched off): there
@@ -153,17 +154,6 @@ updater_ensure_prefix() {
     ) 9>"$UPDATER_ROOT/build/wineprefix.lock"
 }
 
-# stop_pid PID: ends the process and waits (up to five seconds) until it has gone.
-updater_stop_pid() {
-    local pid=$1
-    kill -TERM "$pid" 2>/dev/null || return 0
-    for _ in $(seq 50); do
-        [ -d "/proc/$pid" ] || return 0
-        sleep 0.1
-    done
-    kill -KILL "$pid" 2>/dev/null || true
-}
-
 # Stops what updater_ensure_prefix and updater_ensure_display started, by pid.
 # The wineserver started here is asked to end the Wine processes of this
 # tree's prefix first (Wine's services would outlive it otherwise).
@@ -173,11 +163,11 @@ updater_stop_wine() {
     pid=$(cat "$pidfile" 2>/dev/null || true)
     if pid_is "$pid" wineserver64 || pid_is "$pid" wineserver32 || pid_is "$pid" wineserver; then
         timeout 10 wineserver -k >/dev/null 2>&1 || true
-        updater_stop_pid "$pid"
+        stop_process "$pid"
     fi
     rm -f "$pidfile"
     pid=$(cat "$UPDATER_ROOT/build/xvfb.pid" 2>/dev/null || true)
-    if pid_is "$pid" Xvfb; then updater_stop_pid "$pid"; fi
+    if pid_is "$pid" Xvfb; then stop_process "$pid"; fi
     rm -f "$UPDATER_ROOT/build/xvfb.pid" "$UPDATER_ROOT/build/xvfb.display"
 }
 
