@@ -57,7 +57,7 @@ def test_a_display_asked_for_is_used_and_left_running(trees):
 def test_an_x_server_started_under_a_lock_does_not_keep_it(trees, tmp_path):
     a, _ = trees
     lock = tmp_path / "servers.lock"
-    shell(a, f"flock {lock} -c 'source {ROOT}/tools/wine-env.sh && updater_ensure_display'")
+    shell(a, f"flock {lock} bash -c 'source {ROOT}/tools/wine-env.sh && updater_ensure_display'")
     assert answers(display_of(a)), "the X server should outlive the locked command"
     free = subprocess.run(["flock", "-n", str(lock), "true"]).returncode == 0
     assert free, "the X server holds the lock of the command that started it"
