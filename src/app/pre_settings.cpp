@@ -1,7 +1,7 @@
 #include "app/pre_settings.h"
 
 #include "app/file_status.h"
-#include "app/message_boxes.h"
+#include "win/message_boxes.h"
 #include "core/config/config_ini.h"
 #include "core/package/package.h"
 

@@ -8,7 +8,7 @@
 
 #include "app/file_status.h"
 #include "win/host_messages.h"
-#include "app/message_boxes.h"
+#include "win/message_boxes.h"
 #include "app/system_folders.h"
 #include "app/win_config_seam.h"
 #include "core/startup/command_line.h"

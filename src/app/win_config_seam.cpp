@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "app/message_boxes.h"
+#include "win/message_boxes.h"
 #include "download/config_fetch.h"
 #include "win/module_info.h"
 

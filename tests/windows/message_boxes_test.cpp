@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/message_boxes.h"
+#include "win/message_boxes.h"
 #include "box_watcher.h"
 
 using namespace quibo;

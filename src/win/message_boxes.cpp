@@ -1,4 +1,4 @@
-#include "app/message_boxes.h"
+#include "win/message_boxes.h"
 
 #include "win/module_info.h"
 #include "win/system_code_page.h"
