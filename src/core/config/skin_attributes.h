@@ -14,6 +14,11 @@ struct SkinRect {
     int top = 0;
     int right = 0;
     int bottom = 0;
+    // Sides computed in 64 bits: a made-up skin may give any 32-bit numbers.
+    long long Width() const { return static_cast<long long>(right) - left; }
+    long long Height() const { return static_cast<long long>(bottom) - top; }
+    // Nothing is drawn or placed in a rectangle without a positive width and height.
+    bool Empty() const { return Width() <= 0 || Height() <= 0; }
     bool operator==(const SkinRect& o) const
     {
         return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
