@@ -19,6 +19,8 @@
 #include "core/log/run_log.h"
 #include "core/package/package.h"
 #include "install/program_runner.h"
+#include "ui/wizard.h"
+#include "ui/wizard_messages.h"
 #include "win/module_info.h"
 #include "win/system_code_page.h"
 #include "../../res/resource.h"
@@ -66,6 +68,7 @@ CUpdateApp::PassEnd CUpdateApp::RunPass()
 {
     if (!LoadPreSettings(context_.programFolder, context_.packageName, pre_)) return PassEnd::Finished;
 
+    CreateTray();
     RunLog& log = RunLog::Instance();
     log.SetEnabled(pre_.logEnabled);
     if (pre_.logEnabled) log.Open(kLogName);
@@ -75,7 +78,27 @@ CUpdateApp::PassEnd CUpdateApp::RunPass()
         WriteLog("命令行解析出错！");
         return PassEnd::Finished;
     }
+    if (trayCreated_) tray_.ShowTrayIcon();
     return RunFlow();
+}
+
+void CUpdateApp::CreateTray()
+{
+    icons_.LoadDefault(::GetModuleHandleA(nullptr));
+    if (!pre_.trayEnabled || trayCreated_) return;
+    // Hidden while the command line is read: a hand-over to the temporary
+    // copy of a self-update never shows it.
+    trayCreated_ = tray_.CreateTrayIcon(nullptr, kTrayNotify, AppTitle(), trayIcon_, kTrayIconId, false);
+    if (!trayCreated_) return;
+    tray_.SetDefaultMenuItem(IDM_SHOW_MAIN_WINDOW, false);
+    tray_.HideTrayIcon();
+}
+
+void CUpdateApp::RemoveTray()
+{
+    if (!trayCreated_) return;
+    tray_.RemoveTrayIcon();
+    trayCreated_ = false;
 }
 
 bool CUpdateApp::ParseCommandLine()
@@ -216,9 +239,13 @@ void CUpdateApp::RunUpdateCase()
 
 int CUpdateApp::RunWizard()
 {
-    // The wizard window comes with the user interface; until then the run
-    // ends here as if the user had cancelled it.
-    return 0;
+    WizardState state(skin_, config_, icons_);
+    state.tray = trayCreated_ ? &tray_ : nullptr;
+    state.runMode = context_.runMode;
+    state.hostWindow = hostWindow_;
+    state.packagePath = PackagePath();
+    state.downloadFolder = downloadFolder_;
+    return quibo::RunWizard(state) ? 1 : 0;
 }
 
 void CUpdateApp::EndSequence()
@@ -230,6 +257,7 @@ void CUpdateApp::EndSequence()
     WriteLog("★ 升级结束。");
     HostNotify(hostWindow_, HostCode::Exiting);
     RunLog::Instance().Close(kLogName);
+    RemoveTray();
     instance_.Release();
 }
 

@@ -14,6 +14,8 @@
 #include "core/config/config_context.h"
 #include "core/config/ui_skin.h"
 #include "core/config/update_config.h"
+#include "ui/icon_strip.h"
+#include "ui/system_tray.h"
 
 namespace quibo {
 
@@ -35,12 +37,14 @@ private:
 
     void StartUp();
     PassEnd RunPass();
+    void CreateTray();
+    void RemoveTray();
     bool ParseCommandLine();
     PassEnd RunFlow();
     PassEnd RunSelfUpdateCase();
     void RunUpdateCase();
     void ReportNewVersion();
-    // Shows the main window; 0 when the user cancelled it.
+    // Shows the wizard; 0 when it was cancelled or failed.
     int RunWizard();
     void EndSequence();
     void RunHook(const char* label, const char* notSpecified, const std::string& command, int wait);
@@ -59,6 +63,9 @@ private:
     bool commandLineOk_ = true;
     SingleInstance instance_;
     HICON trayIcon_ = nullptr;
+    IconStrip icons_;  // the window and tray icon animation
+    CSystemTray tray_;
+    bool trayCreated_ = false;
     UpdateConfig config_;
     UiSkin skin_;
 };

@@ -31,11 +31,6 @@ struct WizardState {
     std::string downloadFolder;
     bool selfUpdateDownload = false;  // the download page fetches the updater's own files
 
-    // Set once by the download and update pages' end handlers: a second end
-    // message (Next pressed twice, a worker's late report) changes nothing.
-    bool downloadEndHandled = false;
-    bool updateEndHandled = false;
-
     bool Silent() const { return IsSilent(config.showType); }
     bool NormalDisplay() const { return config.showType == ShowType::Normal; }
 };

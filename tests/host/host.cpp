@@ -13,7 +13,8 @@
 // caller decides where "/HWND:" goes (or leaves it out). --press gives the
 // buttons for the boxes in order; --click the wizard steps; --shots a folder
 // for screenshots of every box and pressed page, of the window or, with
-// --shot-screen, of the whole screen. The exit code is the first updater
+// --shot-screen, of the whole screen. Every window of the updater is watched
+// too (window_watch.h). The exit code is the first updater
 // process's; 255 when it could not be started.
 #include <windows.h>
 
@@ -27,6 +28,7 @@
 #include "box_style_hook.h"
 #include "screenshots.h"
 #include "updater_processes.h"
+#include "window_watch.h"
 #include "wizard_steps.h"
 
 namespace {
@@ -108,6 +110,7 @@ int main(int argc, char** argv)
     host::Screenshots shots(shotFolder, wholeScreen);
     host::BoxAnswerer boxes(presses, shots);
     host::WizardSteps wizard(steps, shots);
+    host::WindowWatch windows;
 
     // Pump until the last updater process ends, then take what it posted just before.
     for (;;) {
@@ -115,6 +118,7 @@ int main(int argc, char** argv)
         processes.Refresh();
         boxes.Poll(processes);
         wizard.Poll(processes);
+        windows.Poll(processes);
         Pump();
         if (processes.AllEnded()) break;
     }

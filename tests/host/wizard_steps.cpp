@@ -61,9 +61,33 @@ WizardSteps::Seen WizardSteps::FindButton(const UpdaterProcesses& processes, HWN
     return {};
 }
 
+bool WizardSteps::PressKey(const UpdaterProcesses& processes)
+{
+    const std::string& step = steps_[next_];
+    for (HWND window : TopLevelWindows()) {
+        if (!::IsWindowVisible(window) || !processes.Contains(ProcessOf(window)) || IsMessageBox(window)) continue;
+        HWND page = PageOf(window);
+        if (page == window) continue;
+        size_t colon = step.find(':', 4);
+        if (colon != std::string::npos && !::GetDlgItem(page, std::atoi(step.c_str() + colon + 1))) continue;
+        WPARAM key = static_cast<WPARAM>(std::atoi(step.c_str() + 4));
+        Record("key\t" + std::to_string(key));
+        // Posted as the keyboard would: to the page, through its thread's queue.
+        ::PostMessageA(page, WM_KEYDOWN, key, 1);
+        ::PostMessageA(page, WM_KEYUP, key, 0xC0000001);
+        ++next_;
+        return true;
+    }
+    return false;
+}
+
 void WizardSteps::Poll(const UpdaterProcesses& processes)
 {
     if (next_ >= steps_.size()) return;
+    if (steps_[next_].rfind("key:", 0) == 0) {
+        PressKey(processes);
+        return;
+    }
     HWND top = nullptr;
     Seen seen = FindButton(processes, top);
     if (!seen.button || seen == pressed_) {

@@ -5,6 +5,8 @@
 //   ID          the button with control id ID, whatever it shows
 //   ID:TEXT     that button, once it shows TEXT (exactly, "&" included)
 //   :TEXT       any button that shows TEXT
+//   key:VK      the key with virtual-key code VK, pressed on the visible page
+//   key:VK:ID   the same, once the visible page holds control ID
 //
 // The steps are taken in order. Pressing a step records what the person saw:
 //
@@ -12,6 +14,7 @@
 //   row<TAB>list id<TAB>cell<TAB>cell...   every row of every visible list view
 //   shot<TAB>path                          when screenshots are asked for
 //   click<TAB>id<TAB>button text
+//   key<TAB>VK
 //
 // and at the end each step that never came is recorded as "pending<TAB>STEP".
 #pragma once
@@ -48,6 +51,7 @@ private:
 
     Seen FindButton(const UpdaterProcesses& processes, HWND& top) const;
     void Press(HWND top, const Seen& seen);
+    bool PressKey(const UpdaterProcesses& processes);
 
     std::vector<std::string> steps_;
     size_t next_ = 0;

@@ -60,6 +60,19 @@ class BoxStyle:
 
 
 @dataclass
+class Shown:
+    """A visible top-level window of the updater: title, outer and client
+    size, and where the client area starts within the window."""
+    title: str
+    width: int
+    height: int
+    client_width: int
+    client_height: int
+    client_x: int
+    client_y: int
+
+
+@dataclass
 class Page:
     """A wizard page at the moment the host pressed one of its buttons."""
     title: str  # the window's title
@@ -77,6 +90,8 @@ class HostRun:
     pages: list = field(default_factory=list)  # a Page per wizard step taken
     pending: list = field(default_factory=list)  # the wizard steps that never came
     shots: list = field(default_factory=list)  # screenshot files (Windows paths), in order
+    shown: list = field(default_factory=list)  # Shown for every visible updater window, as it changed
+    pages_seen: set = field(default_factory=set)  # (page kind, visible) of every wizard page seen
 
     def codes(self, message=2023):
         return [w for m, w, _ in self.messages if m == message]
@@ -84,7 +99,8 @@ class HostRun:
 
 def parse_host_output(stdout: bytes):
     """The host's record (tests/host): keyword arguments for HostRun."""
-    run = {"messages": [], "boxes": [], "box_styles": [], "pages": [], "pending": [], "shots": []}
+    run = {"messages": [], "boxes": [], "box_styles": [], "pages": [], "pending": [], "shots": [], "shown": [],
+           "pages_seen": set()}
     rows = []
     for line in stdout.decode(ENCODING, "replace").splitlines():
         kind, _, rest = line.partition("\t")
@@ -107,6 +123,10 @@ def parse_host_output(stdout: bytes):
             run["pending"].append(rest)
         elif kind == "shot":
             run["shots"].append(rest)
+        elif kind == "shown":
+            run["shown"].append(Shown(fields[0], *map(int, fields[1:7])))
+        elif kind == "pageseen":
+            run["pages_seen"].add((fields[0], fields[1] == "1"))
         else:
             parts = line.split()
             if len(parts) == 3 and all(p.lstrip("-").isdigit() for p in parts):
@@ -173,9 +193,13 @@ class Product:
 
 
 def click_step(step):
+    """A wizard step for the host: a button id, (id, text), a shown text, or
+    "key:VK[:ID]" for a key pressed on the page (holding control ID)."""
     if isinstance(step, tuple):
         return f"{step[0]}:{step[1]}"
-    return str(step) if isinstance(step, int) else f":{step}"
+    if isinstance(step, int) or step.startswith("key:"):
+        return str(step)
+    return f":{step}"
 
 
 def run_host(program, arguments, cwd, press=(), timeout=120, clicks=(), shots=None, shot_screen=False,

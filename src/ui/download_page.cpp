@@ -1,0 +1,237 @@
+#include "ui/download_page.h"
+
+#include <commctrl.h>
+
+#include "core/log/run_log.h"
+#include "install/program_runner.h"
+#include "ui/system_tray.h"
+#include "win/host_messages.h"
+#include "win/message_boxes.h"
+#include "../../res/resource.h"
+
+namespace quibo {
+
+namespace {
+
+constexpr UINT kTrayAnimationStepMs = 150;
+
+}  // namespace
+
+DownloadPage::DownloadPage(WizardState& state) : WizardPage(state, PageIndex::Download, IDD_DOWNLOAD_PAGE) {}
+
+void DownloadPage::OnInitDialog()
+{
+    if (state_.tray) state_.tray->StartIconAnimation(kTrayAnimationStepMs, 0);
+    ApplyPageSkin();
+    ApplyControlSkin();
+    UINT start = kPageStart;
+    if (state_.runMode == RunMode::Preview) {
+        start = kPageStartPreview;
+    } else if (state_.selfUpdateDownload) {
+        start = kPageStartSelfUpdate;
+    }
+    ::PostMessageA(Window(), start, 0, 0);
+}
+
+void DownloadPage::ApplyControlSkin()
+{
+    status_.Attach(Control(IDC_STATUS));
+    info_.Attach(Control(IDC_INFO));
+    status_.MakeTransparent(true);
+    info_.MakeTransparent(true);
+    list_.Attach(Control(IDC_ITEM_LIST));
+    logBox_.Attach(Control(IDC_LOG_BOX));
+
+    struct Placed {
+        int id;
+        const ControlSkin& skin;
+    } const controls[] = {
+        {IDC_ITEM_LIST, skin_.lists[1]},       {IDC_LOG_BOX, skin_.richEdits[0]},
+        {IDC_PROGRESS_FILE, skin_.progress[0]}, {IDC_PROGRESS_TOTAL, skin_.progress[1]},
+        {IDC_STATUS, skin_.status[0]},          {IDC_INFO, skin_.status[1]},
+    };
+    for (const Placed& control : controls) {
+        ShowControl(control.id, control.skin.show);
+        MoveControl(control.id, control.skin.rect);
+    }
+    ApplyButtonSkin(IDC_PAUSE, skin_.buttons[1][0], false);
+    ApplyButtonSkin(IDC_CANCEL, skin_.buttons[1][1], false);
+
+    HWND list = list_.Window();
+    ListView_SetExtendedListViewStyle(list, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+    list_.SetRowHeight(20);
+    RECT bounds = {};
+    ::GetWindowRect(list, &bounds);
+    int usable = (bounds.right - bounds.left) - ::GetSystemMetrics(SM_CXVSCROLL) - 2;
+    struct Column {
+        const char* title;
+        int twentieths;
+    } const columns[] = {{"文件（夹）", 10}, {"进度", 6}, {"速度", 5}};
+    for (int i = 0; i < 3; ++i) {
+        LVCOLUMNA spec = {};
+        spec.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+        spec.fmt = LVCFMT_CENTER;
+        spec.cx = usable > 0 ? usable * columns[i].twentieths / 20 : 0;
+        spec.pszText = const_cast<char*>(columns[i].title);
+        spec.iSubItem = i;
+        ::SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&spec));
+    }
+    logBox_.ChangeBackColor(RGB(250, 250, 250));
+    checkboxMessage_ = ::RegisterWindowMessageA("WM_XLISTCTRL_CHECKBOX_CLICKED");
+}
+
+INT_PTR DownloadPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case kPageStartPreview:
+        StartPreview();
+        return TRUE;
+    case kPageStart:
+    case kPageStartSelfUpdate:
+        StartDownload();
+        return TRUE;
+    case kPagePreviewStep:
+        OnPreviewStep(wParam);
+        return TRUE;
+    case kPageWorkEnded:
+        OnWorkEnded(wParam != 0);
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDC_PAUSE) {
+            OnPauseButton();
+            return TRUE;
+        }
+        if (LOWORD(wParam) == IDC_CANCEL) {
+            OnCancel();
+            return TRUE;
+        }
+        break;
+    case WM_CLOSE:
+        OnCancel();
+        return TRUE;
+    case WM_NOTIFY: {
+        const NMHDR& header = *reinterpret_cast<const NMHDR*>(lParam);
+        LRESULT result = 0;
+        if (header.hwndFrom == list_.Window() && list_.OnNotify(header, result)) return Answer(Window(), result);
+        break;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+        if (reinterpret_cast<HWND>(lParam) == logBox_.Window()) {
+            return reinterpret_cast<INT_PTR>(logBox_.OnCtlColor(reinterpret_cast<HDC>(wParam)));
+        }
+        break;
+    case WM_SYSCOLORCHANGE:
+        list_.OnSysColorChange();
+        break;
+    default:
+        // A check box of the list is clicked: the page has none to offer.
+        if (message == checkboxMessage_ && checkboxMessage_ != 0) {
+            list_.SetCellCheck(static_cast<int>(wParam), static_cast<int>(lParam), 0);
+            return TRUE;
+        }
+    }
+    return WizardPage::HandleMessage(message, wParam, lParam);
+}
+
+void DownloadPage::SetStatus(const std::string& text)
+{
+    WriteLog(text);
+    status_.ChangeText(text);
+    logBox_.AppendLine(text, ControlHeight(IDC_LOG_BOX) / kLogLineHeight);
+}
+
+void DownloadPage::StartPreview()
+{
+    previewRow_ = list_.InsertItem(0, "示例文件");
+    if (previewRow_ >= 0) list_.MakeProgressCell(previewRow_, 1, true);
+    ::SendMessageA(Control(IDC_PROGRESS_FILE), PBM_SETRANGE32, 0, kPreviewLastStep);
+    ::SendMessageA(Control(IDC_PROGRESS_TOTAL), PBM_SETRANGE32, 0, kPreviewLastStep);
+    preview_.Start(Window(), paused_);
+}
+
+void DownloadPage::OnPreviewStep(WPARAM step)
+{
+    if (step == kPreviewDone) {
+        finished_ = true;
+        SetControlText(IDC_PAUSE, "下一步(&N)");
+        return;
+    }
+    ::SendMessageA(Control(IDC_PROGRESS_FILE), PBM_SETPOS, step, 0);
+    ::SendMessageA(Control(IDC_PROGRESS_TOTAL), PBM_SETPOS, step, 0);
+    if (previewRow_ >= 0) list_.SetProgressValue(previewRow_, 1, static_cast<int>(step) * 10);
+}
+
+void DownloadPage::StartDownload()
+{
+    // The transfers are run by the download worker; without one nothing can
+    // be fetched, and the step ends as failed rather than as done.
+    ::PostMessageA(Window(), kPageWorkEnded, 0, 0);
+}
+
+void DownloadPage::OnPauseButton()
+{
+    if (finished_) {
+        ::PostMessageA(Window(), kPageWorkEnded, 1, 0);
+        return;
+    }
+    bool nowPaused = !paused_.load();
+    paused_.store(nowPaused);
+    if (nowPaused) {
+        SetControlText(IDC_PAUSE, "继续(&C)");
+    } else {
+        SetControlText(IDC_PAUSE, "暂停(&P)");
+        preview_.Resume();
+    }
+}
+
+void DownloadPage::OnCancel()
+{
+    if (endHandled_) return;
+    bool wasPaused = paused_.exchange(true);
+    if (!AskCancel()) {
+        paused_.store(wasPaused);
+        if (!wasPaused) preview_.Resume();
+        return;
+    }
+    userCancel_ = true;
+    ::PostMessageA(Window(), kPageWorkEnded, 0, 0);
+}
+
+void DownloadPage::OnWorkEnded(bool success)
+{
+    if (endHandled_) return;
+    endHandled_ = true;
+    if (state_.runMode == RunMode::Preview) {
+        if (state_.tray) state_.tray->StopIconAnimation();
+        Finish(!success);
+        return;
+    }
+
+    paused_.store(true);
+    if (state_.tray) state_.tray->StopIconAnimation();
+    if (!finished_) {
+        HostNotify(state_.hostWindow, HostCode::DownloadFailed);
+        WriteLog("下载失败或是强制退出下载过程！");
+        const PageSwitches& pages = state_.config.pages;
+        if (!userCancel_ && !state_.Silent() && state_.runMode != RunMode::SelfUpdate && pages.dlWin != 0) {
+            ::MessageBoxA(FrameVisible() ? Window() : nullptr, pages.dlWinMsg.c_str(), kInfoCaption,
+                          MB_OK | MB_ICONINFORMATION | MB_TOPMOST);
+        }
+    }
+    if (state_.runMode != RunMode::SelfUpdate) RunAfterDownloadHook(success);
+    Finish(!success);
+}
+
+void DownloadPage::RunAfterDownloadHook(bool success)
+{
+    const std::string& hook = success ? state_.config.system.runDlafters : state_.config.system.runDlafterf;
+    if (hook.empty()) {
+        SetStatus("下载完成后执行指定程序（没指定）。");
+        return;
+    }
+    SetStatus("下载完成后执行指定程序：" + hook);
+    WriteLog(RunProgram(hook, 0));
+}
+
+}  // namespace quibo

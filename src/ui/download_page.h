@@ -1,0 +1,57 @@
+// The download page: the list of items with per-row progress and speed, a
+// bar for the current file and one for all items, a status line, a log box,
+// Pause / Continue / Next and Cancel. It starts one activity when it opens
+// (the preview animation, the download, or the download of the updater's own
+// files) and, when that ends, tells the host of a failure, runs the
+// after-download program and hands back to the frame.
+#pragma once
+
+#include <atomic>
+#include <string>
+
+#include "ui/preview_animation.h"
+#include "ui/progress_list.h"
+#include "ui/skin_label.h"
+#include "ui/tinted_edit.h"
+#include "ui/wizard_page.h"
+
+namespace quibo {
+
+class DownloadPage : public WizardPage {
+public:
+    explicit DownloadPage(WizardState& state);
+
+    void StopWork() override { preview_.StopAndWait(); }
+
+    // Writes the text to the run log, shows it in the status line and adds it
+    // to the log box. UI thread.
+    void SetStatus(const std::string& text);
+
+protected:
+    INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnInitDialog() override;
+
+private:
+    void ApplyControlSkin();
+    void StartPreview();
+    void StartDownload();
+    void OnPreviewStep(WPARAM step);
+    void OnPauseButton();
+    void OnCancel();
+    void OnWorkEnded(bool success);
+    void RunAfterDownloadHook(bool success);
+
+    CProgressListCtrl list_;
+    CTintedEdit logBox_;
+    CSkinLabel status_;
+    CSkinLabel info_;
+    PreviewAnimation preview_;
+    std::atomic<bool> paused_{false};
+    bool finished_ = false;    // everything is downloaded: the Pause button means Next
+    bool userCancel_ = false;  // the user confirmed Cancel
+    bool endHandled_ = false;  // the end handler runs once
+    int previewRow_ = -1;
+    UINT checkboxMessage_ = 0;
+};
+
+}  // namespace quibo
