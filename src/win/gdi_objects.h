@@ -114,4 +114,21 @@ private:
     HGDIOBJ previous_;
 };
 
+// SaveDC / RestoreDC around a drawing step that changes the colours, the
+// clipping, the origin or the selected objects of a context it was lent.
+class SavedDc {
+public:
+    explicit SavedDc(HDC dc) : dc_(dc), level_(::SaveDC(dc)) {}
+    ~SavedDc()
+    {
+        if (level_ != 0) ::RestoreDC(dc_, level_);
+    }
+    SavedDc(const SavedDc&) = delete;
+    SavedDc& operator=(const SavedDc&) = delete;
+
+private:
+    HDC dc_;
+    int level_;
+};
+
 }  // namespace quibo

@@ -5,7 +5,7 @@
 namespace quibo {
 
 std::vector<std::string> WrapLines(std::string_view text, int width, const MeasureText& measure,
-                                   TextCharset charset)
+                                   LeadByteRule lead)
 {
     std::vector<std::string> lines;
     std::string line;
@@ -20,7 +20,7 @@ std::vector<std::string> WrapLines(std::string_view text, int width, const Measu
             line.clear();
             continue;
         }
-        const size_t next = NextCharPos(text, pos, charset);
+        const size_t next = NextCharPos(text, pos, lead);
         const std::string_view ch = text.substr(pos, next - pos);
         std::string wider = line + std::string(ch);
         if (line.empty() || measure(wider) <= width) {

@@ -18,8 +18,10 @@ using MeasureText = std::function<int(std::string_view)>;
 // wide ends before the character that does not fit, or, when the line holds a
 // space and does not end with one, at its last space, which is dropped.
 // Characters are never split, and every line holds at least one character
-// (a single character wider than the label gets a line of its own).
+// (a single character wider than the label gets a line of its own). `lead`
+// names the bytes that open a two-byte character: a label shows its text in
+// the system's code page.
 std::vector<std::string> WrapLines(std::string_view text, int width, const MeasureText& measure,
-                                   TextCharset charset = kBuildCharset);
+                                   LeadByteRule lead = kBuildCharset);
 
 }  // namespace quibo
