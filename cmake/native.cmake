@@ -12,6 +12,7 @@ if(UPDATER_FUZZ)
 endif()
 
 include(${CMAKE_CURRENT_LIST_DIR}/core.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/default_skin.cmake)
 
 if(UPDATER_FUZZ)
   file(GLOB FUZZ_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/fuzz/*_fuzz.cpp)
@@ -29,6 +30,9 @@ find_package(GTest REQUIRED)
 file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/native/*.cpp)
 add_executable(core_tests ${NATIVE_TEST_SOURCES})
 target_link_libraries(core_tests PRIVATE core GTest::gtest_main Threads::Threads)
+# The default skin's test reads the skin this build made.
+add_dependencies(core_tests default_skin)
+target_compile_definitions(core_tests PRIVATE UPDATER_DEFAULT_SKIN_DIR="${UPDATER_SKIN_DIR}")
 find_package(Threads REQUIRED)
 add_test(NAME core_tests
          COMMAND core_tests --gtest_output=xml:${UPDATER_RESULTS_DIR}/core_tests.xml

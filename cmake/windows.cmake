@@ -9,6 +9,7 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
 
 include(${CMAKE_CURRENT_LIST_DIR}/core.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/default_skin.cmake)
 
 # Everything that talks to Windows, apart from the entry point.
 file(GLOB_RECURSE WIN_SOURCES CONFIGURE_DEPENDS
@@ -19,11 +20,23 @@ list(FILTER WIN_SOURCES EXCLUDE REGEX "/src/app/main\\.cpp$")
 add_library(winsys STATIC ${WIN_SOURCES})
 target_link_libraries(winsys PUBLIC core wininet comctl32 shell32 gdi32 user32 kernel32 version ole32)
 
+# The default icon strip (bitmap 129) is drawn at build time, like the skin's own.
+set(UPDATER_ICON_STRIP ${CMAKE_BINARY_DIR}/res/icon_strip.bmp)
+add_custom_command(
+    OUTPUT ${UPDATER_ICON_STRIP}
+    COMMAND Python3::Interpreter ${UPDATER_MAKE_SKIN} strip ${UPDATER_ICON_STRIP}
+    DEPENDS ${UPDATER_MAKE_SKIN}
+    COMMENT "Drawing the icon strip"
+    VERBATIM)
+
 add_executable(update WIN32 ${PROJECT_SOURCE_DIR}/src/app/main.cpp ${PROJECT_SOURCE_DIR}/res/update.rc)
 # windres reports no dependencies: the files the resource script pulls in are named here.
 set_source_files_properties(${PROJECT_SOURCE_DIR}/res/update.rc PROPERTIES
-    OBJECT_DEPENDS "${PROJECT_SOURCE_DIR}/res/update.manifest;${PROJECT_SOURCE_DIR}/res/update.ico")
+    OBJECT_DEPENDS "${PROJECT_SOURCE_DIR}/res/update.manifest;${PROJECT_SOURCE_DIR}/res/update.ico;${UPDATER_ICON_STRIP}")
+# windres looks for the files a script names in its include folders too.
+target_include_directories(update PRIVATE ${CMAKE_BINARY_DIR}/res)
 target_link_libraries(update PRIVATE winsys)
+add_dependencies(update default_skin)  # the skin a package gets unless its publisher makes one
 set_target_properties(update PROPERTIES OUTPUT_NAME update SUFFIX .exe)
 
 enable_testing()
@@ -54,6 +67,8 @@ set_tests_properties(win_tests PROPERTIES FIXTURES_REQUIRED servers)
 file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/native/*.cpp)
 add_executable(core_tests_win ${NATIVE_TEST_SOURCES})
 target_link_libraries(core_tests_win PRIVATE core gtest_main)
+add_dependencies(core_tests_win default_skin)
+target_compile_definitions(core_tests_win PRIVATE UPDATER_DEFAULT_SKIN_DIR="Z:${UPDATER_SKIN_DIR}")
 add_test(NAME core_tests_win
          COMMAND core_tests_win --gtest_output=xml:Z:${UPDATER_RESULTS_DIR}/core_tests_win.xml
          WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}/tests/native)
