@@ -60,18 +60,21 @@ void DownloadPage::ApplyControlSkin()
     HWND list = list_.Window();
     ListView_SetExtendedListViewStyle(list, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
     list_.SetRowHeight(20);
-    RECT bounds = {};
-    ::GetWindowRect(list, &bounds);
-    int usable = (bounds.right - bounds.left) - ::GetSystemMetrics(SM_CXVSCROLL) - 2;
+    // Name, progress and speed in the proportions 10 : 6 : 5 of the room
+    // left beside a vertical scroll bar, so the columns never need a
+    // horizontal one.
+    RECT client = {};
+    ::GetClientRect(list, &client);
+    int usable = client.right - ::GetSystemMetrics(SM_CXVSCROLL) - 2;
     struct Column {
         const char* title;
-        int twentieths;
+        int parts;
     } const columns[] = {{"文件（夹）", 10}, {"进度", 6}, {"速度", 5}};
     for (int i = 0; i < 3; ++i) {
         LVCOLUMNA spec = {};
         spec.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
         spec.fmt = LVCFMT_CENTER;
-        spec.cx = usable > 0 ? usable * columns[i].twentieths / 20 : 0;
+        spec.cx = usable > 0 ? usable * columns[i].parts / 21 : 0;
         spec.pszText = const_cast<char*>(columns[i].title);
         spec.iSubItem = i;
         ::SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&spec));

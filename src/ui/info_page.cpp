@@ -83,9 +83,10 @@ void StartPage::ApplyControlSkin()
     MoveControl(IDC_ITEM_LIST, skin.rect);
     HWND list = list_.Window();
     ListView_SetExtendedListViewStyle(list, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-    RECT bounds = {};
-    ::GetWindowRect(list, &bounds);
-    int width = (bounds.right - bounds.left) / 3;
+    // Three equal columns that fill the list without a horizontal scroll bar.
+    RECT client = {};
+    ::GetClientRect(list, &client);
+    int width = client.right / 3;
     const char* titles[] = {"文件（夹）", "最新版本", "描述"};
     for (int column = 0; column < 3; ++column) {
         LVCOLUMNA spec = {};

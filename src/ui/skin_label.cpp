@@ -71,9 +71,7 @@ CSkinLabel::~CSkinLabel()
 
 bool CSkinLabel::Attach(HWND control)
 {
-    DWORD_PTR other = 0;
-    if (window_ || !::IsWindow(control) || ::GetWindowSubclass(control, SubclassProc, kSubclassId, &other))
-        return false;
+    if (window_ || !::IsWindow(control)) return false;
     if (!::SetWindowSubclass(control, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
         return false;
     window_ = control;

@@ -68,14 +68,15 @@ op_mode={op_mode}
 describe=插件
 [UI]
 start_win=0
-dl_win=0
+dl_win={dl_win}
+dl_win_msg=下载失败
 """
 
 
-def write_product(product, www, show_type=0, op_mode=0, ui=None):
+def write_product(product, www, show_type=0, op_mode=0, ui=None, dl_win=0):
     folder, url = www
     make_package(folder / "server.bin", {"server.dat": SERVER.format(base=HTTP_BASE, show_type=show_type,
-                                                                      op_mode=op_mode)})
+                                                                      op_mode=op_mode, dl_win=dl_win)})
     product.write_package({"pre.dat": PRE, "client.dat": CLIENT.format(server=f"{url}/server.bin"),
                            "ui.dat": ui if ui is not None else skin()})
 
@@ -137,7 +138,8 @@ def test_cancel_answered_no_leaves_the_page_as_it_was(product, www):
 
 
 def test_automatic_mode_skips_the_start_page(product, www):
-    write_product(product, www, op_mode=1)
+    # The box of a failed download holds the download page on the screen while it is answered.
+    write_product(product, www, op_mode=1, dl_win=1)
     run = product.run_host()
     lines = product.log_lines()
     assert "★ 不开启“下载前窗口”。" in lines
