@@ -7,14 +7,15 @@
 // self-update runs three (updater_processes.h). Text is in code page 936.
 //
 //   host.exe UPDATER [ARGUMENTS] [--press=ID ...] [--click=STEP ...]
-//            [--shots=FOLDER [--shot-screen]]
+//            [--shots=FOLDER [--shot-screen]] [--tray]
 //
 // "{hwnd}" in ARGUMENTS is replaced by the window handle in decimal, so the
 // caller decides where "/HWND:" goes (or leaves it out). --press gives the
 // buttons for the boxes in order; --click the wizard steps; --shots a folder
 // for screenshots of every box and pressed page, of the window or, with
 // --shot-screen, of the whole screen. The exit code is the first updater
-// process's; 255 when it could not be started.
+// process's; 255 when it could not be started. --tray records the tray
+// icon's tips and animation (tray_view.h).
 #include <windows.h>
 
 #include <cstdio>
@@ -26,6 +27,7 @@
 #include "box_answerer.h"
 #include "box_style_hook.h"
 #include "screenshots.h"
+#include "tray_view.h"
 #include "updater_processes.h"
 #include "wizard_steps.h"
 
@@ -80,7 +82,7 @@ int main(int argc, char** argv)
     std::string arguments, value, shotFolder;
     std::vector<int> presses;
     std::vector<std::string> steps;
-    bool wholeScreen = false;
+    bool wholeScreen = false, watchTray = false;
     for (int i = 2; i < argc; ++i) {
         if (TakeOption(argv[i], "--press=", value))
             presses.push_back(std::atoi(value.c_str()));
@@ -90,6 +92,8 @@ int main(int argc, char** argv)
             shotFolder = value;
         else if (std::strcmp(argv[i], "--shot-screen") == 0)
             wholeScreen = true;
+        else if (std::strcmp(argv[i], "--tray") == 0)
+            watchTray = true;
         else
             arguments += (arguments.empty() ? "" : " ") + std::string(argv[i]);
     }
@@ -108,6 +112,7 @@ int main(int argc, char** argv)
     host::Screenshots shots(shotFolder, wholeScreen);
     host::BoxAnswerer boxes(presses, shots);
     host::WizardSteps wizard(steps, shots);
+    host::TrayRecorder tray;
 
     // Pump until the last updater process ends, then take what it posted just before.
     for (;;) {
@@ -115,6 +120,7 @@ int main(int argc, char** argv)
         processes.Refresh();
         boxes.Poll(processes);
         wizard.Poll(processes);
+        if (watchTray) tray.Poll();
         Pump();
         if (processes.AllEnded()) break;
     }

@@ -103,3 +103,24 @@ int DistinctTrayImages(HWND icon, DWORD milliseconds)
 }
 
 }  // namespace host
+
+#include <algorithm>
+
+#include "window_facts.h"
+
+namespace host {
+
+void TrayRecorder::Poll()
+{
+    if (::GetTickCount() - lastPoll_ < 250) return;
+    lastPoll_ = ::GetTickCount();
+    for (HWND icon : TrayIconWindows()) {
+        std::string tip = TrayIconTip(icon);
+        if (tip.empty() || std::find(seen_.begin(), seen_.end(), tip) != seen_.end()) continue;
+        seen_.push_back(tip);
+        Record("tray\t" + Field(tip));
+        Record("trayicon\t" + std::to_string(DistinctTrayImages(icon, 1000)));
+    }
+}
+
+}  // namespace host

@@ -49,3 +49,19 @@ ScreenImage TrayIconImage(HWND icon);
 int DistinctTrayImages(HWND icon, DWORD milliseconds);
 
 }  // namespace host
+
+namespace host {
+
+// For --tray: records "tray<TAB>tip" whenever an icon of the tray shows a tip
+// not recorded before, then "trayicon<TAB>n", the number of different
+// pictures that icon showed in the second after.
+class TrayRecorder {
+public:
+    void Poll();
+
+private:
+    std::vector<std::string> seen_;
+    DWORD lastPoll_ = 0;
+};
+
+}  // namespace host
