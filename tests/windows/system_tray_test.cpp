@@ -45,7 +45,6 @@ bool PumpUntil(Condition condition, DWORD milliseconds = 5000)
 // A 16 x 16 icon of one colour (0x00RRGGBB), fully opaque.
 UniqueIcon SolidIcon(uint32_t rgb)
 {
-    std::string bmp = MakeBmp({16, 16, 24, BI_RGB, 40, 1});  // all black, then painted
     HDC screen = ::GetDC(nullptr);
     HBITMAP colour = ::CreateCompatibleBitmap(screen, 16, 16);
     HBITMAP mask = ::CreateBitmap(16, 16, 1, 1, nullptr);
@@ -102,6 +101,27 @@ struct CommandWindow {
 };
 
 const char kTip[] = "自动升级程序 托盘测试";
+
+// The open menu as a timer inside its loop found it (a named callback: lambdas
+// lack the calling convention of the 32-bit build).
+struct SeenMenu {
+    int items = 0;
+    UINT defaultId = 0;
+    std::string defaultText;
+} g_menu;
+
+void CALLBACK ReadAndCloseMenu(HWND, UINT, UINT_PTR, DWORD)
+{
+    HWND popup = ::FindWindowA("#32768", nullptr);
+    if (!popup || !::IsWindowVisible(popup)) return;
+    auto menu = reinterpret_cast<HMENU>(::SendMessageA(popup, MN_GETHMENU, 0, 0));
+    g_menu.items = ::GetMenuItemCount(menu);
+    g_menu.defaultId = ::GetMenuDefaultItem(menu, FALSE, 0);
+    char text[64] = {};
+    ::GetMenuStringA(menu, g_menu.defaultId, text, sizeof text, MF_BYCOMMAND);
+    g_menu.defaultText = text;
+    ::EndMenu();
+}
 
 }  // namespace
 
@@ -225,28 +245,13 @@ TEST(SystemTray, ClicksOpenTheMenuWithItsDefaultOrRunTheDefaultCommand)
     tray.SetCommandWindow(commands.window);
 
     // Right click: the menu opens (its loop runs inside the call); a timer reads it and closes it.
-    static UINT defaultId;
-    static std::string defaultText;
-    static int items;
-    defaultId = 0;
-    items = 0;
-    defaultText.clear();
-    UINT_PTR timer = ::SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR, DWORD) {
-        HWND popup = ::FindWindowA("#32768", nullptr);
-        if (!popup || !::IsWindowVisible(popup)) return;
-        auto menu = reinterpret_cast<HMENU>(::SendMessageA(popup, MN_GETHMENU, 0, 0));
-        items = ::GetMenuItemCount(menu);
-        defaultId = ::GetMenuDefaultItem(menu, FALSE, 0);
-        char text[64] = {};
-        ::GetMenuStringA(menu, defaultId, text, sizeof text, MF_BYCOMMAND);
-        defaultText = text;
-        ::EndMenu();
-    });
+    g_menu = SeenMenu();
+    UINT_PTR timer = ::SetTimer(nullptr, 0, 200, ReadAndCloseMenu);
     ::SendMessageA(tray.Window(), CSystemTray::kCallbackMessage, 139, WM_RBUTTONUP);
     ::KillTimer(nullptr, timer);
-    EXPECT_EQ(items, 3);
-    EXPECT_EQ(defaultId, static_cast<UINT>(IDM_SHOW_MAIN_WINDOW));
-    EXPECT_EQ(defaultText, "显示主窗口(&S)");
+    EXPECT_EQ(g_menu.items, 3);
+    EXPECT_EQ(g_menu.defaultId, static_cast<UINT>(IDM_SHOW_MAIN_WINDOW));
+    EXPECT_EQ(g_menu.defaultText, "显示主窗口(&S)");
     Pump(100);
     EXPECT_EQ(commands.nulls, 1);
 
