@@ -50,6 +50,10 @@ target_compile_options(gtest_main PRIVATE -w)
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/windows/*.cpp)
 add_executable(win_tests ${WIN_TEST_SOURCES})
 target_link_libraries(win_tests PRIVATE winsys gtest_main)
+# The tray tests look at the icons as the host program does, in Wine's own tray.
+target_sources(win_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/host/tray_view.cpp
+                                 ${PROJECT_SOURCE_DIR}/tests/host/screen_image.cpp)
+target_include_directories(win_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/host)
 add_dependencies(win_tests update)  # the manifest test reads update.exe beside it
 add_test(NAME win_tests
          COMMAND win_tests --gtest_output=xml:Z:${UPDATER_RESULTS_DIR}/win_tests.xml

@@ -7,15 +7,16 @@
 // self-update runs three (updater_processes.h). Text is in code page 936.
 //
 //   host.exe UPDATER [ARGUMENTS] [--press=ID ...] [--click=STEP ...]
-//            [--shots=FOLDER [--shot-screen]]
+//            [--shots=FOLDER [--shot-screen]] [--tray]
 //
 // "{hwnd}" in ARGUMENTS is replaced by the window handle in decimal, so the
 // caller decides where "/HWND:" goes (or leaves it out). --press gives the
 // buttons for the boxes in order; --click the wizard steps; --shots a folder
 // for screenshots of every box and pressed page, of the window or, with
 // --shot-screen, of the whole screen. Every window of the updater is watched
-// too (window_watch.h). The exit code is the first updater
-// process's; 255 when it could not be started.
+// too (window_watch.h); --tray records the tray icon's tips and animation
+// (tray_view.h). The exit code is the first updater process's; 255 when it
+// could not be started.
 #include <windows.h>
 
 #include <cstdio>
@@ -27,6 +28,7 @@
 #include "box_answerer.h"
 #include "box_style_hook.h"
 #include "screenshots.h"
+#include "tray_view.h"
 #include "updater_processes.h"
 #include "window_watch.h"
 #include "wizard_steps.h"
@@ -82,7 +84,7 @@ int main(int argc, char** argv)
     std::string arguments, value, shotFolder;
     std::vector<int> presses;
     std::vector<std::string> steps;
-    bool wholeScreen = false;
+    bool wholeScreen = false, watchTray = false;
     for (int i = 2; i < argc; ++i) {
         if (TakeOption(argv[i], "--press=", value))
             presses.push_back(std::atoi(value.c_str()));
@@ -92,6 +94,8 @@ int main(int argc, char** argv)
             shotFolder = value;
         else if (std::strcmp(argv[i], "--shot-screen") == 0)
             wholeScreen = true;
+        else if (std::strcmp(argv[i], "--tray") == 0)
+            watchTray = true;
         else
             arguments += (arguments.empty() ? "" : " ") + std::string(argv[i]);
     }
@@ -111,6 +115,7 @@ int main(int argc, char** argv)
     host::BoxAnswerer boxes(presses, shots);
     host::WizardSteps wizard(steps, shots);
     host::WindowWatch windows;
+    host::TrayRecorder tray;
 
     // Pump until the last updater process ends, then take what it posted just before.
     for (;;) {
@@ -119,6 +124,7 @@ int main(int argc, char** argv)
         boxes.Poll(processes);
         wizard.Poll(processes);
         windows.Poll(processes);
+        if (watchTray) tray.Poll();
         Pump();
         if (processes.AllEnded()) break;
     }
