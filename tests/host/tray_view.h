@@ -25,6 +25,7 @@
 
 #include <windows.h>
 
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -53,15 +54,20 @@ int DistinctTrayImages(HWND icon, DWORD milliseconds);
 namespace host {
 
 // For --tray: records "tray<TAB>tip" whenever an icon of the tray shows a tip
-// not recorded before, then "trayicon<TAB>n", the number of different
-// pictures that icon showed in the second after.
+// not recorded before, and "trayicon<TAB>n" whenever the first icon has shown
+// more different pictures within one second than ever before.
 class TrayRecorder {
 public:
     void Poll();
 
 private:
+    struct Picture {
+        DWORD at;
+        std::vector<uint32_t> pixels;
+    };
     std::vector<std::string> seen_;
-    DWORD lastPoll_ = 0;
+    std::deque<Picture> pictures_;
+    int mostDistinct_ = 0;
 };
 
 }  // namespace host

@@ -24,9 +24,11 @@ bool Visible(HWND window) { return ::IsWindowVisible(window) != FALSE; }
 
 void WindowWatch::Poll(const UpdaterProcesses& processes)
 {
+    std::set<HWND> visibleNow;
     for (HWND top : TopLevelWindows()) {
         if (!processes.Contains(ProcessOf(top))) continue;
         if (Visible(top) && !IsMessageBox(top)) {
+            visibleNow.insert(top);
             RECT outer = {}, client = {};
             ::GetWindowRect(top, &outer);
             ::GetClientRect(top, &client);
@@ -36,7 +38,8 @@ void WindowWatch::Poll(const UpdaterProcesses& processes)
             for (LONG value : {outer.right - outer.left, outer.bottom - outer.top, client.right, client.bottom,
                                origin.x - outer.left, origin.y - outer.top})
                 line += "\t" + std::to_string(value);
-            if (seen_.insert(line).second) Record(line);
+            if (visible_.count(top) == 0 || shownLine_[top] != line) Record(line);
+            shownLine_[top] = line;
         }
         for (HWND child : Descendants(top)) {
             if (ClassName(child) != "#32770") continue;
@@ -46,6 +49,9 @@ void WindowWatch::Poll(const UpdaterProcesses& processes)
             if (seen_.insert(line).second) Record(line);
         }
     }
+    for (HWND window : visible_)
+        if (visibleNow.count(window) == 0) Record("gone\t" + Field(WindowText(window)));
+    visible_ = visibleNow;
 }
 
 }  // namespace host

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "remote_list_view.h"
+#include "tray_view.h"
 #include "window_facts.h"
 
 namespace host {
@@ -81,11 +82,42 @@ bool WizardSteps::PressKey(const UpdaterProcesses& processes)
     return false;
 }
 
+bool WizardSteps::UseWindow(const UpdaterProcesses& processes)
+{
+    const std::string& step = steps_[next_];
+    if (step == "trayclick") {
+        // A left click on the first icon of the tray, as the mouse gives it.
+        std::vector<HWND> icons = TrayIconWindows();
+        if (icons.empty()) return false;
+        Record("trayclick");
+        ::PostMessageA(icons.front(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(8, 8));
+        ::PostMessageA(icons.front(), WM_LBUTTONUP, 0, MAKELPARAM(8, 8));
+        ++next_;
+        return true;
+    }
+    // "minimize": the frame's minimise box.
+    for (HWND window : TopLevelWindows()) {
+        if (!::IsWindowVisible(window) || !processes.Contains(ProcessOf(window)) || IsMessageBox(window)) continue;
+        if (PageOf(window) == window) continue;
+        Record("minimize");
+        ::PostMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        ++next_;
+        return true;
+    }
+    return false;
+}
+
 void WizardSteps::Poll(const UpdaterProcesses& processes)
 {
     if (next_ >= steps_.size()) return;
     if (steps_[next_].rfind("key:", 0) == 0) {
         PressKey(processes);
+        return;
+    }
+    if (steps_[next_] == "minimize" || steps_[next_] == "trayclick") {
+        // Given the moment any step gets, so the page is up before the window is used.
+        if (::GetTickCount() - settledAt_ < kSettleMs * 2) return;
+        if (UseWindow(processes)) settledAt_ = ::GetTickCount();
         return;
     }
     HWND top = nullptr;
@@ -114,6 +146,7 @@ void WizardSteps::Press(HWND top, const Seen& seen)
                    reinterpret_cast<LPARAM>(seen.button));
     pressed_ = seen;
     candidate_ = {};
+    settledAt_ = ::GetTickCount();
     ++next_;
 }
 

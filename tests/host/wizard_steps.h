@@ -7,6 +7,8 @@
 //   :TEXT       any button that shows TEXT
 //   key:VK      the key with virtual-key code VK, pressed on the visible page
 //   key:VK:ID   the same, once the visible page holds control ID
+//   minimize    the wizard's minimise box
+//   trayclick   a left click on the first icon of the tray
 //
 // The steps are taken in order. Pressing a step records what the person saw:
 //
@@ -15,6 +17,7 @@
 //   shot<TAB>path                          when screenshots are asked for
 //   click<TAB>id<TAB>button text
 //   key<TAB>VK
+//   minimize, trayclick
 //
 // and at the end each step that never came is recorded as "pending<TAB>STEP".
 #pragma once
@@ -52,12 +55,14 @@ private:
     Seen FindButton(const UpdaterProcesses& processes, HWND& top) const;
     void Press(HWND top, const Seen& seen);
     bool PressKey(const UpdaterProcesses& processes);
+    bool UseWindow(const UpdaterProcesses& processes);
 
     std::vector<std::string> steps_;
     size_t next_ = 0;
     Screenshots& shots_;
     Seen candidate_;  // ready, being given its moment
     DWORD candidateAt_ = 0;
+    DWORD settledAt_ = 0;  // when the last step was taken
     Seen pressed_;  // the last press: the same button, text and page is never pressed twice in a row
 };
 

@@ -92,6 +92,9 @@ class HostRun:
     shots: list = field(default_factory=list)  # screenshot files (Windows paths), in order
     shown: list = field(default_factory=list)  # Shown for every visible updater window, as it changed
     pages_seen: set = field(default_factory=set)  # (page kind, visible) of every wizard page seen
+    visibility: list = field(default_factory=list)  # ("shown" or "gone", title) as windows came and went
+    tray_tips: list = field(default_factory=list)  # every tip the tray showed, in order (with tray=True)
+    tray_frames: int = 0  # the most different tray pictures seen within one second
 
     def codes(self, message=2023):
         return [w for m, w, _ in self.messages if m == message]
@@ -100,7 +103,7 @@ class HostRun:
 def parse_host_output(stdout: bytes):
     """The host's record (tests/host): keyword arguments for HostRun."""
     run = {"messages": [], "boxes": [], "box_styles": [], "pages": [], "pending": [], "shots": [], "shown": [],
-           "pages_seen": set()}
+           "pages_seen": set(), "visibility": [], "tray_tips": [], "tray_frames": 0}
     rows = []
     for line in stdout.decode(ENCODING, "replace").splitlines():
         kind, _, rest = line.partition("\t")
@@ -125,6 +128,13 @@ def parse_host_output(stdout: bytes):
             run["shots"].append(rest)
         elif kind == "shown":
             run["shown"].append(Shown(fields[0], *map(int, fields[1:7])))
+            run["visibility"].append(("shown", fields[0]))
+        elif kind == "gone":
+            run["visibility"].append(("gone", rest))
+        elif kind == "tray":
+            run["tray_tips"].append(rest)
+        elif kind == "trayicon":
+            run["tray_frames"] = max(run["tray_frames"], int(rest))
         elif kind == "pageseen":
             run["pages_seen"].add((fields[0], fields[1] == "1"))
         else:
@@ -174,14 +184,14 @@ class Product:
         return wine([self.exe], cwd=self.folder, timeout=timeout, env=env)
 
     def run_host(self, arguments="/HWND:{hwnd}", press=(), timeout=120, clicks=(), shots=None,
-                 shot_screen=False) -> HostRun:
+                 shot_screen=False, tray=False) -> HostRun:
         """Starts the updater from the host program and waits for every
         updater process of the run. `press` lists the button ids for the boxes
         it shows, in order (otherwise OK / Yes); `clicks` the wizard steps, in
         order, each a button id, a shown text, or (id, text); `shots` a folder
         for screenshots of every box and page pressed (of the whole screen with
-        `shot_screen`)."""
-        return run_host(self.exe, arguments, self.folder, press, timeout, clicks, shots, shot_screen)
+        `shot_screen`); `tray` records the tray icon's tips and pictures."""
+        return run_host(self.exe, arguments, self.folder, press, timeout, clicks, shots, shot_screen, tray)
 
     def log_bytes(self) -> bytes:
         return self.log_path.read_bytes() if self.log_path.exists() else b""
@@ -197,13 +207,13 @@ def click_step(step):
     "key:VK[:ID]" for a key pressed on the page (holding control ID)."""
     if isinstance(step, tuple):
         return f"{step[0]}:{step[1]}"
-    if isinstance(step, int) or step.startswith("key:"):
+    if isinstance(step, int) or step.startswith("key:") or step in ("minimize", "trayclick"):
         return str(step)
     return f":{step}"
 
 
 def run_host(program, arguments, cwd, press=(), timeout=120, clicks=(), shots=None, shot_screen=False,
-             host=BUILD / "host.exe") -> HostRun:
+             tray=False, host=BUILD / "host.exe") -> HostRun:
     """Starts `program` from the host program (see Product.run_host)."""
     args = [host, program, arguments, *(f"--press={b}" for b in press),
             *(f"--click={click_step(c)}" for c in clicks)]
@@ -211,6 +221,8 @@ def run_host(program, arguments, cwd, press=(), timeout=120, clicks=(), shots=No
         args.append(f"--shots={windows_path(Path(shots))}")
         if shot_screen:
             args.append("--shot-screen")
+    if tray:
+        args.append("--tray")
     done = wine(args, cwd=cwd, timeout=timeout)
     return HostRun(done.returncode, **parse_host_output(done.stdout))
 

@@ -267,3 +267,30 @@ def test_the_start_page_is_drawn_as_its_skin_says(product, tmp_path):
     button = {at(x, y) for x in range(324, 396) for y in range(284, 302)}
     assert background not in button, "the Cancel button covers its skin rect"
     assert at(316, 292) == background and at(404, 292) == background, "and nothing beside it"
+
+
+TRAY_ON = "[pre]\ncloselog=0\nclosetray=0\n"
+
+
+def tray_skin():
+    return skin().replace("[UI]\n", "[UI]\nsysicon=icons.bmp:4\n")
+
+
+def test_the_tray_icon_carries_the_title_and_animates_while_downloading(product):
+    product.write_package({"pre.dat": TRAY_ON, "ui.dat": tray_skin(), "icons.bmp": strip_bmp(4)})
+    run = product.run_host("/HWND:{hwnd} /OP:Preview", tray=True,
+                           clicks=[(NEXT, "下一步(&N)"), (PAUSE, "下一步(&N)"), (NEXT, "下一步(&N)"),
+                                   (CANCEL, "完成(&O)")])
+    assert run.pending == []
+    assert run.codes() == [4]
+    assert TITLE in run.tray_tips
+    assert run.tray_frames >= 3, "the icon should step through its frames during the download page"
+
+
+def test_minimise_hides_the_wizard_in_the_tray_and_the_tray_brings_it_back(product):
+    product.write_package({"pre.dat": TRAY_ON, "ui.dat": tray_skin(), "icons.bmp": strip_bmp(4)})
+    run = product.run_host("/HWND:{hwnd} /OP:Preview", clicks=["minimize", "trayclick", CANCEL], press=[IDYES])
+    assert run.pending == []
+    assert run.codes() == [4]
+    frame = [event for event, title in run.visibility if title in (TITLE, "")]
+    assert frame[:3] == ["shown", "gone", "shown"], run.visibility
