@@ -16,6 +16,7 @@ int TenPerByte(std::string_view text) { return static_cast<int>(text.size()) * 1
 
 const std::string kZhong = "\xD6\xD0";    // a Chinese character in code page 936
 const std::string kTrail5C = "\x81\x5C";  // its trail byte is "\"
+const std::string kStop = "\xA1\xA3";     // the Chinese full stop
 using Lines = std::vector<std::string>;
 
 }  // namespace
@@ -38,6 +39,9 @@ TEST(LineWrap, BreaksAtSpacesAndCharacterBoundaries)
         {"double-byte characters stay whole", kZhong + kZhong + kZhong, 45, {kZhong + kZhong, kZhong}},
         {"a trail byte that looks like a backslash", "a" + kTrail5C + "b", 25, {"a", kTrail5C, "b"}},
         {"narrower than any character: one a line", "ab" + kZhong, 5, {"a", "b", kZhong}},
+        {"a full stop takes the last character along", kZhong + kZhong + kZhong + kStop, 60,
+         {kZhong + kZhong, kZhong + kStop}},
+        {"a closing mark alone on a narrow line stays alone", kZhong + kStop, 20, {kZhong, kStop}},
         {"a zero width still places every character", "xy", 0, {"x", "y"}},
         {"line breaks of every kind", "a\r\nb\n\rc\nd\re", 100, {"a", "b", "c", "d", "e"}},
         {"an empty line between two breaks", "a\r\n\r\nb", 100, {"a", "", "b"}},

@@ -4,6 +4,31 @@
 
 namespace quibo {
 
+namespace {
+
+// Where the last character of a non-empty `text` starts.
+size_t LastCharStart(std::string_view text, LeadByteRule lead)
+{
+    size_t start = 0;
+    for (size_t pos = 0; pos < text.size(); pos = NextCharPos(text, pos, lead)) start = pos;
+    return start;
+}
+
+// Chinese punctuation that closes what comes before it: 。，、；：？！）」』》”’
+// as code page 936 bytes (the texts of a skin are in the system code page).
+bool IsClosingPunctuation(std::string_view ch, LeadByteRule lead)
+{
+    if (ch.size() != 2 || !lead.IsLead(static_cast<unsigned char>(ch[0]))) return false;
+    static const char* const kClosing[] = {"\xA1\xA3", "\xA3\xAC", "\xA1\xA2", "\xA3\xBB", "\xA3\xBA",
+                                           "\xA3\xBF", "\xA3\xA1", "\xA3\xA9", "\xA1\xB9", "\xA1\xBB",
+                                           "\xA1\xB7", "\xA1\xB1", "\xA1\xAF"};
+    for (const char* mark : kClosing)
+        if (ch == mark) return true;
+    return false;
+}
+
+}  // namespace
+
 std::vector<std::string> WrapLines(std::string_view text, int width, const MeasureText& measure,
                                    LeadByteRule lead)
 {
@@ -33,6 +58,14 @@ std::vector<std::string> WrapLines(std::string_view text, int width, const Measu
         if (space != std::string::npos && space > 0 && line.back() != ' ') {
             std::string rest = line.substr(space + 1);
             line.resize(space);
+            lines.push_back(std::move(line));
+            line = std::move(rest);
+        } else if (IsClosingPunctuation(ch, lead) && LastCharStart(line, lead) > 0) {
+            // A line never begins with a full stop or a closing mark: the
+            // last character of this line goes along with it.
+            const size_t last = LastCharStart(line, lead);
+            std::string rest = line.substr(last);
+            line.resize(last);
             lines.push_back(std::move(line));
             line = std::move(rest);
         } else {
