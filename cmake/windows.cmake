@@ -54,6 +54,9 @@ target_link_libraries(win_tests PRIVATE winsys gtest_main)
 target_sources(win_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/host/tray_view.cpp
                                  ${PROJECT_SOURCE_DIR}/tests/host/screen_image.cpp)
 target_include_directories(win_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/host)
+# The program's own resources, so that the wizard's frame and pages can be made in a test.
+target_sources(win_tests PRIVATE ${PROJECT_SOURCE_DIR}/res/update.rc)
+target_include_directories(win_tests PRIVATE ${CMAKE_BINARY_DIR}/res)
 add_dependencies(win_tests update)  # the manifest test reads update.exe beside it
 add_test(NAME win_tests
          COMMAND win_tests --gtest_output=xml:Z:${UPDATER_RESULTS_DIR}/win_tests.xml
