@@ -123,13 +123,22 @@ TEST(IconStrip, BadSysiconKeepsTheStripItHad)
     }
 }
 
-TEST(IconStrip, ProgramWithoutTheStripResourceHasFourFramesAndNoImages)
+TEST(IconStrip, TheProgramsOwnStripHasFourFramesOrNoneWithoutTheResource)
 {
+    // This test program carries the program's resources, bitmap 129 among them.
     IconStrip strip;
     strip.LoadDefault(::GetModuleHandleA(nullptr));
     EXPECT_EQ(strip.FrameCount(), 4);
-    EXPECT_EQ(strip.ImageCount(), 0);
-    EXPECT_EQ(strip.AnimationFrames(), 0);
+    EXPECT_EQ(strip.ImageCount(), 4);
+    EXPECT_EQ(strip.AnimationFrames(), 4);
     ASSERT_EQ(strip.Icons().size(), 4u);
-    for (HICON icon : strip.Icons()) EXPECT_EQ(icon, nullptr);
+    for (HICON icon : strip.Icons()) EXPECT_NE(icon, nullptr);
+
+    // A module without it (the system's user32) leaves four frames and no images.
+    IconStrip none;
+    none.LoadDefault(::GetModuleHandleA("user32.dll"));
+    EXPECT_EQ(none.FrameCount(), 4);
+    EXPECT_EQ(none.ImageCount(), 0);
+    EXPECT_EQ(none.AnimationFrames(), 0);
+    for (HICON icon : none.Icons()) EXPECT_EQ(icon, nullptr);
 }
