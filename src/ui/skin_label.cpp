@@ -16,6 +16,8 @@ namespace quibo {
 namespace {
 
 constexpr UINT_PTR kSubclassId = 1;
+// Marks a control that a label has taken over: one label per control.
+constexpr char kLabelProperty[] = "QuiboSkinLabel";
 
 // The control's font, or the stock fonts a static falls back to.
 HFONT FontOrStock(HFONT font)
@@ -71,11 +73,10 @@ CSkinLabel::~CSkinLabel()
 
 bool CSkinLabel::Attach(HWND control)
 {
-    DWORD_PTR other = 0;
-    if (window_ || !::IsWindow(control) || ::GetWindowSubclass(control, SubclassProc, kSubclassId, &other))
-        return false;
+    if (window_ || !::IsWindow(control) || ::GetPropA(control, kLabelProperty)) return false;
     if (!::SetWindowSubclass(control, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
         return false;
+    ::SetPropA(control, kLabelProperty, reinterpret_cast<HANDLE>(this));
     window_ = control;
     savedStyle_ = ::GetWindowLongPtrA(control, GWL_STYLE);
     // Owner-drawn: the static's own painting (which some of its messages do
@@ -90,6 +91,7 @@ bool CSkinLabel::Attach(HWND control)
 void CSkinLabel::Detach()
 {
     ::RemoveWindowSubclass(window_, SubclassProc, kSubclassId);
+    ::RemovePropA(window_, kLabelProperty);
     window_ = nullptr;
     hovering_ = false;
 }
