@@ -250,20 +250,15 @@ void CSkinLabel::OnPaint()
 LRESULT CSkinLabel::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_PAINT:
-        OnPaint();
-        return 0;
+    case WM_PAINT: OnPaint(); return 0;
     case WM_PRINTCLIENT: {
         RECT client;
         ::GetClientRect(window_, &client);
         Paint(reinterpret_cast<HDC>(wParam), client);
         return 0;
     }
-    case WM_ERASEBKGND:
-        return 1;  // Paint covers every pixel
-    case WM_SIZE:
-        Redraw();
-        break;
+    case WM_ERASEBKGND: return 1;  // Paint covers every pixel
+    case WM_SIZE: Redraw(); break;
     case WM_SETTEXT: {
         const LRESULT result = ::DefSubclassProc(window_, message, wParam, lParam);
         if (!settingText_) {
@@ -287,17 +282,12 @@ LRESULT CSkinLabel::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
             return TRUE;
         }
         break;
-    case WM_MOUSEMOVE:
-        OnMouseMove(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-        break;
+    case WM_MOUSEMOVE: OnMouseMove(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}); break;
     case WM_CAPTURECHANGED:
         if (hovering_ && reinterpret_cast<HWND>(lParam) != window_) Hover(false);
         break;
-    case WM_LBUTTONDOWN:
-        OnLeftButtonDown();
-        break;
-    default:
-        break;
+    case WM_LBUTTONDOWN: OnLeftButtonDown(); break;
+    default: break;
     }
     return ::DefSubclassProc(window_, message, wParam, lParam);
 }
@@ -328,7 +318,9 @@ void ApplyStaticSkin(CSkinLabel& label, const StaticSkin& skin)
         label.DropLink();
     }
     if (label.Window()) {
-        const auto side = [](long long length) { return static_cast<int>(std::min<long long>(length, INT_MAX)); };
+        const auto side = [](long long length) {
+            return static_cast<int>(std::min<long long>(length, INT_MAX));
+        };
         ::MoveWindow(label.Window(), skin.rect.left, skin.rect.top, side(skin.rect.Width()),
                      side(skin.rect.Height()), TRUE);
     }

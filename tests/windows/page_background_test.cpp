@@ -45,9 +45,9 @@ TEST(PageBackground, WhiteIsSeeThroughAndNearWhiteIsDrawn)
     images[0] = ImageSkin{Rect(20, 20, 40, 40), "a.bmp", 1};
     PaintPageBackground(canvas.Dc(), client, window, images, pictures.handles[0], nullptr);
 
-    EXPECT_EQ(canvas.Pixel(5, 5), kPage);        // outside the picture
-    EXPECT_EQ(canvas.Pixel(25, 25), kPage);      // white: the fill shows through
-    EXPECT_EQ(canvas.Pixel(35, 25), kNearWhite); // near-white: drawn
+    EXPECT_EQ(canvas.Pixel(5, 5), kPage);         // outside the picture
+    EXPECT_EQ(canvas.Pixel(25, 25), kPage);       // white: the fill shows through
+    EXPECT_EQ(canvas.Pixel(35, 25), kNearWhite);  // near-white: drawn
     EXPECT_EQ(canvas.Pixel(25, 35), kRed);
     EXPECT_EQ(canvas.Pixel(35, 35), kPage);
     EXPECT_EQ(canvas.Count(kRed), 100);

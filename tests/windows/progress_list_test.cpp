@@ -45,7 +45,8 @@ public:
     }
     void Render(Canvas& canvas) const
     {
-        ::SendMessageA(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.Dc()), PRF_CLIENT | PRF_ERASEBKGND);
+        ::SendMessageA(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.Dc()),
+                       PRF_CLIENT | PRF_ERASEBKGND);
     }
     void Click(int row, int column)
     {
@@ -85,8 +86,9 @@ TEST(ProgressList, ProgressCellShowsAFrameAtZeroAndAFullBarWithTextAtHundred)
     EXPECT_EQ(canvas.Pixel(bar0.right - 1, bar0.bottom - 1), ::GetSysColor(COLOR_BTNSHADOW));
     EXPECT_EQ(canvas.Pixel((bar0.left + bar0.right) / 2, (bar0.top + bar0.bottom) / 2), RGB(224, 224, 224));
     EXPECT_EQ(canvas.Count(fill, zero), 0);
-    EXPECT_EQ(canvas.Count(RGB(224, 224, 224), RECT{bar0.left + 1, bar0.top + 1, bar0.right - 1, bar0.bottom - 1}),
-              (bar0.right - bar0.left - 2) * (bar0.bottom - bar0.top - 2));  // no text at 0
+    EXPECT_EQ(
+        canvas.Count(RGB(224, 224, 224), RECT{bar0.left + 1, bar0.top + 1, bar0.right - 1, bar0.bottom - 1}),
+        (bar0.right - bar0.left - 2) * (bar0.bottom - bar0.top - 2));  // no text at 0
 
     const RECT full = page.CellRect(1, 1);
     const RECT bar1 = {full.left + 1, full.top + 5, full.right, full.bottom - 1};
@@ -135,7 +137,8 @@ TEST(ProgressList, RowRecordsGoWithTheirRowsAndTheRowHeightImagesStayOwned)
     EXPECT_EQ(page.list.RecordCount(), 0u);
 
     for (int i = 0; i < 10; ++i) page.list.InsertItem(i, "z");
-    HIMAGELIST rows = reinterpret_cast<HIMAGELIST>(::SendMessageA(page.window, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+    HIMAGELIST rows =
+        reinterpret_cast<HIMAGELIST>(::SendMessageA(page.window, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
     ASSERT_NE(rows, nullptr);
     ::DestroyWindow(page.window);
     EXPECT_EQ(page.list.RecordCount(), 0u);

@@ -32,7 +32,10 @@ std::string Repeat(const std::string& piece, int times)
 }
 
 // What the label paints, read back through WM_PRINTCLIENT.
-void Render(HWND label, Canvas& canvas) { ::SendMessageA(label, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.Dc()), PRF_CLIENT); }
+void Render(HWND label, Canvas& canvas)
+{
+    ::SendMessageA(label, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.Dc()), PRF_CLIENT);
+}
 
 LOGFONTA FontOf(const CSkinLabel& label)
 {
@@ -159,7 +162,8 @@ TEST(SkinLabel, LinkTakesItsHoverLookWhileThePointerIsOverIt)
     Render(label.Window(), hover);
     EXPECT_GT(hover.Count(kBlue), 0);
     EXPECT_EQ(hover.Count(kRed), 0);
-    ::SendMessageA(label.Window(), WM_SETCURSOR, reinterpret_cast<WPARAM>(label.Window()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    ::SendMessageA(label.Window(), WM_SETCURSOR, reinterpret_cast<WPARAM>(label.Window()),
+                   MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     EXPECT_EQ(::GetCursor(), ::LoadCursor(nullptr, IDC_HAND));
 
     ::SendMessageA(label.Window(), WM_MOUSEMOVE, 0, MAKELPARAM(-3, -3));  // left the label

@@ -32,7 +32,9 @@ TEST(TintedEdit, TheNewestLineStaysInViewPastTheDefaultTextLimit)
     TestPage page;
     ::ShowWindow(page.window, SW_SHOWNOACTIVATE);
     CTintedEdit edit;
-    ASSERT_TRUE(edit.Attach(page.Child("EDIT", "", ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | WS_VSCROLL | WS_HSCROLL, RECT{0, 0, 300, 80})));
+    ASSERT_TRUE(edit.Attach(page.Child("EDIT", "",
+                                       ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | WS_VSCROLL | WS_HSCROLL,
+                                       RECT{0, 0, 300, 80})));
     const std::string filler(70, 'x');
     edit.AppendLine(std::string(40000, 'y'), 4);  // past the 32K a box takes by default
     for (int i = 1; i < 40; ++i) edit.AppendLine("第" + std::to_string(i) + "行 " + filler, 4);
