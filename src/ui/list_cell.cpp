@@ -38,8 +38,9 @@ void DrawClippedText(HDC dc, const std::string& text, RECT box, const RECT& clip
 
 ListColors ListColors::FromSystem()
 {
-    return ListColors{::GetSysColor(COLOR_WINDOWTEXT), ::GetSysColor(COLOR_WINDOW), ::GetSysColor(COLOR_BTNSHADOW),
-                      ::GetSysColor(COLOR_HIGHLIGHT), ::GetSysColor(COLOR_HIGHLIGHTTEXT)};
+    return ListColors{::GetSysColor(COLOR_WINDOWTEXT), ::GetSysColor(COLOR_WINDOW),
+                      ::GetSysColor(COLOR_BTNSHADOW), ::GetSysColor(COLOR_HIGHLIGHT),
+                      ::GetSysColor(COLOR_HIGHLIGHTTEXT)};
 }
 
 void DrawProgressCell(HDC dc, const RECT& cell, const ListCell& data, const ListColors& colors)

@@ -27,7 +27,8 @@ UINT CProgressListCtrl::CheckboxClickedMessage()
 bool CProgressListCtrl::Attach(HWND list)
 {
     if (window_ || !::IsWindow(list)) return false;
-    if (!::SetWindowSubclass(list, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) return false;
+    if (!::SetWindowSubclass(list, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
+        return false;
     window_ = list;
     // The row-height image list belongs to this object, not to the list.
     ::SetWindowLongPtrA(list, GWL_STYLE, ::GetWindowLongPtrA(list, GWL_STYLE) | LVS_SHAREIMAGELISTS);
@@ -38,8 +39,8 @@ bool CProgressListCtrl::Attach(HWND list)
 void CProgressListCtrl::Detach()
 {
     // Taken back before either side can destroy it: only rowHeight_ frees it.
-    if (rowHeight_ &&
-        reinterpret_cast<HIMAGELIST>(::SendMessageA(window_, LVM_GETIMAGELIST, LVSIL_SMALL, 0)) == rowHeight_.Get())
+    if (rowHeight_ && reinterpret_cast<HIMAGELIST>(
+                          ::SendMessageA(window_, LVM_GETIMAGELIST, LVSIL_SMALL, 0)) == rowHeight_.Get())
         ::SendMessageA(window_, LVM_SETIMAGELIST, LVSIL_SMALL, 0);
     ::RemoveWindowSubclass(window_, SubclassProc, kSubclassId);
     window_ = nullptr;
@@ -97,7 +98,8 @@ int CProgressListCtrl::InsertItem(int row, const std::string& text)
     item.pszText = const_cast<char*>(text.c_str());
     item.lParam = reinterpret_cast<LPARAM>(key);
     rows_.emplace(key, std::move(record));
-    const int index = static_cast<int>(::SendMessageA(window_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    const int index =
+        static_cast<int>(::SendMessageA(window_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
     if (index < 0) rows_.erase(key);
     return index;
 }
@@ -123,7 +125,8 @@ CProgressListCtrl::Row* CProgressListCtrl::RowAt(int row) const
 const ListCell* CProgressListCtrl::Cell(int row, int column) const
 {
     const Row* record = RowAt(row);
-    if (!record || column < 0 || column >= ColumnCount() || static_cast<size_t>(column) >= record->cells.size())
+    if (!record || column < 0 || column >= ColumnCount() ||
+        static_cast<size_t>(column) >= record->cells.size())
         return nullptr;
     return &record->cells[static_cast<size_t>(column)];
 }
@@ -144,8 +147,8 @@ bool CProgressListCtrl::SetItemText(int row, int column, const std::string& text
     LVITEMA item = {};
     item.iSubItem = column;
     item.pszText = const_cast<char*>(text.c_str());
-    return ::SendMessageA(window_, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)) !=
-           FALSE;
+    return ::SendMessageA(window_, LVM_SETITEMTEXTA, static_cast<WPARAM>(row),
+                          reinterpret_cast<LPARAM>(&item)) != FALSE;
 }
 
 bool CProgressListCtrl::MakeProgressCell(int row, int column, bool showText, const std::string& format)
@@ -187,10 +190,12 @@ RECT CProgressListCtrl::CellRect(int row, int column) const
     RECT box = {};
     box.top = column;
     box.left = LVIR_BOUNDS;
-    if (!::SendMessageA(window_, LVM_GETSUBITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&box)))
+    if (!::SendMessageA(window_, LVM_GETSUBITEMRECT, static_cast<WPARAM>(row),
+                        reinterpret_cast<LPARAM>(&box)))
         return RECT{};
     // The bounds of column 0 are those of the whole row.
-    if (column == 0) box.right = box.left + static_cast<int>(::SendMessageA(window_, LVM_GETCOLUMNWIDTH, 0, 0));
+    if (column == 0)
+        box.right = box.left + static_cast<int>(::SendMessageA(window_, LVM_GETCOLUMNWIDTH, 0, 0));
     return box;
 }
 
@@ -214,14 +219,10 @@ void CProgressListCtrl::RedrawCell(int row, int column)
 LRESULT CProgressListCtrl::OnCustomDraw(NMLVCUSTOMDRAW& draw)
 {
     switch (draw.nmcd.dwDrawStage) {
-    case CDDS_PREPAINT:
-        return CDRF_NOTIFYITEMDRAW;
-    case CDDS_ITEMPREPAINT:
-        return CDRF_NOTIFYSUBITEMDRAW;
-    case CDDS_ITEMPREPAINT | CDDS_SUBITEM:
-        break;
-    default:
-        return CDRF_DODEFAULT;
+    case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT: return CDRF_NOTIFYSUBITEMDRAW;
+    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: break;
+    default: return CDRF_DODEFAULT;
     }
     const Row* record = RowOf(draw.nmcd.lItemlParam);
     const int row = static_cast<int>(draw.nmcd.dwItemSpec);
@@ -272,10 +273,8 @@ bool CProgressListCtrl::OnNotify(const NMHDR& header, LRESULT& result)
     case LVN_DELETEALLITEMS:
         result = FALSE;  // one LVN_DELETEITEM per row, so every record goes
         return true;
-    case NM_CLICK:
-        return OnClick(reinterpret_cast<const NMITEMACTIVATE&>(header), result);
-    default:
-        return false;
+    case NM_CLICK: return OnClick(reinterpret_cast<const NMITEMACTIVATE&>(header), result);
+    default: return false;
     }
 }
 

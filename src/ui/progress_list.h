@@ -56,8 +56,8 @@ private:
         std::vector<ListCell> cells;
     };
 
-    static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                         UINT_PTR id, DWORD_PTR self);
+    static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                         DWORD_PTR self);
     void Detach();
     Row* RowOf(LPARAM data) const;
     Row* RowAt(int row) const;

@@ -16,6 +16,8 @@ namespace quibo {
 namespace {
 
 constexpr UINT_PTR kSubclassId = 1;
+// Marks a control that a label has taken over: one label per control.
+constexpr char kLabelProperty[] = "QuiboSkinLabel";
 
 // The control's font, or the stock fonts a static falls back to.
 HFONT FontOrStock(HFONT font)
@@ -71,9 +73,10 @@ CSkinLabel::~CSkinLabel()
 
 bool CSkinLabel::Attach(HWND control)
 {
-    if (window_ || !::IsWindow(control)) return false;
+    if (window_ || !::IsWindow(control) || ::GetPropA(control, kLabelProperty)) return false;
     if (!::SetWindowSubclass(control, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
         return false;
+    ::SetPropA(control, kLabelProperty, reinterpret_cast<HANDLE>(this));
     window_ = control;
     savedStyle_ = ::GetWindowLongPtrA(control, GWL_STYLE);
     // Owner-drawn: the static's own painting (which some of its messages do
@@ -88,6 +91,7 @@ bool CSkinLabel::Attach(HWND control)
 void CSkinLabel::Detach()
 {
     ::RemoveWindowSubclass(window_, SubclassProc, kSubclassId);
+    ::RemovePropA(window_, kLabelProperty);
     window_ = nullptr;
     hovering_ = false;
 }
@@ -246,20 +250,15 @@ void CSkinLabel::OnPaint()
 LRESULT CSkinLabel::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_PAINT:
-        OnPaint();
-        return 0;
+    case WM_PAINT: OnPaint(); return 0;
     case WM_PRINTCLIENT: {
         RECT client;
         ::GetClientRect(window_, &client);
         Paint(reinterpret_cast<HDC>(wParam), client);
         return 0;
     }
-    case WM_ERASEBKGND:
-        return 1;  // Paint covers every pixel
-    case WM_SIZE:
-        Redraw();
-        break;
+    case WM_ERASEBKGND: return 1;  // Paint covers every pixel
+    case WM_SIZE: Redraw(); break;
     case WM_SETTEXT: {
         const LRESULT result = ::DefSubclassProc(window_, message, wParam, lParam);
         if (!settingText_) {
@@ -283,17 +282,12 @@ LRESULT CSkinLabel::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
             return TRUE;
         }
         break;
-    case WM_MOUSEMOVE:
-        OnMouseMove(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-        break;
+    case WM_MOUSEMOVE: OnMouseMove(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}); break;
     case WM_CAPTURECHANGED:
         if (hovering_ && reinterpret_cast<HWND>(lParam) != window_) Hover(false);
         break;
-    case WM_LBUTTONDOWN:
-        OnLeftButtonDown();
-        break;
-    default:
-        break;
+    case WM_LBUTTONDOWN: OnLeftButtonDown(); break;
+    default: break;
     }
     return ::DefSubclassProc(window_, message, wParam, lParam);
 }
@@ -324,7 +318,9 @@ void ApplyStaticSkin(CSkinLabel& label, const StaticSkin& skin)
         label.DropLink();
     }
     if (label.Window()) {
-        const auto side = [](long long length) { return static_cast<int>(std::min<long long>(length, INT_MAX)); };
+        const auto side = [](long long length) {
+            return static_cast<int>(std::min<long long>(length, INT_MAX));
+        };
         ::MoveWindow(label.Window(), skin.rect.left, skin.rect.top, side(skin.rect.Width()),
                      side(skin.rect.Height()), TRUE);
     }

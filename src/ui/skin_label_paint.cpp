@@ -50,15 +50,9 @@ UINT AlignmentFormat(LONG_PTR style, const std::string& text)
 {
     UINT format = DT_SINGLELINE | DT_NOCLIP;
     switch (style & SS_TYPEMASK) {
-    case SS_CENTER:
-        format |= DT_CENTER;
-        break;
-    case SS_RIGHT:
-        format |= DT_RIGHT;
-        break;
-    default:
-        format |= DT_LEFT;
-        break;
+    case SS_CENTER: format |= DT_CENTER; break;
+    case SS_RIGHT: format |= DT_RIGHT; break;
+    default: format |= DT_LEFT; break;
     }
     if (style & SS_NOPREFIX) format |= DT_NOPREFIX;
     if (text.find('\t') != std::string::npos) format |= DT_EXPANDTABS;
@@ -114,13 +108,15 @@ void CSkinLabel::DrawLines(HDC dc, const RECT& area)
     const std::vector<std::string> lines =
         WrapLines(text_, client.right - client.left, std::ref(measure), SystemLeadBytes());
     long long top = client.top;
-    if (savedStyle_ & SS_CENTERIMAGE) top += (client.bottom - client.top - lineHeight * static_cast<long long>(lines.size())) / 2;
+    if (savedStyle_ & SS_CENTERIMAGE)
+        top += (client.bottom - client.top - lineHeight * static_cast<long long>(lines.size())) / 2;
     const UINT format = AlignmentFormat(savedStyle_, text_);
     for (size_t i = 0; i < lines.size(); ++i) {
         const long long lineTop = top + lineHeight * static_cast<long long>(i);
         if (lineTop >= area.bottom) break;
         if (lineTop + lineHeight <= area.top) continue;
-        RECT box = {client.left, static_cast<LONG>(lineTop), client.right, static_cast<LONG>(lineTop + lineHeight)};
+        RECT box = {client.left, static_cast<LONG>(lineTop), client.right,
+                    static_cast<LONG>(lineTop + lineHeight)};
         ::DrawTextA(dc, lines[i].data(), static_cast<int>(lines[i].size()), &box, format);
     }
 }

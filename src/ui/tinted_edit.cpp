@@ -4,7 +4,10 @@
 
 namespace quibo {
 
-CTintedEdit::CTintedEdit() : backColor_(::GetSysColor(COLOR_WINDOW)), backBrush_(::CreateSolidBrush(backColor_)) {}
+CTintedEdit::CTintedEdit()
+    : backColor_(::GetSysColor(COLOR_WINDOW)), backBrush_(::CreateSolidBrush(backColor_))
+{
+}
 
 bool CTintedEdit::Attach(HWND edit)
 {

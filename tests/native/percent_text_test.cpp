@@ -16,14 +16,8 @@ TEST(PercentText, FormatsTheValueAndNothingElse)
         std::string text;
     };
     const Case cases[] = {
-        {"", 0, "0%"},
-        {"", 100, "100%"},
-        {"%d%%", 42, "42%"},
-        {"已下载 %d%%", 7, "已下载 7%"},
-        {"%d/%d", 3, "3/3"},
-        {"%s%n%x", 5, "%s%n%x"},
-        {"100%", 1, "100%"},
-        {"%%d", 9, "%d"},
+        {"", 0, "0%"},          {"", 100, "100%"},       {"%d%%", 42, "42%"}, {"已下载 %d%%", 7, "已下载 7%"},
+        {"%d/%d", 3, "3/3"},    {"%s%n%x", 5, "%s%n%x"}, {"100%", 1, "100%"}, {"%%d", 9, "%d"},
         {"plain", 50, "plain"},
     };
     for (const Case& c : cases) EXPECT_EQ(FormatProgressText(c.format, c.value), c.text) << c.format;
