@@ -202,6 +202,8 @@ def test_hostile_skins_leave_a_wizard_that_answers(product, name):
     run = product.run_host("/HWND:{hwnd} /OP:Preview", clicks=[CANCEL], press=[IDYES], timeout=60)
     assert run.pending == []
     assert run.codes() == [4]
+    if "huge.bmp" in HOSTILE[name]:
+        assert "没有找到图像文件：huge.bmp" in product.log_lines(), "a refused picture is logged"
 
 
 def test_enter_and_escape_in_a_working_page_end_nothing(product):
