@@ -245,6 +245,9 @@ int CUpdateApp::RunWizard()
     state.hostWindow = hostWindow_;
     state.packagePath = PackagePath();
     state.downloadFolder = downloadFolder_;
+    state.programFolder = context_.programFolder;
+    state.programFileName = context_.programFileName;
+    state.packageName = context_.packageName;
     return quibo::RunWizard(state) ? 1 : 0;
 }
 

@@ -2,11 +2,13 @@
 
 #include <commctrl.h>
 
+#include "core/config/start_list.h"
 #include "core/log/run_log.h"
 #include "install/program_runner.h"
 #include "ui/system_tray.h"
 #include "win/host_messages.h"
 #include "win/message_boxes.h"
+#include "win/system_code_page.h"
 #include "../../res/resource.h"
 
 namespace quibo {
@@ -14,6 +16,8 @@ namespace quibo {
 namespace {
 
 constexpr UINT kTrayAnimationStepMs = 150;
+// To the page from its worker: the work ended; wParam the DownloadEnd.
+constexpr UINT kPageWorkerEnded = WM_APP + 22;
 
 }  // namespace
 
@@ -90,8 +94,16 @@ INT_PTR DownloadPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         StartPreview();
         return TRUE;
     case kPageStart:
-    case kPageStartSelfUpdate:
         StartDownload();
+        return TRUE;
+    case kPageStartSelfUpdate:
+        StartSelfUpdateDownload();
+        return TRUE;
+    case kPageReports:
+        ApplyReports();
+        return TRUE;
+    case kPageWorkerEnded:
+        OnWorkerEnded(static_cast<DownloadEnd>(wParam));
         return TRUE;
     case kPagePreviewStep:
         OnPreviewStep(wParam);
@@ -137,9 +149,20 @@ INT_PTR DownloadPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     return WizardPage::HandleMessage(message, wParam, lParam);
 }
 
+void DownloadPage::StopWork()
+{
+    preview_.StopAndWait();
+    worker_.StopAndWait();
+}
+
 void DownloadPage::SetStatus(const std::string& text)
 {
     WriteLog(text);
+    ShowStatus(text);
+}
+
+void DownloadPage::ShowStatus(const std::string& text)
+{
     status_.ChangeText(text);
     logBox_.AppendLine(text, ControlHeight(IDC_LOG_BOX) / kLogLineHeight);
 }
@@ -165,11 +188,152 @@ void DownloadPage::OnPreviewStep(WPARAM step)
     if (previewRow_ >= 0) list_.SetProgressValue(previewRow_, 1, static_cast<int>(step) * 10);
 }
 
+bool DownloadPage::AddItemRows()
+{
+    std::vector<StartListRow> rows = NewItemRows(state_.config, SystemLeadBytes());
+    std::vector<bool> folderRows;
+    int fileRows = 0;
+    for (const UpdateItem& file : state_.config.files) fileRows += file.isNew ? 1 : 0;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        int row = list_.InsertItem(static_cast<int>(i), rows[i].name);
+        list_.SetCellCheck(row, 0, 0);
+        list_.MakeProgressCell(row, 1, true);
+        folderRows.push_back(static_cast<int>(i) >= fileRows);
+    }
+    view_ = std::make_unique<QueuedDownloadView>(Window(), std::move(folderRows));
+    return !rows.empty();
+}
+
+void DownloadPage::StartWorker(std::function<DownloadEnd()> work)
+{
+    control_.hostWindow = state_.hostWindow;
+    // A stop raises the flag, wakes a paused transfer and closes the server
+    // connection under a call that waits on it.
+    worker_.SetStopHook([this] {
+        control_.Stop();
+        session_.Abort();
+    });
+    HWND page = Window();
+    bool started = worker_.Start([page, work](const StopSignal&) {
+        DownloadEnd end = work();
+        ::PostMessageA(page, kPageWorkerEnded, static_cast<WPARAM>(end), 0);
+    });
+    if (!started) ::PostMessageA(page, kPageWorkEnded, 0, 0);
+}
+
 void DownloadPage::StartDownload()
 {
-    // The transfers are run by the download worker; without one nothing can
-    // be fetched, and the step ends as failed rather than as done.
-    ::PostMessageA(Window(), kPageWorkEnded, 0, 0);
+    SetStatus("开始下载...");
+    if (!AddItemRows()) {
+        SetStatus("没有新版本的文件需要下载！");
+        ::PostMessageA(Window(), kPageWorkEnded, 0, 0);
+        return;
+    }
+    const std::string& before = state_.config.system.runDlbefore;
+    if (before.empty()) {
+        WriteLog("下载前执行程序（没指定）。");
+    } else {
+        WriteLog("下载前执行程序：" + before);
+        WriteLog(RunProgram(before, 0));
+    }
+    DownloadJob job;
+    job.config = &state_.config;
+    job.downloadFolder = state_.downloadFolder;
+    job.windowTitle = skin_.title;
+    job.hostWindow = state_.hostWindow;
+    job.rule = SystemLeadBytes();
+    job.session = &session_;
+    StartWorker([this, job] { return RunDownloads(job, control_, *view_, state_.records); });
+}
+
+void DownloadPage::StartSelfUpdateDownload()
+{
+    SetStatus("开始下载...");
+    AddItemRows();
+    SelfUpdateJob job;
+    job.config = &state_.config;
+    job.programFolder = state_.programFolder;
+    job.programFileName = state_.programFileName;
+    job.packageName = state_.packageName;
+    job.hostWindow = state_.hostWindow;
+    job.rule = SystemLeadBytes();
+    job.showType = state_.config.showType;
+    job.session = &session_;
+    StartWorker([this, job] { return RunSelfUpdateDownload(job, control_, *view_); });
+}
+
+void DownloadPage::OnWorkerEnded(DownloadEnd end)
+{
+    if (end == DownloadEnd::Stopped) return;  // the page stopped it and ends itself
+    if (end == DownloadEnd::Failed) {
+        ::PostMessageA(Window(), kPageWorkEnded, 0, 0);
+        return;
+    }
+    finished_ = true;
+    bool waitForUser = state_.runMode != RunMode::SelfUpdate && state_.config.opMode == OpMode::Manual &&
+                       FrameVisible();
+    if (waitForUser) {
+        SetControlText(IDC_PAUSE, "下一步(&N)");
+    } else {
+        ::PostMessageA(Window(), kPageWorkEnded, 1, 0);
+    }
+}
+
+void DownloadPage::ApplyReports()
+{
+    if (!view_) return;
+    for (const DownloadReport& report : view_->TakeAll()) Apply(report);
+}
+
+void DownloadPage::Apply(const DownloadReport& report)
+{
+    using Kind = DownloadReport::Kind;
+    switch (report.kind) {
+    case Kind::FileProgress:
+        ::SendMessageA(Control(IDC_PROGRESS_FILE), PBM_SETPOS, report.value, 0);
+        break;
+    case Kind::FileRange:
+        ::SendMessageA(Control(IDC_PROGRESS_FILE), PBM_SETRANGE32, 0, report.value);
+        break;
+    case Kind::TotalRange:
+        ::SendMessageA(Control(IDC_PROGRESS_TOTAL), PBM_SETRANGE32, 0, report.value);
+        break;
+    case Kind::TotalProgress:
+        ::SendMessageA(Control(IDC_PROGRESS_TOTAL), PBM_SETPOS, report.value, 0);
+        break;
+    case Kind::RowNameSuffix: {
+        char name[MAX_PATH * 2] = {};
+        ListView_GetItemText(list_.Window(), report.row, 0, name, sizeof name);
+        list_.SetItemText(report.row, 0, name + report.text);
+        break;
+    }
+    case Kind::RowProgress:
+        list_.SetProgressValue(report.row, 1, report.value);
+        break;
+    case Kind::RowSpeed:
+        list_.SetItemText(report.row, 2, report.text);
+        break;
+    case Kind::ItemDone:
+        list_.SetCellCheck(report.row, 0, 1);
+        ListView_EnsureVisible(list_.Window(), report.row + 1 < list_.RowCount() ? report.row + 1 : report.row,
+                               FALSE);
+        break;
+    case Kind::InfoText:
+        info_.ChangeText(report.text);
+        break;
+    case Kind::TrayText:
+        if (state_.tray) state_.tray->SetTrayTip(skin_.title + report.text);
+        break;
+    case Kind::TrayTip:
+        if (state_.tray) state_.tray->SetTrayTip(report.text);
+        break;
+    case Kind::Status:
+        ShowStatus(report.text);
+        break;
+    case Kind::InfoBox:
+        ShowInfoBox(report.text, FrameVisible() ? Window() : nullptr, state_.config.showType);
+        break;
+    }
 }
 
 void DownloadPage::OnPauseButton()
@@ -181,9 +345,11 @@ void DownloadPage::OnPauseButton()
     bool nowPaused = !paused_.load();
     paused_.store(nowPaused);
     if (nowPaused) {
+        control_.Pause();  // the transfer stops after its block
         SetControlText(IDC_PAUSE, "继续(&C)");
     } else {
         SetControlText(IDC_PAUSE, "暂停(&P)");
+        control_.Continue();
         preview_.Resume();
     }
 }
@@ -192,9 +358,13 @@ void DownloadPage::OnCancel()
 {
     if (endHandled_) return;
     bool wasPaused = paused_.exchange(true);
+    control_.Pause();
     if (!AskCancel()) {
         paused_.store(wasPaused);
-        if (!wasPaused) preview_.Resume();
+        if (!wasPaused) {
+            control_.Continue();
+            preview_.Resume();
+        }
         return;
     }
     userCancel_ = true;
@@ -211,7 +381,11 @@ void DownloadPage::OnWorkEnded(bool success)
         return;
     }
 
+    // The worker ends at its next block, or at once when a call waits on the
+    // server; nothing it writes is used after this.
     paused_.store(true);
+    worker_.StopAndWait();
+    control_.Files().CloseAll();
     if (state_.tray) state_.tray->StopIconAnimation();
     if (!finished_) {
         HostNotify(state_.hostWindow, HostCode::DownloadFailed);

@@ -7,9 +7,15 @@
 #pragma once
 
 #include <atomic>
+#include <memory>
 #include <string>
 
+#include "download/download_session.h"
+#include "download/download_worker.h"
+#include "download/transfer_control.h"
+#include "ui/page_worker.h"
 #include "ui/preview_animation.h"
+#include "ui/queued_download_view.h"
 #include "ui/progress_list.h"
 #include "ui/skin_label.h"
 #include "ui/tinted_edit.h"
@@ -21,11 +27,13 @@ class DownloadPage : public WizardPage {
 public:
     explicit DownloadPage(WizardState& state);
 
-    void StopWork() override { preview_.StopAndWait(); }
+    void StopWork() override;
 
     // Writes the text to the run log, shows it in the status line and adds it
     // to the log box. UI thread.
     void SetStatus(const std::string& text);
+    // The same without the log line (the worker has written it).
+    void ShowStatus(const std::string& text);
 
 protected:
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -35,6 +43,12 @@ private:
     void ApplyControlSkin();
     void StartPreview();
     void StartDownload();
+    void StartSelfUpdateDownload();
+    bool AddItemRows();
+    void StartWorker(std::function<DownloadEnd()> work);
+    void OnWorkerEnded(DownloadEnd end);
+    void ApplyReports();
+    void Apply(const DownloadReport& report);
     void OnPreviewStep(WPARAM step);
     void OnPauseButton();
     void OnCancel();
@@ -46,6 +60,10 @@ private:
     CSkinLabel status_;
     CSkinLabel info_;
     PreviewAnimation preview_;
+    TransferControl control_;
+    DownloadSession session_;  // its Abort ends a call that waits on the server
+    std::unique_ptr<QueuedDownloadView> view_;
+    PageWorker worker_;
     std::atomic<bool> paused_{false};
     bool finished_ = false;    // everything is downloaded: the Pause button means Next
     bool userCancel_ = false;  // the user confirmed Cancel

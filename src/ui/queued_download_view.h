@@ -33,6 +33,7 @@ struct DownloadReport {
         TrayText,  // the tip after the window title
         TrayTip,   // the whole tip
         Status,    // shown only: the worker has logged it
+        InfoBox,
     };
     Kind kind;
     int row = -1;
@@ -75,6 +76,7 @@ public:
     void SetFileRange(int maximum) override { Push({DownloadReport::Kind::FileRange, -1, maximum, {}}); }
     void ItemDone(int row) override { Push({DownloadReport::Kind::ItemDone, row, 0, {}}); }
     void SetTrayTip(const std::string& text) override { Push({DownloadReport::Kind::TrayTip, -1, 0, text}); }
+    void ShowInfo(const std::string& text) override { Push({DownloadReport::Kind::InfoBox, -1, 0, text}); }
 
 private:
     void Push(DownloadReport report)

@@ -12,6 +12,7 @@
 #include "core/config/ui_skin.h"
 #include "core/config/update_config.h"
 #include "core/startup/run_mode.h"
+#include "core/transfer/download_records.h"
 
 namespace quibo {
 
@@ -28,8 +29,14 @@ struct WizardState {
     RunMode runMode = RunMode::Normal;
     HWND hostWindow = nullptr;  // told the outcome; null without "/HWND:"
     std::string packagePath;    // the configuration package, for the skin's pictures
-    std::string downloadFolder;
+    std::string downloadFolder;       // ends with "\"
+    std::string programFolder;        // ends with "\"
+    std::string programFileName;      // without ".exe"
+    std::string packageName;
     bool selfUpdateDownload = false;  // the download page fetches the updater's own files
+
+    // What the download step placed in the download folder, for the installation.
+    DownloadRecords records;
 
     bool Silent() const { return IsSilent(config.showType); }
     bool NormalDisplay() const { return config.showType == ShowType::Normal; }
