@@ -108,6 +108,7 @@ private:
             // Each address starts afresh: its own listing, an empty folder.
             records.clear();
             EmptyFolder(folder);
+            context_.view.SetRowProgress(row_, 0);
             const bool ftp = taken.parsed.service == UrlService::Ftp;
             if (!ftp && taken.parsed.service != UrlService::File) return DownloadEnd::Done;
             if (ftp && !ConnectFor(context_, taken)) {
