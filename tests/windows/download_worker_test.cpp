@@ -222,8 +222,7 @@ TEST_F(DownloadWorkerTest, NamesFromOutsideNeverLeaveTheItemFolder)
     ServedFile served("worker_name.bin", "payload");
     for (const std::string name : {"..\\..\\x.exe", "../x.exe", "CON", "nul.txt", "a:b", "", "a*b", "x."}) {
         SCOPED_TRACE(name);
-        UpdateConfig fresh;
-        config = fresh;
+        config = UpdateConfig();
         config.files[0] = NewItem({Http("worker_name.bin")}, name);
         LogCapture nameLog;
         EXPECT_EQ(Run(), DownloadEnd::Failed);
@@ -241,10 +240,13 @@ TEST_F(DownloadWorkerTest, NamesFromOutsideNeverLeaveTheItemFolder)
         if (entry.find('/') != std::string::npos)
             ::CreateDirectoryA(unixPath.substr(0, unixPath.rfind('\\')).c_str(), nullptr);
         WriteBytes(unixPath, "evil");
+        config = UpdateConfig();
         config.dirs[0] = NewItem({kBaseUrlText + tree.Remote()});
         config.dirs[0].isIncSubdir = true;
+        LogCapture entryLog;
         EXPECT_EQ(Run(), DownloadEnd::Failed);
         EXPECT_TRUE(records.Of(ItemKind::Dir, 0).empty());
+        EXPECT_NE(entryLog.Text().find("拒绝下载"), std::string::npos);
     }
     // Nothing at all was written, inside the items' folders or out of them.
     for (const auto& [path, bytes] : Everything()) ADD_FAILURE() << path;
