@@ -101,6 +101,12 @@ void FtpConnection::Close()
     folder_.clear();  // a new connection starts in its login folder
 }
 
+void FtpConnection::CloseAfterAbort()
+{
+    connection_.Release();
+    Close();
+}
+
 bool FtpConnection::EnterFolder(const std::string& folder)
 {
     if (!folder_.empty() && folder == folder_) return true;

@@ -44,6 +44,9 @@ public:
                     const FtpLimits& limits = kFtpLimits);
     // Closes the connection and its session (the end of a download).
     void Close();
+    // Forgets a connection handle that another thread has closed already
+    // (see DownloadSession::Abort), then closes the session.
+    void CloseAfterAbort();
 
     bool IsOpen() const { return connection_.IsValid(); }
     HINTERNET Handle() const { return connection_.Get(); }

@@ -4,6 +4,7 @@
 #include "core/text/code_page.h"
 #include "core/text/match_filter.h"
 #include "core/text/safe_name.h"
+#include "core/transfer/download_names.h"
 
 namespace quibo {
 
@@ -23,13 +24,6 @@ std::string Subfolder(const std::string& root, const std::string& folder)
 std::string JoinRemote(const std::string& folder, const std::string& name)
 {
     return EndsWithChar(folder, '/') ? folder + name : folder + "/" + name;
-}
-
-// The name the file gets in the item's download folder: its whole server
-// path in one name, so files of different folders never meet.
-std::string TemporaryName(const std::string& folder, const std::string& name)
-{
-    return ReplaceAll(ReplaceAll(folder + "." + name, "\\", "_"), "/", "_");
 }
 
 // Wine answers an empty folder without an error code, Windows with "no more
@@ -56,7 +50,7 @@ bool ReadFolder(HINTERNET connection, const std::string& root, const std::string
             subfolders.push_back(JoinRemote(folder, name));
         } else if (MatchFilter(filter, name)) {
             records.push_back(
-                {Subfolder(root, folder), name, TemporaryName(folder, name), found.nFileSizeLow});
+                {Subfolder(root, folder), name, FlattenedName(folder, name), found.nFileSizeLow});
         }
     } while (::InternetFindNextFileA(find.Get(), &found));
     return IsEndOfListing(::GetLastError());

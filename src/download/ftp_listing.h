@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/config/update_item.h"
+#include "core/transfer/download_records.h"
 #include "download/ftp_connection.h"
 
 namespace quibo {

@@ -30,4 +30,33 @@ bool CreateFolderPath(const std::string& folder)
     return IsFolder(path);
 }
 
+namespace {
+
+bool RemoveEntry(const std::string& path, DWORD attributes)
+{
+    if (attributes & FILE_ATTRIBUTE_READONLY) ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return ::DeleteFileA(path.c_str()) != FALSE;
+    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) EmptyFolder(path);
+    return ::RemoveDirectoryA(path.c_str()) != FALSE;
+}
+
+}  // namespace
+
+bool EmptyFolder(const std::string& folder)
+{
+    const LeadByteRule rule = SystemLeadBytes();
+    const std::string base = EndsWithChar(folder, '\\', rule) ? folder : folder + "\\";
+    bool empty = true;
+    WIN32_FIND_DATAA found;
+    HANDLE find = ::FindFirstFileA((base + "*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return IsFolder(folder);
+    do {
+        const std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        if (!RemoveEntry(base + name, found.dwFileAttributes)) empty = false;
+    } while (::FindNextFileA(find, &found));
+    ::FindClose(find);
+    return empty;
+}
+
 }  // namespace quibo

@@ -12,4 +12,9 @@ bool IsFolder(const std::string& path);
 // trailing separator allowed); true when the folder exists afterwards.
 bool CreateFolderPath(const std::string& folder);
 
+// Deletes everything inside `folder` (files and subfolders, read-only ones
+// too), keeping the folder itself. A link to a folder is removed, never
+// followed. True when the folder is empty afterwards.
+bool EmptyFolder(const std::string& folder);
+
 }  // namespace quibo

@@ -52,10 +52,10 @@ TEST_F(FtpListingTest, MatchingFilesOfTheWholeTreeBecomeRecords)
     const std::string root = tree.Remote("pkg");
     ASSERT_TRUE(ListFtpFolder(ftp, root, root, records, " *.txt, *.dat ", true));
     const std::vector<Record> expected = {
-        {"", "a.txt", "_ftp_listing_test_pkg.a.txt", 3},
-        {"", "b.DAT", "_ftp_listing_test_pkg.b.DAT", 5},
-        {"sub", "c.txt", "_ftp_listing_test_pkg_sub.c.txt", 7},
-        {"sub/deeper", "d.TXT", "_ftp_listing_test_pkg_sub_deeper.d.TXT", 11},
+        {"", "a.txt", "_sftp__listing__test_spkg.a_dtxt", 3},
+        {"", "b.DAT", "_sftp__listing__test_spkg.b_dDAT", 5},
+        {"sub", "c.txt", "_sftp__listing__test_spkg_ssub.c_dtxt", 7},
+        {"sub/deeper", "d.TXT", "_sftp__listing__test_spkg_ssub_sdeeper.d_dTXT", 11},
     };
     EXPECT_EQ(Sorted(records), expected);
     // A folder's own files come before those of its subfolders.
@@ -68,9 +68,9 @@ TEST_F(FtpListingTest, WithoutSubfoldersOnlyTheFolderItself)
     const std::string root = tree.Remote("pkg");
     ASSERT_TRUE(ListFtpFolder(ftp, root, root, records, "", false));
     const std::vector<Record> expected = {
-        {"", "a.txt", "_ftp_listing_test_pkg.a.txt", 3},
-        {"", "b.DAT", "_ftp_listing_test_pkg.b.DAT", 5},
-        {"", "skip.bin", "_ftp_listing_test_pkg.skip.bin", 1},
+        {"", "a.txt", "_sftp__listing__test_spkg.a_dtxt", 3},
+        {"", "b.DAT", "_sftp__listing__test_spkg.b_dDAT", 5},
+        {"", "skip.bin", "_sftp__listing__test_spkg.skip_dbin", 1},
     };
     EXPECT_EQ(Sorted(records), expected);
 }

@@ -1,9 +1,7 @@
 // One product file ("file0" to "file19") or folder ("dir0" to "dir9") that the
-// configurations describe, with what the download and installation record
-// about it.
+// configurations describe, with what the installation records about it.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -18,14 +16,6 @@ enum class ItemKind { File, Dir };
 
 // Section name of an item: "file3", "dir0".
 std::string ItemSection(ItemKind kind, int index);
-
-// One file placed in the download folder for an item.
-struct DownloadRecord {
-    std::string subfolder;  // relative to a listed folder; empty for single files
-    std::string targetName;
-    std::string tempName;
-    std::uint32_t size = 0;
-};
 
 struct UpdateItem {
     bool isNew = false;        // server version newer and at least one address
@@ -45,7 +35,6 @@ struct UpdateItem {
     std::string runmeParam;
     std::string filter;  // folder: comma-separated wildcard patterns
     std::string describe;
-    std::vector<DownloadRecord> downloads;
     std::vector<std::string> backups;
     std::vector<std::string> writtenFiles;
 };

@@ -1,0 +1,156 @@
+#include "download/file_fetch.h"
+
+#include <cstdlib>
+
+#include "core/log/run_log.h"
+#include "core/text/code_page.h"
+#include "download/download_worker.h"
+#include "download/ftp_download.h"
+#include "download/http_download.h"
+#include "download/http_status.h"
+#include "download/local_copy.h"
+
+namespace quibo {
+
+namespace {
+
+constexpr char kFailed[] = "文件下载失败!";
+
+class Attempt {
+public:
+    Attempt(FetchContext& context, UpdateItem& item, const std::string& localPath, int row, FetchStyle style,
+            ShowType showType)
+        : c_(context), item_(item), local_(localPath), row_(row), style_(style), showType_(showType)
+    {
+    }
+
+    FetchEnd Run()
+    {
+        while (!item_.addresses.empty()) {
+            if (c_.control.stop) return FetchEnd::Stopped;
+            TakenAddress taken = TakeAddress(item_);
+            ::DeleteFileA(local_.c_str());
+            bool transferred = false;
+            if (!Transfer(taken, transferred)) return FetchEnd::Failed;  // texts shown
+            if (c_.control.stop) return FetchEnd::Stopped;
+            if (!transferred) {
+                if (!taken.last) continue;
+                if (style_ == FetchStyle::SelfUpdate) Info("下载失败，请稍后再尝试！");
+                c_.view.SetStatus(kFailed);
+                return FetchEnd::Failed;
+            }
+            if (item_.md5.empty()) return FetchEnd::Done;
+            switch (Verify(taken.last)) {
+            case Check::Match: return FetchEnd::Done;
+            case Check::Retry: continue;
+            case Check::Fail: return FetchEnd::Failed;
+            }
+        }
+        // No address at all: nothing to fetch.
+        return FetchEnd::Done;
+    }
+
+private:
+    enum class Check { Match, Retry, Fail };
+
+    void Info(const std::string& text)
+    {
+        if (!IsSilent(showType_)) c_.view.ShowInfo(text);
+    }
+
+    // False when the item ends here (its texts shown); otherwise
+    // `transferred` tells whether the file arrived.
+    bool Transfer(const TakenAddress& taken, bool& transferred)
+    {
+        const std::string& url = taken.address.url;
+        if (style_ == FetchStyle::SelfUpdate) WriteLog("下载文件：" + url);
+        c_.view.SetRowProgress(row_, 0);
+        switch (taken.parsed.service) {
+        case UrlService::Ftp:
+            if (!ConnectFor(c_, taken)) return !taken.last || c_.control.stop;
+            transferred = FtpDownloadFile(c_.session.Ftp(), c_.control, c_.view, taken.parsed.object, local_, 0,
+                                          row_);
+            return true;
+        case UrlService::File:
+            if (style_ == FetchStyle::Item) WriteLog("下载: " + url + "-->" + local_);
+            transferred = CopyLocalFile(c_.control, c_.view, taken.parsed.object, local_, row_);
+            return true;
+        default: break;
+        }
+        if (style_ == FetchStyle::Item) WriteLog("下载: " + url + "-->" + local_);
+        std::string message;
+        if (!CheckHttpUrl(url, message, c_.httpLimits)) {
+            if (!taken.last || c_.control.stop) return true;
+            if (style_ == FetchStyle::SelfUpdate)
+                c_.view.SetStatus(message.empty() ? "在服务器端没找到该文件！" : message);
+            else
+                c_.view.SetStatus(message.empty() ? "服务器端文件：" + item_.name + "不存在！" : message);
+            return false;
+        }
+        transferred = HttpDownload(c_.control, c_.view, url, local_, row_, c_.httpLimits);
+        return true;
+    }
+
+    Check Verify(bool last)
+    {
+        c_.view.SetStatus(style_ == FetchStyle::SelfUpdate ? "正在验证下载文件的完整性..."
+                                                           : "正在验证文件的完整性...");
+        std::string digest;
+        if (Md5Matches(local_, item_.md5, digest)) {
+            c_.view.SetStatus("MD5验证成功!");
+            return Check::Match;
+        }
+        ::DeleteFileA(local_.c_str());
+        if (!last) return Check::Retry;
+        const std::string unequal = "不等于服务器中原始文件的MD5=" + item_.md5 + "－－MD5验证错误，退出!";
+        if (style_ == FetchStyle::SelfUpdate) {
+            Info("已下载文件：" + item_.name + "－－MD5验证错误，升级失败!");
+            WriteLog("已下载文件的MD5值为：" + digest);
+            WriteLog(unequal);
+        } else {
+            c_.view.SetStatus("已下载文件：" + item_.name + "的MD5值为：" + digest);
+            c_.view.SetStatus(unequal);
+        }
+        return Check::Fail;
+    }
+
+    FetchContext& c_;
+    UpdateItem& item_;
+    const std::string& local_;
+    int row_;
+    FetchStyle style_;
+    ShowType showType_;
+};
+
+}  // namespace
+
+TakenAddress TakeAddress(UpdateItem& item)
+{
+    std::vector<UrlAddress>& list = item.addresses;
+    size_t index = item.randomSel ? static_cast<size_t>(std::rand()) % list.size() : 0;
+    TakenAddress taken;
+    taken.address = list[index];
+    list.erase(list.begin() + static_cast<std::ptrdiff_t>(index));
+    taken.last = list.empty();
+    taken.parsed = ParseUrl(taken.address.url);
+    std::string& object = taken.parsed.object;
+    object = ReplaceAll(object, "%20", " ");
+    if (EndsWithChar(object, '\\') || EndsWithChar(object, '/')) object.pop_back();
+    return taken;
+}
+
+bool ConnectFor(FetchContext& context, const TakenAddress& taken)
+{
+    FtpConnection& ftp = context.session.Ftp();
+    if (!ftp.IsOpen() || ftp.Server() != taken.parsed.server) context.view.SetStatus("正在连接服务器......");
+    return context.session.Connect(taken.parsed.server, taken.address.user, taken.address.password,
+                                   taken.parsed.port, context.ftpLimits);
+}
+
+FetchEnd FetchFileItem(FetchContext& context, UpdateItem& item, const std::string& localPath, int row,
+                       FetchStyle style, ShowType showType)
+{
+    return Attempt(context, item, localPath, row, style, showType).Run();
+}
+
+}  // namespace quibo

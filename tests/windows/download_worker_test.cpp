@@ -1,0 +1,381 @@
+// The download worker against the local test servers: a whole run of files
+// and folders with the host's 2022 values, verification, names from outside
+// that must stay in their item's folder, files left by earlier attempts, cut
+// bodies, stop, and the updater's own download.
+#include "download/download_worker.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <map>
+#include <mutex>
+#include <set>
+#include <thread>
+
+#include "core/checksum/md5.h"
+#include "core/package/package.h"
+#include "download/local_listing.h"
+#include "win/folder_path.h"
+#include "win/scoped_handle.h"
+#include "ftp_test_support.h"
+#include "recording_view.h"
+
+using namespace quibo;
+using namespace ftptest;
+
+namespace {
+
+class WorkerView : public DownloadView {
+public:
+    void SetFileProgress(int) override {}
+    // Rows from `firstFolderRow` on are folder rows.
+    bool IsFolderRow(int row) override { return row >= firstFolderRow; }
+    void AppendToRowName(int, const std::string&) override {}
+    void SetRowProgress(int row, int percent) override { Add(rowProgress[row], percent); }
+    void SetRowSpeed(int, const std::string&) override {}
+    void SetInfoText(const std::string&) override {}
+    void SetTrayText(const std::string&) override {}
+    void SetStatus(const std::string& text) override
+    {
+        std::lock_guard<std::mutex> lock(m_);
+        statuses.push_back(text);
+    }
+    void SetTotalRange(int maximum) override { totalRange = maximum; }
+    void SetTotalProgress(int value) override { Add(total, value); }
+    void SetFileRange(int) override {}
+    void ItemDone(int row) override { Add(doneRows, row); }
+    void SetTrayTip(const std::string& text) override { trayTip = text; }
+    void ShowInfo(const std::string& text) override { boxes.push_back(text); }
+
+    int Count(const std::string& status)
+    {
+        std::lock_guard<std::mutex> lock(m_);
+        int n = 0;
+        for (const std::string& s : statuses) n += s == status;
+        return n;
+    }
+
+    std::map<int, std::vector<int>> rowProgress;
+    std::vector<std::string> statuses, boxes;
+    std::vector<int> total, doneRows;
+    int totalRange = -1;
+    int firstFolderRow = 1000;
+    std::string trayTip;
+
+private:
+    void Add(std::vector<int>& list, int value)
+    {
+        std::lock_guard<std::mutex> lock(m_);
+        list.push_back(value);
+    }
+    std::mutex m_;
+};
+
+std::string Md5Of(const std::string& bytes) { return Md5HexOf(bytes); }
+
+UpdateItem NewItem(std::vector<std::string> urls, const std::string& name = "")
+{
+    UpdateItem item;
+    item.isNew = true;
+    for (const std::string& url : urls) item.addresses.push_back({url, kUser, kPassword});
+    item.name = name;
+    return item;
+}
+
+// Everything below `folder`, as "relative path" -> bytes.
+void Collect(const std::string& folder, const std::string& prefix, std::map<std::string, std::string>& out)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE find = ::FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            Collect(folder + "\\" + name, prefix + name + "\\", out);
+        else
+            out[prefix + name] = ReadBytes(folder + "\\" + name);
+    } while (::FindNextFileA(find, &found));
+    ::FindClose(find);
+}
+
+class DownloadWorkerTest : public ::testing::Test {
+protected:
+    DownloadWorkerTest()
+    {
+        job.config = &config;
+        job.downloadFolder = base + "dl\\";
+        job.windowTitle = "Quibo";
+        job.hostWindow = host.Handle();
+        job.httpLimits = kQuickHttp;
+        job.ftpLimits = kQuickFtp;
+        ::CreateDirectoryA(base.c_str(), nullptr);
+    }
+    ~DownloadWorkerTest() override { RemoveTree(base.substr(0, base.size() - 1)); }
+
+    DownloadEnd Run() { return RunDownloads(job, control, view, records); }
+    std::string Http(const std::string& name) const { return std::string(kHttp) + name; }
+    std::vector<LPARAM> Items(WPARAM expectedW)
+    {
+        std::vector<LPARAM> values;
+        for (const auto& m : host.Take(2022, 2022)) {
+            EXPECT_EQ(m.wParam, expectedW);
+            values.push_back(m.lParam);
+        }
+        return values;
+    }
+    std::map<std::string, std::string> Everything()
+    {
+        std::map<std::string, std::string> out;
+        Collect(base.substr(0, base.size() - 1), "", out);
+        return out;
+    }
+
+    ScratchDir scratch;
+    std::string base = scratch / "worker\\";
+    UpdateConfig config;
+    DownloadJob job{};
+    HostWindow host;
+    TransferControl control;
+    WorkerView view;
+    DownloadRecords records;
+};
+
+}  // namespace
+
+TEST_F(DownloadWorkerTest, EveryNewItemArrivesWithTheHostKeptInformed)
+{
+    const std::string one = PatternBytes(70000), two = NoiseBytes(50000);
+    ServedFile servedOne("worker_one.bin", one), servedTwo("worker_two.bin", two);
+    FtpTree tree("worker_tree");
+    tree.Put("a.dll", "A");
+    tree.Put("skip.txt", "S");
+    tree.Put("sub/b.dll", "BB");
+    tree.Put("sub/deep/c.dll", "CCC");
+    tree.Put("sub/deep/d.DLL", "DDDD");
+    // A local folder whose two files would flatten to one name if the
+    // folder's "." and the join's "." were alike.
+    const std::string local = base + "src";
+    ::CreateDirectoryA(local.c_str(), nullptr);
+    ::CreateDirectoryA((local + "\\a.b").c_str(), nullptr);
+    ::CreateDirectoryA((local + "\\a").c_str(), nullptr);
+    WriteBytes(local + "\\a.b\\c", "first");
+    WriteBytes(local + "\\a\\b.c", "second");
+
+    config.files[0] = NewItem({std::string(kOdd) + "status/404", Http("worker_one.bin")}, "one.bin");
+    config.files[3] = NewItem({Http("worker_two.bin")}, "two.bin");
+    config.files[3].md5 = Md5Of(two);
+    config.dirs[1] = NewItem({kBaseUrlText + tree.Remote()});
+    config.dirs[1].filter = "*.dll";
+    config.dirs[1].isIncSubdir = true;
+    config.dirs[4] = NewItem({"file:///" + local});
+    config.dirs[4].isIncSubdir = true;
+
+    view.firstFolderRow = 2;
+    ASSERT_EQ(Run(), DownloadEnd::Done);
+    const std::string dl = job.downloadFolder;
+    EXPECT_EQ(ReadBytes(dl + "file0\\one.bin"), one);
+    EXPECT_EQ(ReadBytes(dl + "file3\\two.bin"), two);
+    // Nothing about the first, missing address in the status lines.
+    for (const std::string& s : view.statuses) EXPECT_EQ(s.find("不存在"), std::string::npos) << s;
+
+    std::map<std::string, std::string> ftpFiles;
+    for (const DownloadRecord& r : records.Of(ItemKind::Dir, 1))
+        ftpFiles[r.subfolder + "|" + r.targetName] = ReadBytes(dl + "dir1\\" + r.tempName);
+    const std::map<std::string, std::string> expectedFtp = {
+        {"|a.dll", "A"}, {"sub|b.dll", "BB"}, {"sub/deep|c.dll", "CCC"}, {"sub/deep|d.DLL", "DDDD"}};
+    EXPECT_EQ(ftpFiles, expectedFtp);
+    std::map<std::string, std::string> localFiles;
+    for (const DownloadRecord& r : records.Of(ItemKind::Dir, 4))
+        localFiles[r.subfolder + "|" + r.targetName] = ReadBytes(dl + "dir4\\" + r.tempName);
+    const std::map<std::string, std::string> expectedLocal = {{"a.b|c", "first"}, {"a|b.c", "second"}};
+    EXPECT_EQ(localFiles, expectedLocal);
+
+    EXPECT_EQ(Items(400), (std::vector<LPARAM>{100, 200, 225, 250, 275, 300, 300, 350, 400, 400}));
+    EXPECT_EQ(view.rowProgress[2], (std::vector<int>{0, 25, 50, 75, 100}));
+    EXPECT_EQ(view.doneRows, (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_EQ(view.totalRange, 400);
+    EXPECT_EQ(view.total.back(), 400);
+    EXPECT_EQ(view.statuses.back(), "下载完成！");
+    EXPECT_EQ(view.trayTip, "Quibo\n下载完成！");
+    EXPECT_EQ(view.Count("MD5验证成功!"), 1);
+    EXPECT_TRUE(config.files[0].addresses.empty());  // every address was used up
+}
+
+TEST_F(DownloadWorkerTest, AWrongMd5IsFetchedFromEveryAddressThenFails)
+{
+    ServedFile served("worker_md5.bin", PatternBytes(1000));
+    config.files[0] = NewItem({Http("worker_md5.bin"), Http("worker_md5.bin")}, "md5.bin");
+    config.files[0].md5 = std::string(32, '0');
+    ASSERT_EQ(Run(), DownloadEnd::Failed);
+    EXPECT_EQ(view.Count("正在验证文件的完整性..."), 2);
+    ASSERT_GE(view.statuses.size(), 2u);
+    EXPECT_EQ(view.statuses[view.statuses.size() - 2],
+              "已下载文件：md5.bin的MD5值为：" + Md5Of(PatternBytes(1000)));
+    EXPECT_EQ(view.statuses.back(), "不等于服务器中原始文件的MD5=" + config.files[0].md5 + "－－MD5验证错误，退出!");
+    EXPECT_FALSE(FileExists(job.downloadFolder + "file0\\md5.bin"));
+    EXPECT_TRUE(view.doneRows.empty());
+}
+
+TEST_F(DownloadWorkerTest, NamesFromOutsideNeverLeaveTheItemFolder)
+{
+    ServedFile served("worker_name.bin", "payload");
+    for (const std::string name : {"..\\..\\x.exe", "../x.exe", "CON", "nul.txt", "a:b", "", "a*b", "x."}) {
+        SCOPED_TRACE(name);
+        config = UpdateConfig();
+        config.files[0] = NewItem({Http("worker_name.bin")}, name);
+        LogCapture nameLog;
+        EXPECT_EQ(Run(), DownloadEnd::Failed);
+        EXPECT_NE(nameLog.Text().find("拒绝下载"), std::string::npos);
+        EXPECT_EQ(view.statuses.back(), "文件下载失败!");
+    }
+    // A listing that names a device, in a file or in a subfolder.
+    for (const std::string entry : {"CON", "aux/ok.dll", "com1.dll"}) {
+        SCOPED_TRACE(entry);
+        FtpTree tree("worker_hostile");
+        tree.Put("fine.dll", "f");
+        // Windows makes no file of a device's name; Wine's own path form does.
+        std::string unixFolder = ToBackslashes(FtpDir().substr(2) + "worker_hostile");
+        std::string unixPath = "\\\\?\\unix" + unixFolder + "\\" + ToBackslashes(entry);
+        if (entry.find('/') != std::string::npos)
+            ::CreateDirectoryA(unixPath.substr(0, unixPath.rfind('\\')).c_str(), nullptr);
+        WriteBytes(unixPath, "evil");
+        config = UpdateConfig();
+        config.dirs[0] = NewItem({kBaseUrlText + tree.Remote()});
+        config.dirs[0].isIncSubdir = true;
+        LogCapture entryLog;
+        EXPECT_EQ(Run(), DownloadEnd::Failed);
+        EXPECT_TRUE(records.Of(ItemKind::Dir, 0).empty());
+        EXPECT_NE(entryLog.Text().find("拒绝下载"), std::string::npos);
+    }
+    // Nothing at all was written, inside the items' folders or out of them.
+    for (const auto& [path, bytes] : Everything()) ADD_FAILURE() << path;
+}
+
+TEST_F(DownloadWorkerTest, AFileLeftBehindIsKeptOnlyWhenItsMd5Matches)
+{
+    const std::string fresh = PatternBytes(4000);
+    ServedFile served("worker_same.bin", fresh);
+    const std::string stale(4000, 'x');  // the announced size, other bytes
+    const std::string folder = job.downloadFolder + "file0\\";
+    CreateFolderPath(folder);
+    WriteBytes(folder + "same.bin", stale);
+    WriteBytes(folder + "leftover.tmp", "old");
+    config.files[0] = NewItem({Http("worker_same.bin")}, "same.bin");
+    ASSERT_EQ(Run(), DownloadEnd::Done);
+    EXPECT_EQ(ReadBytes(folder + "same.bin"), fresh);
+    EXPECT_FALSE(FileExists(folder + "leftover.tmp"));
+
+    // With a matching md5 the file stays and no address is needed.
+    config.files[0] = NewItem({kClosed}, "same.bin");
+    config.files[0].md5 = Md5Of(fresh);
+    ASSERT_EQ(Run(), DownloadEnd::Done);
+    EXPECT_EQ(ReadBytes(folder + "same.bin"), fresh);
+}
+
+TEST_F(DownloadWorkerTest, AnUnreadableFileNeverMatchesAnMd5)
+{
+    std::string digest = "x";
+    // The digest of no bytes at all must not stand for a file that is missing.
+    EXPECT_FALSE(Md5Matches(base + "missing.bin", Md5Of(""), digest));
+    EXPECT_EQ(digest, "");
+    WriteBytes(base + "empty.bin", "");
+    std::string upper = Md5Of("");
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    EXPECT_TRUE(Md5Matches(base + "empty.bin", upper, digest));
+    EXPECT_TRUE(Md5Matches(base + "empty.bin", Md5Of(""), digest));
+}
+
+TEST_F(DownloadWorkerTest, ABodyCutShortIsNeverAVerifiedFile)
+{
+    const std::string cut = std::string(kOdd) + "cut?size=200000";
+    const std::string reset = std::string(kOdd) + "reset?size=200000";
+    config.files[0] = NewItem({cut, reset}, "cut.bin");
+    ASSERT_EQ(Run(), DownloadEnd::Failed);
+    EXPECT_EQ(view.statuses.back(), "文件下载失败!");
+
+    // The next address of the same size is fetched, not taken from the half.
+    ServedFile served("worker_whole.bin", PatternBytes(200000));
+    config.files[0] = NewItem({cut, Http("worker_whole.bin")}, "cut.bin");
+    ASSERT_EQ(Run(), DownloadEnd::Done);
+    EXPECT_EQ(ReadBytes(job.downloadFolder + "file0\\cut.bin"), PatternBytes(200000));
+}
+
+TEST_F(DownloadWorkerTest, AFolderListedAgainHoldsOnlyTheNewListing)
+{
+    const std::string first = base + "first", second = base + "second";
+    ::CreateDirectoryA(first.c_str(), nullptr);
+    ::CreateDirectoryA(second.c_str(), nullptr);
+    WriteBytes(first + "\\gone.dll", "g");
+    WriteBytes(first + "\\locked.dll", "l");
+    WriteBytes(second + "\\kept.dll", "k");
+    // Opened without sharing: the copy from the first folder fails.
+    UniqueFileHandle locked(::CreateFileA((first + "\\locked.dll").c_str(), GENERIC_READ, 0, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(locked);
+    config.dirs[0] = NewItem({"file:///" + first, "file:///" + second});
+    ASSERT_EQ(Run(), DownloadEnd::Done);
+    const auto& list = records.Of(ItemKind::Dir, 0);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].targetName, "kept.dll");
+    std::map<std::string, std::string> files;
+    Collect(job.downloadFolder + "dir0", "", files);
+    EXPECT_EQ(files, (std::map<std::string, std::string>{{list[0].tempName, "k"}}));
+}
+
+TEST_F(DownloadWorkerTest, StopWhilePausedEndsAtOnce)
+{
+    const std::string slow = std::string(kOdd) + "slow?size=400000&chunk=4096&delay=0.05";
+    config.files[0] = NewItem({slow, slow}, "slow.bin");
+    DownloadEnd end = DownloadEnd::Done;
+    std::thread worker([&] { end = Run(); });
+    ASSERT_TRUE(WaitFor([&] { return !view.rowProgress[0].empty() && view.rowProgress[0].back() > 0; }, 20));
+    control.Pause();
+    ::Sleep(300);
+    const auto start = std::chrono::steady_clock::now();
+    control.Stop();
+    worker.join();
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 2.0);
+    EXPECT_EQ(end, DownloadEnd::Stopped);
+    EXPECT_EQ(config.files[0].addresses.size(), 1u);  // the second address was never tried
+}
+
+TEST_F(DownloadWorkerTest, TheUpdatersOwnFilesReplaceThePackageInOneRename)
+{
+    const std::string program = NoiseBytes(30000);
+    const std::string folder = base + "prog\\";
+    CreateFolderPath(folder);
+    const std::string clientText = "[file0]\r\nver=1.0\r\n[file1]\r\nver=1.0\r\n";
+    const std::string emptyArchive = std::string("PK\x05\x06", 4) + std::string(18, '\0');
+    WriteBytes(base + "new.bin", emptyArchive);
+    WriteBytes(folder + "update.bin", emptyArchive);
+    ASSERT_TRUE(WritePackageMember(clientText, base + "new.bin", "client.dat", ""));
+    ASSERT_TRUE(WritePackageMember("[file0]\r\nver=0.1\r\n", folder + "update.bin", "client.dat", ""));
+    ServedFile servedProgram("worker_update.exe", program);
+    ServedFile servedPackage("worker_update.bin", ReadBytes(base + "new.bin"));
+
+    SelfUpdateJob self{&config, folder, "update.exe", "update.bin", nullptr, kBuildCharset, ShowType::Normal};
+    self.httpLimits = kQuickHttp;
+    config.selfUpdateIndex = 0;
+    config.packageIndex = 1;
+    config.files[0] = NewItem({Http("worker_update.exe")}, "update.exe");
+    config.files[1] = NewItem({Http("worker_update.bin")}, "update.bin");
+    config.files[1].serverVersion = "2.5";
+    ASSERT_EQ(RunSelfUpdateDownload(self, control, view), DownloadEnd::Done);
+    EXPECT_EQ(ReadBytes(folder + "update.exe.exe"), program);
+    EXPECT_FALSE(FileExists(folder + "update.bin.ubk"));
+    const std::string client = ReadPackageMember(folder + "update.bin", "client.dat", "");
+    EXPECT_NE(client.find("[file1]\r\nver=2.5"), std::string::npos) << client;
+    EXPECT_EQ(view.statuses.back(), "下载完成，正在进行更新...");
+
+    // A package that cannot be fetched: nothing half-done stays.
+    config.files[0] = NewItem({Http("worker_update.exe")}, "update.exe");
+    config.files[1] = NewItem({kClosed}, "update.bin");  // no answer at all
+    ::DeleteFileA((folder + "update.exe.exe").c_str());
+    const std::string before = ReadBytes(folder + "update.bin");
+    EXPECT_EQ(RunSelfUpdateDownload(self, control, view), DownloadEnd::Failed);
+    EXPECT_FALSE(FileExists(folder + "update.exe.exe"));
+    EXPECT_FALSE(FileExists(folder + "update.bin.ubk"));
+    EXPECT_EQ(ReadBytes(folder + "update.bin"), before);
+    EXPECT_EQ(view.statuses.back(), "在服务器端没找到该文件！");
+}
