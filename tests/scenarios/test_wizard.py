@@ -296,3 +296,62 @@ def test_minimise_hides_the_wizard_in_the_tray_and_the_tray_brings_it_back(produ
     assert run.codes() == [4]
     frame = [event for event, title in run.visibility if title in (TITLE, "")]
     assert frame[:3] == ["shown", "gone", "shown"], run.visibility
+
+
+DOWNLOAD_SERVER = """[file0]
+ver=1.1.0
+urls=url0={url}/gone/app.exe;;url1={url}/app.exe
+path={{temp}}\\demo
+md5={md5}
+show_type={show_type}
+op_mode={op_mode}
+describe=主程序
+[UI]
+start_win=0
+"""
+
+
+def write_download_product(product, www, show_type=0, op_mode=0):
+    import hashlib
+    folder, url = www
+    body = bytes(range(256)) * 4000
+    (folder / "app.exe").write_bytes(body)
+    make_package(folder / "server.bin", {"server.dat": DOWNLOAD_SERVER.format(
+        url=url, md5=hashlib.md5(body).hexdigest(), show_type=show_type, op_mode=op_mode)})
+    product.write_package({"pre.dat": PRE, "client.dat": f"[system]\nurls=url0={url}/server.bin\n[file0]\nver=1.0.0\n",
+                           "ui.dat": skin()})
+    return body
+
+
+def test_a_manual_run_downloads_then_waits_on_the_download_finished_page(product, www):
+    write_download_product(product, www)
+    run = product.run_host(clicks=[(NEXT, "下一步(&N)"), (PAUSE, "下一步(&N)"), CANCEL], press=[IDYES])
+    assert run.pending == []
+    assert run.codes() == [3, -4, 4]
+    assert run.codes(2022) == [100]
+    download_rows = [cells for list_id, cells in run.pages[1].rows if list_id == 1015]
+    assert download_rows[0][0].startswith("app.exe"), download_rows
+    lines = product.log_lines()
+    for line in ("正在下载：app.exe", "MD5验证成功!", "下载完成！", "★ 开启“下载后窗口”。", "下载完成后强制退出升级过程。"):
+        assert line in lines, line
+
+
+def test_a_silent_run_runs_its_download_and_update_pages_unseen(product, www):
+    write_download_product(product, www, show_type=2, op_mode=1)
+    run = product.run_host()
+    assert run.shown == [] and run.boxes == []
+    assert ("download", False) in run.pages_seen  # the update page that follows may come and go between looks
+    assert not any(visible for _, visible in run.pages_seen)
+    lines = product.log_lines()
+    assert "下载完成！" in lines
+    assert "★ 不开启“下载前窗口”。" in lines and "★ 不开启“下载后窗口”。" in lines
+    assert "★ 开启“更新窗口”。" in lines
+
+
+def test_automatic_operation_skips_the_start_and_download_finished_pages(product, www):
+    write_download_product(product, www, op_mode=1)
+    run = product.run_host()
+    lines = product.log_lines()
+    assert "★ 不开启“下载前窗口”。" in lines and "★ 不开启“下载后窗口”。" in lines
+    assert ("start", True) not in run.pages_seen and ("finished", True) not in run.pages_seen
+    assert ("update", True) in run.pages_seen or "★ 开启“更新窗口”。" in lines
