@@ -95,12 +95,12 @@ bool WizardSteps::UseWindow(const UpdaterProcesses& processes)
         ++next_;
         return true;
     }
-    // "minimize": the frame's minimise box.
+    // "minimize" and "close": the frame's minimise and close boxes.
     for (HWND window : TopLevelWindows()) {
         if (!::IsWindowVisible(window) || !processes.Contains(ProcessOf(window)) || IsMessageBox(window)) continue;
         if (PageOf(window) == window) continue;
-        Record("minimize");
-        ::PostMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        Record(step);
+        ::PostMessageA(window, WM_SYSCOMMAND, step == "close" ? SC_CLOSE : SC_MINIMIZE, 0);
         ++next_;
         return true;
     }
@@ -114,7 +114,7 @@ void WizardSteps::Poll(const UpdaterProcesses& processes)
         PressKey(processes);
         return;
     }
-    if (steps_[next_] == "minimize" || steps_[next_] == "trayclick") {
+    if (steps_[next_] == "minimize" || steps_[next_] == "close" || steps_[next_] == "trayclick") {
         // Given the moment any step gets, so the page is up before the window is used.
         if (::GetTickCount() - settledAt_ < kSettleMs * 2) return;
         if (UseWindow(processes)) settledAt_ = ::GetTickCount();

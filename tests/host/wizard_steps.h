@@ -8,6 +8,7 @@
 //   key:VK      the key with virtual-key code VK, pressed on the visible page
 //   key:VK:ID   the same, once the visible page holds control ID
 //   minimize    the wizard's minimise box
+//   close       the wizard's close box
 //   trayclick   a left click on the first icon of the tray
 //
 // The steps are taken in order. Pressing a step records what the person saw:
@@ -17,7 +18,7 @@
 //   shot<TAB>path                          when screenshots are asked for
 //   click<TAB>id<TAB>button text
 //   key<TAB>VK
-//   minimize, trayclick
+//   minimize, close, trayclick
 //
 // and at the end each step that never came is recorded as "pending<TAB>STEP".
 #pragma once

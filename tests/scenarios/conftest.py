@@ -207,7 +207,7 @@ def click_step(step):
     "key:VK[:ID]" for a key pressed on the page (holding control ID)."""
     if isinstance(step, tuple):
         return f"{step[0]}:{step[1]}"
-    if isinstance(step, int) or step.startswith("key:") or step in ("minimize", "trayclick"):
+    if isinstance(step, int) or step.startswith("key:") or step in ("minimize", "close", "trayclick"):
         return str(step)
     return f":{step}"
 

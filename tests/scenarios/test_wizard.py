@@ -137,6 +137,14 @@ def test_cancel_answered_no_leaves_the_page_as_it_was(product, www):
     assert "★ 开启“下载窗口”。" in product.log_lines()
 
 
+def test_the_close_box_asks_as_cancel_does(product, www):
+    write_product(product, www)
+    run = product.run_host(clicks=["close", CANCEL], press=[IDNO, IDYES])
+    assert run.pending == []
+    assert run.boxes == [("信息提示", "你想取消这次升级吗？")] * 2
+    assert run.codes() == [3, -2, 4]
+
+
 def test_automatic_mode_skips_the_start_page(product, www):
     # The box of a failed download holds the download page on the screen while it is answered.
     write_product(product, www, op_mode=1, dl_win=1)
