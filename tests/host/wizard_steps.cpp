@@ -110,6 +110,10 @@ bool WizardSteps::UseWindow(const UpdaterProcesses& processes)
 void WizardSteps::Poll(const UpdaterProcesses& processes)
 {
     if (next_ >= steps_.size()) return;
+    if (steps_[next_].rfind("sleep:", 0) == 0) {
+        Wait();
+        return;
+    }
     if (steps_[next_].rfind("key:", 0) == 0) {
         PressKey(processes);
         return;
@@ -133,6 +137,24 @@ void WizardSteps::Poll(const UpdaterProcesses& processes)
     }
     if (::GetTickCount() - candidateAt_ < kSettleMs) return;
     Press(top, seen);
+}
+
+void WizardSteps::Wait()
+{
+    const std::string ms = steps_[next_].substr(6);
+    if (waitFrom_ == 0) {
+        Record("sleep\t" + ms);
+        waitFrom_ = ::GetTickCount() | 1;  // never 0
+        return;
+    }
+    if (::GetTickCount() - waitFrom_ < static_cast<DWORD>(std::atoi(ms.c_str()))) return;
+    Record("slept\t" + ms);
+    waitFrom_ = 0;
+    // A person who waited looks again: the same button may be pressed anew.
+    pressed_ = {};
+    candidate_ = {};
+    settledAt_ = ::GetTickCount();
+    ++next_;
 }
 
 void WizardSteps::Press(HWND top, const Seen& seen)

@@ -10,6 +10,8 @@
 //   minimize    the wizard's minimise box
 //   close       the wizard's close box
 //   trayclick   a left click on the first icon of the tray
+//   sleep:MS    nothing for MS milliseconds, while messages are still taken
+//               (after it, the button last pressed may be pressed again)
 //
 // The steps are taken in order. Pressing a step records what the person saw:
 //
@@ -19,6 +21,7 @@
 //   click<TAB>id<TAB>button text
 //   key<TAB>VK
 //   minimize, close, trayclick
+//   sleep<TAB>MS     when a wait begins, and slept<TAB>MS when it ends
 //
 // and at the end each step that never came is recorded as "pending<TAB>STEP".
 #pragma once
@@ -57,6 +60,7 @@ private:
     void Press(HWND top, const Seen& seen);
     bool PressKey(const UpdaterProcesses& processes);
     bool UseWindow(const UpdaterProcesses& processes);
+    void Wait();
 
     std::vector<std::string> steps_;
     size_t next_ = 0;
@@ -64,6 +68,7 @@ private:
     Seen candidate_;  // ready, being given its moment
     DWORD candidateAt_ = 0;
     DWORD settledAt_ = 0;  // when the last step was taken
+    DWORD waitFrom_ = 0;  // when the running sleep step began; 0 when none runs
     Seen pressed_;  // the last press: the same button, text and page is never pressed twice in a row
 };
 

@@ -95,6 +95,7 @@ class HostRun:
     visibility: list = field(default_factory=list)  # ("shown" or "gone", title) as windows came and went
     tray_tips: list = field(default_factory=list)  # every tip the tray showed, in order (with tray=True)
     tray_frames: int = 0  # the most different tray pictures seen within one second
+    waits: list = field(default_factory=list)  # per sleep step: (messages before it began, before it ended)
 
     def codes(self, message=2023):
         return [w for m, w, _ in self.messages if m == message]
@@ -103,8 +104,8 @@ class HostRun:
 def parse_host_output(stdout: bytes):
     """The host's record (tests/host): keyword arguments for HostRun."""
     run = {"messages": [], "boxes": [], "box_styles": [], "pages": [], "pending": [], "shots": [], "shown": [],
-           "pages_seen": set(), "visibility": [], "tray_tips": [], "tray_frames": 0}
-    rows = []
+           "pages_seen": set(), "visibility": [], "tray_tips": [], "tray_frames": 0, "waits": []}
+    rows, began = [], 0
     for line in stdout.decode(ENCODING, "replace").splitlines():
         kind, _, rest = line.partition("\t")
         fields = rest.split("\t")
@@ -135,6 +136,10 @@ def parse_host_output(stdout: bytes):
             run["tray_tips"].append(rest)
         elif kind == "trayicon":
             run["tray_frames"] = max(run["tray_frames"], int(rest))
+        elif kind == "sleep":
+            began = len(run["messages"])
+        elif kind == "slept":
+            run["waits"].append((began, len(run["messages"])))
         elif kind == "pageseen":
             run["pages_seen"].add((fields[0], fields[1] == "1"))
         else:
@@ -204,10 +209,11 @@ class Product:
 
 def click_step(step):
     """A wizard step for the host: a button id, (id, text), a shown text, or
-    "key:VK[:ID]" for a key pressed on the page (holding control ID)."""
+    "key:VK[:ID]" for a key pressed on the page (holding control ID), or
+    "sleep:MS" for a wait that HostRun.waits places among the messages."""
     if isinstance(step, tuple):
         return f"{step[0]}:{step[1]}"
-    if isinstance(step, int) or step.startswith("key:") or step in ("minimize", "close", "trayclick"):
+    if isinstance(step, int) or step.startswith(("key:", "sleep:")) or step in ("minimize", "close", "trayclick"):
         return str(step)
     return f":{step}"
 
