@@ -1,6 +1,6 @@
 #include "app/pre_settings.h"
 
-#include "app/file_status.h"
+#include "win/file_status.h"
 #include "win/message_boxes.h"
 #include "core/config/config_ini.h"
 #include "core/package/package.h"

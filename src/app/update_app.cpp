@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "app/file_status.h"
+#include "win/file_status.h"
 #include "win/host_messages.h"
 #include "win/message_boxes.h"
 #include "app/system_folders.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <thread>
 
-#include "app/file_status.h"
+#include "win/file_status.h"
 #include "app/pre_settings.h"
 #include "app/single_instance.h"
 #include "app/system_folders.h"

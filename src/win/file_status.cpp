@@ -1,4 +1,4 @@
-#include "app/file_status.h"
+#include "win/file_status.h"
 
 #include <tlhelp32.h>
 
@@ -12,6 +12,13 @@ bool FileExistsNonEmpty(const std::string& path)
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
     return data.nFileSizeHigh != 0 || data.nFileSizeLow != 0;
+}
+
+bool IsFileWritable(const std::string& path)
+{
+    UniqueFileHandle file(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    return static_cast<bool>(file);
 }
 
 DWORD FindProcessByName(const std::string& fileName)

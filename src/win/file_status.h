@@ -1,4 +1,5 @@
-// Small questions about files and processes asked at start-up.
+// Small questions about files and processes: asked at start-up and before
+// the installation touches a file.
 #pragma once
 
 #include <windows.h>
@@ -9,6 +10,10 @@ namespace quibo {
 
 // True when `path` is non-empty and names a file whose size is above 0.
 bool FileExistsNonEmpty(const std::string& path);
+
+// True when the file opens for reading and writing (it is then closed at
+// once): a file that a running program holds cannot be replaced.
+bool IsFileWritable(const std::string& path);
 
 // Id of the first running process, other than this one, whose image file name
 // equals `fileName` (without regard to case); 0 when there is none.
