@@ -3,7 +3,6 @@
 #include "core/log/run_log.h"
 #include "core/text/code_page.h"
 #include "core/text/match_filter.h"
-#include "core/text/safe_name.h"
 #include "core/transfer/download_names.h"
 
 namespace quibo {
@@ -41,11 +40,10 @@ bool ReadFolder(HINTERNET connection, const std::string& root, const std::string
     if (!find) return IsEndOfListing(::GetLastError());  // an empty folder
     do {
         std::string name = found.cFileName;
+        // Other names that could lead out of a folder are listed as they
+        // are: the download refuses the whole item for them, since a
+        // product missing one of its files must not be installed.
         if (name == "." || name == "..") continue;
-        if (!IsPlainName(name)) {
-            WriteLog("跳过不安全的名称：" + JoinRemote(folder, name));
-            continue;
-        }
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             subfolders.push_back(JoinRemote(folder, name));
         } else if (MatchFilter(filter, name)) {

@@ -15,10 +15,11 @@ constexpr int kMaxFtpFolderDepth = 16;
 
 // Appends a record for every file in `folder` (and, with `includeSubfolders`,
 // in its subfolders, each folder's files before its subfolders) whose name
-// passes `filter`. The record's subfolder is relative to `root`. A name that
-// could point outside its folder ("..", "/", "\", ...) is passed over, file
-// or folder. Every folder that cannot be opened or listed is named in the
-// run log; false when that is `folder` itself. Subfolders go `maxDepth`
+// passes `filter`. The record's subfolder is relative to `root`. Names are
+// taken as the server gives them, also those that would point outside a
+// folder on Windows ("..\x"): the caller checks every record (see
+// UnsafeRecordReason). Every folder that cannot be opened or listed is named
+// in the run log; false when that is `folder` itself. Subfolders go `maxDepth`
 // levels down at most: a tree deeper than that (or one that loops back into
 // itself through a link) cannot be listed to its end, so it fails whole,
 // adding no records, with the folder that went too deep in the run log.

@@ -10,8 +10,8 @@
 namespace quibo {
 
 // True for a name that can only mean one entry inside the folder it is
-// listed in: not empty or ".", and without "..", "/", "\", ":" (drive or
-// stream) or control characters. A code page 936 character whose trail byte
+// listed in: not empty nor made of dots only (".", ".."), and without "/",
+// "\", ":" (drive or stream) or control characters ("x..y" is plain). A code page 936 character whose trail byte
 // is 0x5C is not a "\".
 bool IsPlainName(std::string_view name, TextCharset charset = kBuildCharset);
 
