@@ -5,7 +5,6 @@
 
 #include "core/checksum/file_md5.h"
 #include "core/log/run_log.h"
-#include "core/text/case_fold.h"
 #include "core/transfer/download_names.h"
 #include "download/file_fetch.h"
 #include "download/ftp_download.h"
@@ -209,15 +208,6 @@ private:
 };
 
 }  // namespace
-
-bool Md5Matches(const std::string& path, const std::string& expected, std::string& digest)
-{
-    CFileMd5 md5;
-    const char* text = md5.DigestFile(path) ? md5.GetDigest() : nullptr;
-    digest = text ? text : "";
-    md5.CloseFile();
-    return text != nullptr && !expected.empty() && EqualsNoCase(digest, expected);
-}
 
 DownloadEnd RunDownloads(const DownloadJob& job, TransferControl& control, DownloadView& view,
                          DownloadRecords& records)

@@ -59,9 +59,4 @@ struct SelfUpdateJob {
 };
 DownloadEnd RunSelfUpdateDownload(const SelfUpdateJob& job, TransferControl& control, DownloadView& view);
 
-// The file's MD5 compared with `expected` (any letter case); `digest`
-// receives the computed text. A file whose digest cannot be made never
-// matches.
-bool Md5Matches(const std::string& path, const std::string& expected, std::string& digest);
-
 }  // namespace quibo

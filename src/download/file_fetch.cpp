@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "core/checksum/file_md5.h"
 #include "core/log/run_log.h"
 #include "core/text/code_page.h"
 #include "download/download_worker.h"

@@ -12,6 +12,7 @@
 #include <set>
 #include <thread>
 
+#include "core/checksum/file_md5.h"
 #include "core/checksum/md5.h"
 #include "core/package/package.h"
 #include "download/local_listing.h"

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "core/checksum/md5.h"
+#include "core/text/case_fold.h"
 
 namespace quibo {
 
@@ -107,6 +108,15 @@ void CFileMd5::CloseFile()
 {
     if (file_.is_open()) file_.close();
     file_.clear();
+}
+
+bool Md5Matches(const std::string& path, const std::string& expected, std::string& digest)
+{
+    CFileMd5 md5;
+    const char* text = md5.DigestFile(path) ? md5.GetDigest() : nullptr;
+    digest = text ? text : "";
+    md5.CloseFile();
+    return text != nullptr && !expected.empty() && EqualsNoCase(digest, expected);
 }
 
 }  // namespace quibo
