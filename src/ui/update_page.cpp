@@ -3,6 +3,13 @@
 #include <commctrl.h>
 
 #include "core/log/run_log.h"
+#include "core/text/path_text.h"
+#include "install/folder_tree.h"
+#include "install/program_runner.h"
+#include "ui/system_tray.h"
+#include "win/host_messages.h"
+#include "win/message_boxes.h"
+#include "win/system_code_page.h"
 #include "../../res/resource.h"
 
 namespace quibo {
@@ -52,8 +59,14 @@ INT_PTR UpdatePage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case kPagePreviewStep:
         OnPreviewStep(wParam);
         return TRUE;
+    case kPageInstallReports:
+        ApplyReports();
+        return TRUE;
+    case kPageInstallEnded:
+        OnInstallEnded();
+        return TRUE;
     case kPageWorkEnded:
-        OnWorkEnded(wParam != 0);
+        FinishUpdate(wParam != 0);
         return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDC_CANCEL) {
@@ -74,6 +87,11 @@ INT_PTR UpdatePage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 void UpdatePage::SetStatus(const std::string& text)
 {
     WriteLog(text);
+    ShowStatus(text);
+}
+
+void UpdatePage::ShowStatus(const std::string& text)
+{
     status_.ChangeText(text);
     logBox_.AppendLine(text, ControlHeight(IDC_LOG_BOX) / kLogLineHeight);
 }
@@ -89,18 +107,129 @@ void UpdatePage::OnPreviewStep(WPARAM step)
     ::EnableWindow(Control(IDC_CANCEL), TRUE);
 }
 
-void UpdatePage::StartUpdate()
+void UpdatePage::StopWork()
 {
-    // The installation is run by the update worker; without one nothing is
-    // installed, and the step ends as failed rather than as done.
-    ::PostMessageA(Window(), kPageWorkEnded, 0, 0);
+    preview_.StopAndWait();
+    install_.Wait();
 }
 
-void UpdatePage::OnWorkEnded(bool success)
+void UpdatePage::StartUpdate()
+{
+    ::UpdateWindow(Window());
+    InstallJob job;
+    job.config = &state_.config;
+    job.records = &state_.records;
+    job.downloadFolder = state_.downloadFolder;
+    job.programFolder = state_.programFolder;
+    job.packageName = state_.packageName;
+    job.hostWindow = state_.hostWindow;
+    job.rule = SystemLeadBytes();
+    job.stepHook = state_.installStepHook;
+    view_ = std::make_unique<QueuedInstallView>(Window(), state_.config.showType);
+    const HWND page = Window();
+    bool started = install_.Start([this, job, page](const StopSignal&) {
+        outcome_ = RunInstall(job, *view_);
+        ::PostMessageA(page, kPageInstallEnded, 0, 0);
+    });
+    if (!started) {
+        WriteLog("错误：无法启动更新线程！");
+        ::PostMessageA(Window(), kPageWorkEnded, 0, 0);
+    }
+}
+
+void UpdatePage::ApplyReports()
+{
+    if (!view_) return;
+    using Kind = InstallReport::Kind;
+    for (const InstallReport& report : view_->TakeAll()) {
+        switch (report.kind) {
+        case Kind::Status:
+            ShowStatus(report.text);
+            break;
+        case Kind::TrayStage:
+            if (state_.tray) state_.tray->SetTrayTip(skin_.title + "\n" + report.text);
+            break;
+        case Kind::ProgressRange:
+            ::SendMessageA(Control(IDC_PROGRESS_FILE), PBM_SETRANGE32, 0, report.value);
+            break;
+        case Kind::Progress:
+            ::SendMessageA(Control(IDC_PROGRESS_FILE), PBM_SETPOS, report.value, 0);
+            break;
+        }
+    }
+}
+
+void UpdatePage::OnInstallEnded()
+{
+    install_.Wait();
+    ApplyReports();  // everything the installation said comes before its end
+    if (outcome_.end != InstallEnd::Succeeded) {
+        FinishUpdate(false);
+        return;
+    }
+    succeeded_ = true;
+    const PageSwitches& pages = state_.config.pages;
+    const bool automatic = state_.config.opMode == OpMode::Automatic;
+    if (!state_.Silent() && pages.endWin1 != 0 && automatic) ShowEndBox(pages.endWin1Msg);
+    if (!automatic && FrameVisible()) {
+        SetControlText(IDC_CANCEL, "完成(&O)");
+        ::EnableWindow(Control(IDC_CANCEL), TRUE);
+        return;
+    }
+    FinishUpdate(true);
+}
+
+void UpdatePage::ShowEndBox(const std::string& text)
+{
+    ::MessageBoxA(FrameVisible() ? Window() : nullptr, text.c_str(), kInfoCaption,
+                  MB_OK | MB_ICONINFORMATION | MB_TOPMOST);
+}
+
+void UpdatePage::FinishUpdate(bool success)
 {
     if (endHandled_) return;
     endHandled_ = true;
-    Finish(state_.runMode == RunMode::Preview ? false : !success);
+    if (state_.runMode == RunMode::Preview) {
+        Finish(false);
+        return;
+    }
+    if (succeeded_) {
+        SetStatus("删除临时文件！");
+        DeleteFolderTree(std::string(StripTrailingBackslash(state_.downloadFolder)));
+    }
+    if (state_.runMode != RunMode::SelfUpdate) {
+        if (succeeded_) RunInstalledPrograms();
+        RunAfterUpdateHook();
+    }
+    SetStatus("更新结束");
+    if (!success && !state_.Silent() && state_.runMode != RunMode::SelfUpdate && state_.config.pages.endWin2 != 0)
+        ShowEndBox(state_.config.pages.endWin2Msg);
+    Finish(!success);
+}
+
+void UpdatePage::RunInstalledPrograms()
+{
+    for (int k = 0; k < kFileItemCount; ++k) {
+        const UpdateItem& item = state_.config.files[k];
+        std::string& path = outcome_.runPaths[k];
+        if (!item.isNew || !item.runme || path.empty()) continue;
+        WriteLog("执行本文件：" + path);
+        std::string command = path;
+        if (!item.runmeParam.empty()) command += " " + item.runmeParam;
+        WriteLog(RunProgram(command, item.runmePause ? 1 : 0));
+        path.clear();
+    }
+}
+
+void UpdatePage::RunAfterUpdateHook()
+{
+    const std::string& hook = succeeded_ ? state_.config.system.runUdafters : state_.config.system.runUdafterf;
+    if (hook.empty()) {
+        SetStatus("更新完成后执行指定程序（没指定）。");
+        return;
+    }
+    SetStatus("更新完成后执行指定程序：" + hook);
+    WriteLog(RunProgram(hook, 0));
 }
 
 }  // namespace quibo

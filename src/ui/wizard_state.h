@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "core/config/ui_skin.h"
@@ -37,6 +38,8 @@ struct WizardState {
 
     // What the download step placed in the download folder, for the installation.
     DownloadRecords records;
+    // Called before every recorded step of the installation; tests stop a run there.
+    std::function<void(int step)> installStepHook;
 
     bool Silent() const { return IsSilent(config.showType); }
     bool NormalDisplay() const { return config.showType == ShowType::Normal; }

@@ -11,17 +11,17 @@ std::string Framed(const std::string& text) { return "\n" + text + "\n"; }
 
 }  // namespace
 
-void ShowInfoBox(const std::string& text, HWND owner, ShowType showType)
+void ShowInfoBox(const std::string& text, HWND owner, ShowType showType, UINT extraStyle)
 {
     if (IsSilent(showType)) return;
-    ::MessageBoxA(owner, Framed(text).c_str(), kInfoCaption, MB_OK | MB_ICONINFORMATION);
+    ::MessageBoxA(owner, Framed(text).c_str(), kInfoCaption, MB_OK | MB_ICONINFORMATION | extraStyle);
 }
 
-bool ShowRetryBox(const std::string& text, HWND owner, ShowType showType)
+bool ShowRetryBox(const std::string& text, HWND owner, ShowType showType, UINT extraStyle)
 {
     if (IsSilent(showType)) return false;
-    return ::MessageBoxA(owner, Framed(text).c_str(), kInfoCaption, MB_RETRYCANCEL | MB_ICONWARNING) ==
-           IDRETRY;
+    return ::MessageBoxA(owner, Framed(text).c_str(), kInfoCaption,
+                         MB_RETRYCANCEL | MB_ICONWARNING | extraStyle) == IDRETRY;
 }
 
 void ShowAppMessage(const std::string& text)

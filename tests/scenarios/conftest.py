@@ -189,14 +189,16 @@ class Product:
         return wine([self.exe], cwd=self.folder, timeout=timeout, env=env)
 
     def run_host(self, arguments="/HWND:{hwnd}", press=(), timeout=120, clicks=(), shots=None,
-                 shot_screen=False, tray=False) -> HostRun:
+                 shot_screen=False, tray=False, env=None) -> HostRun:
         """Starts the updater from the host program and waits for every
         updater process of the run. `press` lists the button ids for the boxes
         it shows, in order (otherwise OK / Yes); `clicks` the wizard steps, in
         order, each a button id, a shown text, or (id, text); `shots` a folder
         for screenshots of every box and page pressed (of the whole screen with
-        `shot_screen`); `tray` records the tray icon's tips and pictures."""
-        return run_host(self.exe, arguments, self.folder, press, timeout, clicks, shots, shot_screen, tray)
+        `shot_screen`); `tray` records the tray icon's tips and pictures; `env`
+        adds variables that the host and the updater see."""
+        return run_host(self.exe, arguments, self.folder, press, timeout, clicks, shots, shot_screen, tray,
+                        env=env)
 
     def log_bytes(self) -> bytes:
         return self.log_path.read_bytes() if self.log_path.exists() else b""
@@ -219,7 +221,7 @@ def click_step(step):
 
 
 def run_host(program, arguments, cwd, press=(), timeout=120, clicks=(), shots=None, shot_screen=False,
-             tray=False, host=BUILD / "host.exe") -> HostRun:
+             tray=False, host=BUILD / "host.exe", env=None) -> HostRun:
     """Starts `program` from the host program (see Product.run_host)."""
     args = [host, program, arguments, *(f"--press={b}" for b in press),
             *(f"--click={click_step(c)}" for c in clicks)]
@@ -229,7 +231,7 @@ def run_host(program, arguments, cwd, press=(), timeout=120, clicks=(), shots=No
             args.append("--shot-screen")
     if tray:
         args.append("--tray")
-    done = wine(args, cwd=cwd, timeout=timeout)
+    done = wine(args, cwd=cwd, timeout=timeout, env=env)
     return HostRun(done.returncode, **parse_host_output(done.stdout))
 
 

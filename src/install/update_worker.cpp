@@ -1,0 +1,361 @@
+#include "install/update_worker.h"
+
+#include <cassert>
+#include <vector>
+
+#include "core/checksum/file_md5.h"
+#include "core/install/target_folder.h"
+#include "core/log/run_log.h"
+#include "core/package/package.h"
+#include "core/text/case_fold.h"
+#include "install/archive_extract.h"
+#include "install/file_copy.h"
+#include "install/install_transaction.h"
+#include "install/process_closer.h"
+#include "install/program_runner.h"
+#include "win/file_status.h"
+#include "win/folder_path.h"
+#include "win/host_messages.h"
+
+namespace quibo {
+
+namespace {
+
+constexpr char kClientMember[] = "client.dat";
+constexpr char kPackagePassword[] = "";
+
+// Progress positions of the stages: backups of file items from 0 and of
+// folder items from 20, placing of file items from 30 and of folder items
+// from 50, done at 60.
+constexpr int kFileBackups = 0;
+constexpr int kDirBackups = 20;
+constexpr int kFilePlacing = 30;
+constexpr int kDirPlacing = 50;
+constexpr int kDone = 60;
+
+// Milliseconds a closed program may still hold its files.
+constexpr DWORD kAfterClosingPause = 500;
+
+bool HasExtension(const std::string& name, const char* extension)
+{
+    return name.size() >= 4 && EqualsNoCase(std::string_view(name).substr(name.size() - 4), extension);
+}
+
+class Installer {
+public:
+    Installer(const InstallJob& job, InstallView& view)
+        : job_(job),
+          config_(*job.config),
+          view_(view),
+          transaction_(InstallJournalPath(job.programFolder, job.packageName), view, job.stepHook)
+    {
+    }
+
+    InstallOutcome Run()
+    {
+        view_.SetStatus("正在关闭相关的应用程序");
+        if (config_.closeProcesses && !CloseRelatedPrograms(ClosingStageOf(), closeWarned_, view_)) {
+            outcome_.end = InstallEnd::ClosingFailed;
+            return outcome_;
+        }
+        ::Sleep(kAfterClosingPause);
+        RunBeforeHook();
+
+        view_.SetStatus("开始更新...");
+        view_.SetProgressRange(kDone);
+        view_.SetStatus("正在备份旧文件...");
+        view_.SetTrayStage("正在备份旧文件...");
+        if (!transaction_.Begin()) {
+            WriteLog("错误：无法写入更新记录：" + InstallJournalPath(job_.programFolder, job_.packageName));
+            view_.SetStatus("更新失败！");
+            return outcome_;
+        }
+        if (!BackUpAll() || !PlaceAll()) return Fail();
+        // From here on a killed run is finished, not undone: the journal
+        // holds the versions still to be written.
+        const std::vector<Version> versions = VersionsToWrite();
+        for (const Version& version : versions) transaction_.RecordVersion(version.section, version.value);
+        transaction_.MarkPlaced();
+
+        view_.SetProgress(kDone);
+        view_.SetStatus("正在更新配置文件");
+        view_.SetTrayStage("正在更新配置文件");
+        WriteVersions(versions);
+
+        transaction_.DeleteBackups();
+        transaction_.End();
+        view_.SetStatus("更新完成！");
+        HostNotify(job_.hostWindow, HostCode::Updated);
+        view_.SetTrayStage("更新完成");
+        outcome_.end = InstallEnd::Succeeded;
+        return outcome_;
+    }
+
+private:
+    struct Target {
+        ItemKind kind;
+        int index;
+        const DownloadRecord* record;
+    };
+
+    const std::vector<DownloadRecord>& RecordsOf(ItemKind kind, int index) const
+    {
+        return job_.records->Of(kind, index);
+    }
+
+    std::string TargetFolderOf(const UpdateItem& item, const DownloadRecord& record) const
+    {
+        return TargetFolderPath(item.path, record.subfolder, job_.programFolder, job_.rule);
+    }
+
+    // The files the backups look at: a file item's first record (an item
+    // has one; an archive's members are backed up as they are unpacked),
+    // every record of a folder item.
+    template <typename Visit>
+    bool ForEachBackupTarget(ItemKind kind, Visit visit) const
+    {
+        const int count = kind == ItemKind::File ? kFileItemCount : kDirItemCount;
+        for (int k = 0; k < count; ++k) {
+            const UpdateItem& item = config_.Item(kind, k);
+            const std::vector<DownloadRecord>& records = RecordsOf(kind, k);
+            if (!item.isNew || records.empty()) continue;
+            const size_t last = kind == ItemKind::File ? 1 : records.size();
+            for (size_t r = 0; r < last; ++r)
+                if (!visit(k, TargetFolderOf(item, records[r]) + records[r].targetName)) return false;
+        }
+        return true;
+    }
+
+    ClosingStage ClosingStageOf() const
+    {
+        ClosingStage stage;
+        stage.byExecutable = config_.system.closeProc1;
+        stage.byTitle = config_.system.closeProc2;
+        stage.byClass = config_.system.closeProc3;
+        stage.warn = config_.pages.closeWin != 0;
+        stage.warning = config_.pages.closeWinMsg;
+        for (ItemKind kind : {ItemKind::File, ItemKind::Dir}) {
+            ForEachBackupTarget(kind, [&](int, const std::string& target) {
+                if (HasExtension(target, ".exe") || HasExtension(target, ".dll"))
+                    stage.lockedTargets.push_back(target);
+                return true;
+            });
+        }
+        return stage;
+    }
+
+    void RunBeforeHook()
+    {
+        const std::string& hook = config_.system.runUdbefore;
+        if (hook.empty()) {
+            WriteLog("更新前执行程序（没指定）。");
+            return;
+        }
+        WriteLog("更新前执行程序：" + hook);
+        WriteLog(RunProgram(hook, 0));
+    }
+
+    bool BackUpAll()
+    {
+        for (ItemKind kind : {ItemKind::File, ItemKind::Dir}) {
+            const int base = kind == ItemKind::File ? kFileBackups : kDirBackups;
+            view_.SetProgress(base);
+            bool done = ForEachBackupTarget(kind, [&](int k, const std::string& target) {
+                view_.SetProgress(base + k);
+                return BackUp(target);
+            });
+            if (!done) return false;
+        }
+        return true;
+    }
+
+    bool BackUp(const std::string& target)
+    {
+        if (!FileExistsNonEmpty(target)) {
+            // An empty file is not copied; the transaction still notes it,
+            // so that a rollback puts it back.
+            return transaction_.Backup(target) != InstallTransaction::BackupResult::Failed;
+        }
+        WriteLog("备份文件：" + target);
+        if (!IsFileWritable(target)) return Locked(target);
+        WriteLog("将文件：" + target + " 备份为 " + target + ".ebk");
+        switch (transaction_.Backup(target)) {
+        case InstallTransaction::BackupResult::Made:
+        case InstallTransaction::BackupResult::NotNeeded:
+            return true;
+        case InstallTransaction::BackupResult::Locked:
+            return Locked(target);
+        case InstallTransaction::BackupResult::Refused:
+            WriteLog("错误：此文件是另一文件的备份，不能覆盖：" + target);
+            [[fallthrough]];
+        case InstallTransaction::BackupResult::Failed:
+            break;
+        }
+        view_.SetStatus("备份失败！");
+        view_.ShowInfo("文件：" + target + "备份失败！");
+        return false;
+    }
+
+    bool Locked(const std::string& target)
+    {
+        const std::string text = "文件：" + target + "读写违例！";
+        WriteLog(text);
+        view_.ShowInfo(text);
+        return false;
+    }
+
+    bool PlaceAll()
+    {
+        view_.SetProgress(kFilePlacing);
+        view_.SetStatus("正在更新文件...");
+        view_.SetTrayStage("正在更新文件...");
+        for (int k = 0; k < kFileItemCount; ++k) {
+            view_.SetProgress(kFilePlacing + k);
+            if (!PlaceItem(ItemKind::File, k)) return false;
+        }
+        view_.SetProgress(kDirPlacing);
+        for (int k = 0; k < kDirItemCount; ++k) {
+            view_.SetProgress(kDirPlacing + k);
+            if (!PlaceItem(ItemKind::Dir, k)) return false;
+        }
+        return true;
+    }
+
+    bool PlaceItem(ItemKind kind, int k)
+    {
+        const UpdateItem& item = config_.Item(kind, k);
+        if (!item.isNew) return true;
+        const std::string source = job_.downloadFolder + (kind == ItemKind::File ? "file" : "dir") +
+                                   std::to_string(k) + "\\";
+        for (const DownloadRecord& record : RecordsOf(kind, k)) {
+            view_.SetStatus("更新文件：" + record.targetName);
+            const std::string folder = TargetFolderOf(item, record);
+            const std::string target = folder + record.targetName;
+            const std::string from = source + record.tempName;
+            WriteLog("复制文件：" + from + " 到 " + target);
+            if (!CreateFolderPath(folder) || !StillTheDownloadedFile(item, kind, from) ||
+                !transaction_.WillWrite(target) || !CopyFileInto(from, target)) {
+                view_.SetStatus("更新失败！");
+                view_.ShowInfo("文件：" + target + "更新失败！");
+                return false;
+            }
+            transaction_.Wrote(target);
+            if (kind == ItemKind::File && item.uncompress && !Unpack(target, folder)) return false;
+            if (kind == ItemKind::File && item.runme) outcome_.runPaths[k] = target;
+        }
+        return true;
+    }
+
+    // The download folder is shared and time has passed since the download:
+    // a file with an md5 is checked again just before it is placed.
+    static bool StillTheDownloadedFile(const UpdateItem& item, ItemKind kind, const std::string& path)
+    {
+        if (kind != ItemKind::File || item.md5.empty()) return true;
+        std::string digest;
+        if (Md5Matches(path, item.md5, digest)) return true;
+        WriteLog("错误：待更新文件的MD5值为：" + digest + "，不等于服务器中原始文件的MD5=" + item.md5);
+        return false;
+    }
+
+    bool Unpack(const std::string& package, const std::string& folder)
+    {
+        WriteLog("压缩包：" + package + " 解压到 " + folder);
+        if (!ExtractArchive(package, folder, transaction_, view_)) {
+            WriteLog("解压失败！");
+            view_.ShowInfo("文件：" + package + "解压失败！");
+            return false;
+        }
+        // The package was only copied in to be unpacked.
+        if (::DeleteFileA(package.c_str()))
+            transaction_.Forget(package);
+        else
+            WriteLog("错误：无法删除压缩包：" + package);
+        return true;
+    }
+
+    struct Version {
+        std::string section;
+        std::string value;
+    };
+
+    // A new configuration package installed in this run carries its own
+    // versions (none to write); otherwise every new item whose "modify_ver"
+    // is on gets its server version.
+    bool InstallsNewPackage() const
+    {
+        const int package = config_.packageIndex;
+        return package >= 0 && package < kFileItemCount && config_.files[package].isNew &&
+               !RecordsOf(ItemKind::File, package).empty();
+    }
+
+    std::vector<Version> VersionsToWrite() const
+    {
+        std::vector<Version> versions;
+        if (InstallsNewPackage()) return versions;
+        for (ItemKind kind : {ItemKind::File, ItemKind::Dir}) {
+            const int count = kind == ItemKind::File ? kFileItemCount : kDirItemCount;
+            for (int k = 0; k < count; ++k) {
+                const UpdateItem& item = config_.Item(kind, k);
+                if (item.isNew && item.modifyVer) versions.push_back({ItemSection(kind, k), item.serverVersion});
+            }
+        }
+        return versions;
+    }
+
+    void WriteVersions(const std::vector<Version>& versions)
+    {
+        if (InstallsNewPackage()) {
+            view_.SetStatus("发现有新的本地配置文件，替换旧的本地配置文件！");
+            return;
+        }
+        size_t next = 0;
+        for (ItemKind kind : {ItemKind::File, ItemKind::Dir}) {
+            const int count = kind == ItemKind::File ? kFileItemCount : kDirItemCount;
+            for (int k = 0; k < count; ++k) {
+                if (!config_.Item(kind, k).isNew) continue;
+                const std::string section = ItemSection(kind, k);
+                if (next == versions.size() || versions[next].section != section) {
+                    WriteLog("[" + section + "]项中ver的值不修改");
+                    continue;
+                }
+                config_.client.WriteString(section, "ver", versions[next].value);
+                WriteLog("将[" + section + "]项中ver的值置为" + versions[next].value);
+                ++next;
+            }
+        }
+        if (!WritePackageMember(config_.client.ToText(), job_.programFolder + job_.packageName, kClientMember,
+                                kPackagePassword))
+            WriteLog("本地配置文件（" + job_.packageName + "）无法修改！");
+    }
+
+    InstallOutcome Fail()
+    {
+        transaction_.RollBack();
+        transaction_.End();
+        outcome_ = {};
+        outcome_.end = InstallEnd::Failed;
+        return outcome_;
+    }
+
+    const InstallJob& job_;
+    UpdateConfig& config_;
+    InstallView& view_;
+    InstallTransaction transaction_;
+    InstallOutcome outcome_;
+    bool closeWarned_ = false;
+};
+
+}  // namespace
+
+std::string InstallJournalPath(const std::string& programFolder, const std::string& packageName)
+{
+    return programFolder + packageName + ".journal";
+}
+
+InstallOutcome RunInstall(const InstallJob& job, InstallView& view)
+{
+    assert(job.config && job.records);
+    return Installer(job, view).Run();
+}
+
+}  // namespace quibo
