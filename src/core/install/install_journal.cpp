@@ -157,7 +157,10 @@ ParsedJournal ParseJournal(std::string_view text)
         const bool last = i + 1 == lines.size();
         std::string_view body;
         if (!CheckedBody(lines[i], body)) {
-            if (last) break;  // torn on its way to the disk
+            if (last) {  // torn on its way to the disk
+                lines.pop_back();
+                break;
+            }
             parsed.error = "line " + std::to_string(i + 1) + ": damaged";
             return parsed;
         }
@@ -175,6 +178,7 @@ ParsedJournal ParseJournal(std::string_view text)
         }
         parsed.records.push_back(std::move(record));
     }
+    for (std::string_view line : lines) parsed.validLength += line.size() + 1;
     parsed.ok = true;
     return parsed;
 }

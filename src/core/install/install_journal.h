@@ -55,6 +55,9 @@ struct ParsedJournal {
     bool ok = false;
     std::string error;  // why it is unreadable, for the log
     std::vector<JournalRecord> records;
+    // Bytes of the complete lines; what follows is a torn line, and more
+    // records go after these bytes only.
+    size_t validLength = 0;
 };
 
 // An empty text, or one whose header was torn, holds no records: the run had
