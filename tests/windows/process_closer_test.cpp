@@ -6,12 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <deque>
 #include <functional>
 #include <iostream>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "install/process_closer.h"
@@ -145,12 +148,32 @@ public:
         ++quits;
         return true;
     }
+    // A forced end that succeeds ends the process `endDelayMs` later, as the
+    // system may: it only starts the end.
     bool Terminate(HANDLE process) override
     {
         if (++terminations <= refusals) return false;
-        ::SetEvent(process);  // ended, as a real process is soon after
+        HANDLE copy = nullptr;
+        ::DuplicateHandle(::GetCurrentProcess(), process, ::GetCurrentProcess(), &copy, 0, FALSE,
+                          DUPLICATE_SAME_ACCESS);
+        ending.emplace_back([this, copy] {
+            ::Sleep(endDelayMs);
+            ended = true;
+            ::SetEvent(copy);
+            ::CloseHandle(copy);
+        });
         return true;
     }
+    ~StagedControl() override
+    {
+        for (std::thread& end : ending) end.join();
+    }
+
+    DWORD endDelayMs = 0;
+    std::atomic<bool> ended{false};
+
+private:
+    std::vector<std::thread> ending;
 };
 
 constexpr DWORD kSomeOtherProcess = 0x7FFF0;
@@ -198,9 +221,17 @@ TEST(ProcessCloser, EndsOneProgramAsItAllows)
 }
 
 // A forced end returns only once the program is gone, so its files can be
-// replaced right after.
+// replaced right after: with a system that ends it a moment later, and with
+// real programs holding a file.
 TEST(ProcessCloser, ForcedEndReleasesTheProgramsFiles)
 {
+    {
+        StagedControl control;
+        control.endDelayMs = 300;
+        RecordingInstallView view;
+        EXPECT_TRUE(CloseProcess(kSomeOtherProcess, view, kQuick, control));
+        EXPECT_TRUE(control.ended);
+    }
     ScratchDir scratch;
     for (int round = 0; round < 5; ++round) {
         std::string held = scratch / ("held" + std::to_string(round) + ".dll");
@@ -250,7 +281,9 @@ TEST(ProcessCloser, RetriesAreBoundedByTheAnswers)
         control.refusals = c.refusals;
         RecordingInstallView view(c.answers);
         EXPECT_EQ(CloseProcess(kSomeOtherProcess, view, kQuick, control), c.ended);
-        EXPECT_EQ(view.retryQuestions, std::vector<std::string>(c.questions, kNotForNow));
+        EXPECT_EQ(static_cast<int>(view.retryQuestions.size()), c.questions);
+        EXPECT_EQ(std::count(view.retryQuestions.begin(), view.retryQuestions.end(), kNotForNow),
+                  static_cast<std::ptrdiff_t>(view.retryQuestions.size()));
         EXPECT_EQ(control.terminations, c.terminations);
         EXPECT_EQ(view.statuses, c.ended ? std::vector<std::string>{} : std::vector<std::string>{kCannotEnd});
         EXPECT_TRUE(view.infos.empty());
