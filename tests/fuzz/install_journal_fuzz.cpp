@@ -1,0 +1,46 @@
+// A crash journal as found on disk at start-up: whatever its bytes, parsing
+// never fails unsafely, a readable journal renders back to the same records,
+// and its recovery plan only names paths the records name.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <set>
+#include <string>
+
+#include "core/install/install_journal.h"
+#include "core/install/install_names.h"
+
+using namespace quibo;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    std::string text(reinterpret_cast<const char*>(data), size);
+    ParsedJournal parsed = ParseJournal(text);
+    if (!parsed.ok) {
+        if (parsed.error.empty()) std::abort();
+        return 0;
+    }
+
+    std::string rendered = JournalHeader();
+    for (const JournalRecord& r : parsed.records) rendered += JournalLine(r);
+    ParsedJournal again = ParseJournal(rendered);
+    if (!again.ok || again.records.size() != parsed.records.size()) std::abort();
+    for (size_t i = 0; i < parsed.records.size(); ++i)
+        if (again.records[i].tag != parsed.records[i].tag || again.records[i].path != parsed.records[i].path ||
+            again.records[i].version != parsed.records[i].version)
+            std::abort();
+
+    std::set<std::string> named;
+    for (const JournalRecord& r : parsed.records) {
+        named.insert(r.path);
+        named.insert(BackupPath(r.path));
+        named.insert(CopyTempPath(r.path));
+        named.insert(CopyTempPath(BackupPath(r.path)));
+    }
+    RecoveryPlan plan = PlanRecovery(parsed.records);
+    for (const auto* list : {&plan.deleteTemporary, &plan.deleteWritten, &plan.restoreBackups, &plan.restoreEmpty,
+                             &plan.deleteBackups, &plan.removeFolders})
+        for (const std::string& path : *list)
+            if (path.empty() || !named.count(path)) std::abort();
+    return 0;
+}

@@ -1,0 +1,179 @@
+// The installation's crash journal: its lines survive any path, a torn last
+// line is taken as never written, other damage is refused, and the recovery
+// plan undoes or finishes exactly what the records say.
+#include "core/install/install_journal.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+using namespace quibo;
+
+namespace {
+
+using T = JournalTag;
+
+bool operator==(const JournalRecord& a, const JournalRecord& b)
+{
+    return a.tag == b.tag && a.path == b.path && a.version == b.version;
+}
+
+std::string Render(const std::vector<JournalRecord>& records)
+{
+    std::string text = JournalHeader();
+    for (const JournalRecord& r : records) text += JournalLine(r);
+    return text;
+}
+
+// Paths that a naive format would split or misread: blanks, "%", control
+// bytes, and a code page 936 character whose trail byte is 0x5C ("\").
+const std::vector<JournalRecord> kAwkward = {
+    {T::BackupStart, "C:\\Program Files\\App\\main.exe", ""},
+    {T::Backup, "C:\\Program Files\\App\\main.exe", ""},
+    {T::Empty, "C:\\App\\100% done.txt", ""},
+    {T::Write, "C:\\App\\\xD5\x5C\\\xB1\xED.dat", ""},
+    {T::Wrote, "C:\\App\\tab\there\r\nline", ""},
+    {T::Forget, "C:\\App\\%41.zip", ""},
+    {T::Folder, "C:\\App\\new folder", ""},
+    {T::Version, "file3", "1.2.3"},
+    {T::Version, "dir0", ""},
+    {T::Restored, "C:\\App\\x", ""},
+    {T::Placed, "", ""},
+};
+
+}  // namespace
+
+TEST(InstallJournal, EveryRecordReadsBackAsWritten)
+{
+    ParsedJournal parsed = ParseJournal(Render(kAwkward));
+    ASSERT_TRUE(parsed.ok) << parsed.error;
+    ASSERT_EQ(parsed.records.size(), kAwkward.size());
+    for (size_t i = 0; i < kAwkward.size(); ++i) EXPECT_TRUE(parsed.records[i] == kAwkward[i]) << i;
+    // One record per line, whatever the path holds.
+    std::string line = JournalLine(kAwkward[4]);
+    EXPECT_EQ(line.find('\n'), line.size() - 1);
+    EXPECT_EQ(line.find('\r'), std::string::npos);
+}
+
+// A crash can cut the file anywhere in its last write: whatever is left reads
+// as the records that were complete, never as a record that was not.
+TEST(InstallJournal, CutAnywhereReadsAsTheCompleteRecords)
+{
+    const std::string text = Render(kAwkward);
+    for (size_t cut = 0; cut <= text.size(); ++cut) {
+        ParsedJournal parsed = ParseJournal(text.substr(0, cut));
+        ASSERT_TRUE(parsed.ok) << cut << ": " << parsed.error;
+        ASSERT_LE(parsed.records.size(), kAwkward.size());
+        for (size_t i = 0; i < parsed.records.size(); ++i) ASSERT_TRUE(parsed.records[i] == kAwkward[i]);
+        const size_t lines = std::count(text.begin(), text.begin() + static_cast<long>(cut), '\n');
+        EXPECT_EQ(parsed.records.size(), lines == 0 ? 0 : lines - 1) << cut;
+    }
+    // A last line whose bytes did not all reach the disk (zeros in place of
+    // them) counts as not written either.
+    std::string zeroed = text;
+    zeroed.replace(zeroed.size() - 5, 4, 4, '\0');
+    ParsedJournal parsed = ParseJournal(zeroed);
+    ASSERT_TRUE(parsed.ok);
+    EXPECT_EQ(parsed.records.size(), kAwkward.size() - 1);
+}
+
+// Anything but a torn last line makes the journal unreadable: recovery then
+// acts on nothing rather than on a guess.
+TEST(InstallJournal, DamageBeforeTheLastLineIsRefused)
+{
+    const std::string good = Render({{T::Write, "C:\\a", ""}, {T::Wrote, "C:\\a", ""}});
+    const std::string tail = JournalLine({T::Placed, "", ""});
+    std::string flipped = good;
+    flipped[good.find('\n') + 15] ^= 1;  // a byte of the "write" record
+    const struct {
+        const char* what;
+        std::string text;
+    } cases[] = {
+        {"a changed byte", flipped},
+        {"another program's file", "hello\nworld\n"},
+        {"an unknown version", ChecksummedLine("quibo-install 2") + tail},
+        {"an unknown record", JournalHeader() + ChecksummedLine("placid") + tail},
+        {"no path", JournalHeader() + ChecksummedLine("write") + tail},
+        {"an empty path", JournalHeader() + ChecksummedLine("write ") + tail},
+        {"a field too many", JournalHeader() + ChecksummedLine("write a b") + tail},
+        {"no version", JournalHeader() + ChecksummedLine("ver file1") + tail},
+        {"a mark with a field", JournalHeader() + ChecksummedLine("placed now") + tail},
+        {"a cut escape", JournalHeader() + ChecksummedLine("write a%4") + tail},
+        {"an escape of a plain byte", JournalHeader() + ChecksummedLine("write %41") + tail},
+        {"an escape that is not hex", JournalHeader() + ChecksummedLine("write %zz") + tail},
+        {"a raw control byte", JournalHeader() + ChecksummedLine("write a\tb") + tail},
+    };
+    for (const auto& c : cases) {
+        ParsedJournal parsed = ParseJournal(c.text);
+        EXPECT_FALSE(parsed.ok) << c.what;
+        EXPECT_FALSE(parsed.error.empty()) << c.what;
+    }
+}
+
+TEST(InstallJournal, RollbackPlanUndoesWhatTheRunBegan)
+{
+    const std::vector<JournalRecord> records = {
+        {T::Folder, "C:\\App\\sub", ""},
+        {T::Folder, "C:\\App\\sub\\deeper", ""},
+        {T::BackupStart, "C:\\App\\old.exe", ""},
+        {T::Backup, "C:\\App\\old.exe", ""},
+        {T::Empty, "C:\\App\\empty.ini", ""},
+        {T::BackupStart, "C:\\App\\half.dll", ""},  // its backup never completed
+        {T::Write, "C:\\App\\old.exe", ""},
+        {T::Wrote, "C:\\App\\old.exe", ""},
+        {T::Write, "C:\\App\\pack.zip", ""},
+        {T::Wrote, "C:\\App\\pack.zip", ""},
+        {T::Write, "C:\\App\\empty.ini", ""},
+        {T::Forget, "C:\\App\\pack.zip", ""},
+        {T::Write, "C:\\App\\new.txt", ""},  // begun, never confirmed
+        {T::Version, "file0", "2.0"},         // not placed: never written
+    };
+    RecoveryPlan plan = PlanRecovery(records);
+    EXPECT_FALSE(plan.finish);
+    EXPECT_EQ(plan.deleteWritten,
+              (std::vector<std::string>{"C:\\App\\new.txt", "C:\\App\\empty.ini", "C:\\App\\old.exe"}));
+    EXPECT_EQ(plan.restoreBackups, std::vector<std::string>{"C:\\App\\old.exe"});
+    EXPECT_EQ(plan.restoreEmpty, std::vector<std::string>{"C:\\App\\empty.ini"});
+    EXPECT_EQ(plan.deleteBackups, std::vector<std::string>{"C:\\App\\half.dll.ebk"});
+    EXPECT_EQ(plan.removeFolders, (std::vector<std::string>{"C:\\App\\sub\\deeper", "C:\\App\\sub"}));
+    EXPECT_EQ(plan.deleteTemporary,
+              (std::vector<std::string>{"C:\\App\\new.txt.~qbcopy", "C:\\App\\empty.ini.~qbcopy",
+                                        "C:\\App\\old.exe.~qbcopy", "C:\\App\\old.exe.ebk.~qbcopy",
+                                        "C:\\App\\half.dll.ebk.~qbcopy"}));
+    EXPECT_TRUE(plan.versions.empty());
+}
+
+// A rollback (or an earlier recovery) that was itself cut short: what it had
+// restored is neither deleted nor restored again, and its backup may go.
+TEST(InstallJournal, RestoredPathsAreLeftAsTheyAre)
+{
+    const std::vector<JournalRecord> records = {
+        {T::BackupStart, "C:\\a", ""}, {T::Backup, "C:\\a", ""},   {T::BackupStart, "C:\\b", ""},
+        {T::Backup, "C:\\b", ""},      {T::Empty, "C:\\e", ""},     {T::Write, "C:\\a", ""},
+        {T::Write, "C:\\b", ""},       {T::Write, "C:\\e", ""},     {T::Restored, "C:\\a", ""},
+        {T::Restored, "C:\\e", ""},
+    };
+    RecoveryPlan plan = PlanRecovery(records);
+    EXPECT_EQ(plan.deleteWritten, std::vector<std::string>{"C:\\b"});
+    EXPECT_EQ(plan.restoreBackups, std::vector<std::string>{"C:\\b"});
+    EXPECT_TRUE(plan.restoreEmpty.empty());
+    EXPECT_EQ(plan.deleteBackups, std::vector<std::string>{"C:\\a.ebk"});
+}
+
+TEST(InstallJournal, PlacedRunIsFinishedNotUndone)
+{
+    const std::vector<JournalRecord> records = {
+        {T::BackupStart, "C:\\a", ""}, {T::Backup, "C:\\a", ""},     {T::Write, "C:\\a", ""},
+        {T::Wrote, "C:\\a", ""},       {T::Version, "file0", "1.0"}, {T::Version, "dir2", "3.1"},
+        {T::Version, "file0", "1.1"},  {T::Placed, "", ""},
+    };
+    RecoveryPlan plan = PlanRecovery(records);
+    EXPECT_TRUE(plan.finish);
+    EXPECT_TRUE(plan.deleteWritten.empty());
+    EXPECT_TRUE(plan.restoreBackups.empty());
+    EXPECT_EQ(plan.deleteBackups, std::vector<std::string>{"C:\\a.ebk"});
+    EXPECT_EQ(plan.versions,
+              (std::vector<std::pair<std::string, std::string>>{{"file0", "1.1"}, {"dir2", "3.1"}}));
+}
