@@ -18,6 +18,8 @@
 #include "core/config/update_check.h"
 #include "core/log/run_log.h"
 #include "core/package/package.h"
+#include "install/install_recovery.h"
+#include "install/install_step_hook.h"
 #include "install/program_runner.h"
 #include "ui/wizard.h"
 #include "ui/wizard_messages.h"
@@ -78,6 +80,9 @@ CUpdateApp::PassEnd CUpdateApp::RunPass()
         WriteLog("命令行解析出错！");
         return PassEnd::Finished;
     }
+    // A run that was killed while it installed is undone (or finished)
+    // before anything reads the product's files.
+    RecoverInstall(InstallJournalPath(PackagePath()), PackagePath(), StopAtStepFromEnvironment());
     if (trayCreated_) tray_.ShowTrayIcon();
     return RunFlow();
 }
@@ -248,6 +253,7 @@ int CUpdateApp::RunWizard()
     state.programFolder = context_.programFolder;
     state.programFileName = context_.programFileName;
     state.packageName = context_.packageName;
+    state.installStepHook = StopAtStepFromEnvironment();
     return quibo::RunWizard(state) ? 1 : 0;
 }
 

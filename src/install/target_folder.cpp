@@ -2,8 +2,10 @@
 
 #include <windows.h>
 
+#include <functional>
+
+#include "core/install/target_folder.h"
 #include "core/text/path_text.h"
-#include "core/text/trim.h"
 #include "win/system_code_page.h"
 
 namespace quibo {
@@ -17,8 +19,9 @@ bool IsFolder(const std::string& path)
 }
 
 // Creates `folder` and every missing folder above it, walking the path one
-// character at a time so that only real separators split it.
-bool MakeFolders(const std::string& folder, LeadByteRule rule)
+// character at a time so that only real separators split it. `announce` is
+// told of each folder before it is made; it may refuse.
+bool MakeFolders(const std::string& folder, LeadByteRule rule, const std::function<bool(const std::string&)>& announce)
 {
     if (IsFolder(folder)) return true;
     // The first component a folder can be made below: past "C:\" or "\\server\share\".
@@ -28,35 +31,29 @@ bool MakeFolders(const std::string& folder, LeadByteRule rule)
         for (start = 2; start < folder.size() && separators < 2; start = NextCharPos(folder, start, rule))
             if (folder[start] == '\\') ++separators;
     }
+    auto make = [&](const std::string& part) {
+        if (IsFolder(part)) return true;
+        if (announce && !announce(part)) return false;
+        ::CreateDirectoryA(part.c_str(), nullptr);
+        return true;
+    };
     for (size_t i = start; i < folder.size(); i = NextCharPos(folder, i, rule)) {
         if (folder[i] != '\\' || i == 0 || folder[i - 1] == ':') continue;
-        const std::string part = folder.substr(0, i);
-        if (!IsFolder(part)) ::CreateDirectoryA(part.c_str(), nullptr);
+        if (!make(folder.substr(0, i))) return false;
     }
-    ::CreateDirectoryA(folder.c_str(), nullptr);
-    return IsFolder(folder);
+    return make(folder) && IsFolder(folder);
 }
 
 }  // namespace
 
 std::string ResolveTargetFolder(const std::string& path, const std::string& subfolder,
-                                const std::string& programFolder)
+                                const std::string& programFolder, InstallTransaction* transaction)
 {
     const LeadByteRule rule = SystemLeadBytes();
-    std::string p;
-    if (!Trim(path).empty()) {
-        p = EnsureTrailingBackslash(path, rule);
-        if (FindText(p, ":", 0, rule) == std::string::npos) {
-            if (p[0] == '\\') p.erase(0, 1);  // relative: below the program folder
-            p = programFolder + p;
-        }
-    } else {
-        p = programFolder;
-    }
-    if (!subfolder.empty()) p += subfolder + "\\";
-    p = ReplaceAll(p, "/", "\\", std::string::npos, rule);
-    const std::string folder(StripTrailingBackslash(p, rule));
-    if (folder.empty() || !MakeFolders(folder, rule)) return {};
+    const std::string folder(StripTrailingBackslash(TargetFolderPath(path, subfolder, programFolder, rule), rule));
+    std::function<bool(const std::string&)> announce;
+    if (transaction) announce = [transaction](const std::string& made) { return transaction->WillMakeFolder(made); };
+    if (folder.empty() || !MakeFolders(folder, rule, announce)) return {};
     return folder + "\\";
 }
 

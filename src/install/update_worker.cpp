@@ -9,12 +9,12 @@
 #include "core/package/package.h"
 #include "core/text/case_fold.h"
 #include "install/archive_extract.h"
-#include "install/file_copy.h"
+#include "install/install_recovery.h"
 #include "install/install_transaction.h"
 #include "install/process_closer.h"
 #include "install/program_runner.h"
+#include "install/target_folder.h"
 #include "win/file_status.h"
-#include "win/folder_path.h"
 #include "win/host_messages.h"
 
 namespace quibo {
@@ -47,7 +47,7 @@ public:
         : job_(job),
           config_(*job.config),
           view_(view),
-          transaction_(InstallJournalPath(job.programFolder, job.packageName), view, job.stepHook)
+          transaction_(InstallJournalPath(job.programFolder + job.packageName), view, job.stepHook)
     {
     }
 
@@ -66,7 +66,7 @@ public:
         view_.SetStatus("正在备份旧文件...");
         view_.SetTrayStage("正在备份旧文件...");
         if (!transaction_.Begin()) {
-            WriteLog("错误：无法写入更新记录：" + InstallJournalPath(job_.programFolder, job_.packageName));
+            WriteLog("错误：无法写入更新记录：" + InstallJournalPath(job_.programFolder + job_.packageName));
             view_.SetStatus("更新失败！");
             return outcome_;
         }
@@ -229,17 +229,16 @@ private:
                                    std::to_string(k) + "\\";
         for (const DownloadRecord& record : RecordsOf(kind, k)) {
             view_.SetStatus("更新文件：" + record.targetName);
-            const std::string folder = TargetFolderOf(item, record);
-            const std::string target = folder + record.targetName;
+            const std::string folder = ResolveTargetFolder(item.path, record.subfolder, job_.programFolder,
+                                                           &transaction_);
+            const std::string target = (folder.empty() ? TargetFolderOf(item, record) : folder) + record.targetName;
             const std::string from = source + record.tempName;
             WriteLog("复制文件：" + from + " 到 " + target);
-            if (!CreateFolderPath(folder) || !StillTheDownloadedFile(item, kind, from) ||
-                !transaction_.WillWrite(target) || !CopyFileInto(from, target)) {
+            if (folder.empty() || !StillTheDownloadedFile(item, kind, from) || !transaction_.CopyIn(from, target)) {
                 view_.SetStatus("更新失败！");
                 view_.ShowInfo("文件：" + target + "更新失败！");
                 return false;
             }
-            transaction_.Wrote(target);
             if (kind == ItemKind::File && item.uncompress && !Unpack(target, folder)) return false;
             if (kind == ItemKind::File && item.runme) outcome_.runPaths[k] = target;
         }
@@ -346,11 +345,6 @@ private:
 };
 
 }  // namespace
-
-std::string InstallJournalPath(const std::string& programFolder, const std::string& packageName)
-{
-    return programFolder + packageName + ".journal";
-}
 
 InstallOutcome RunInstall(const InstallJob& job, InstallView& view)
 {

@@ -59,7 +59,4 @@ struct InstallOutcome {
 // texts, progress 0 to 60 and boxes.
 InstallOutcome RunInstall(const InstallJob& job, InstallView& view);
 
-// The journal of an installation run: beside the configuration package.
-std::string InstallJournalPath(const std::string& programFolder, const std::string& packageName);
-
 }  // namespace quibo

@@ -3,13 +3,15 @@ under Wine, started by the host program, downloading new files from nginx
 and putting them into a product folder, in silent and in visible runs; and
 failures that must leave the product exactly as it was."""
 import io
+import shutil
+import subprocess
 import threading
 import time
 import zipfile
 
 import pytest
 
-from conftest import make_package, windows_path
+from conftest import BUILD, WINE_RUN, make_package, windows_path
 from test_download_step import download_folder, item_sections, md5, unix_path
 from test_run_flow import hook
 from test_wizard import NEXT, PAUSE, PRE, skin
@@ -29,6 +31,43 @@ def snapshot(folder):
     """Every file below `folder` with its bytes, and every folder."""
     return {p.relative_to(folder).as_posix(): (p.read_bytes() if p.is_file() else None)
             for p in sorted(folder.rglob("*"))}
+
+
+class RunningProgram:
+    """Our test program under Wine, copied as `name` into `folder`: it owns a
+    window when given a title or class, may ignore the quit message and may
+    hold a file open that nobody else can open. Stopped by its process id."""
+
+    def __init__(self, folder, name, title="", class_name="", ignore_quit=False, hold=None):
+        self.exe = folder / name
+        shutil.copy(BUILD / "close_target.exe", self.exe)
+        self.marker = folder / (name + ".ready")
+        args = [f"marker={windows_path(self.marker)}"]
+        args += [f"title={title}"] if title else []
+        args += [f"class={class_name}"] if class_name else []
+        args += ["ignore-quit"] if ignore_quit else []
+        args += [f"hold={windows_path(hold)}"] if hold else []
+        self.process = subprocess.Popen([str(WINE_RUN), str(self.exe), *args], stdout=subprocess.DEVNULL,
+                                        stderr=subprocess.DEVNULL)
+        for _ in range(400):
+            if self.marker.exists() or self.process.poll() is not None:
+                break
+            time.sleep(0.05)
+        assert self.marker.exists(), "the test program did not start"
+
+    def running(self):
+        return self.process.poll() is None
+
+    def wait(self, seconds):
+        try:
+            return self.process.wait(seconds)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def stop(self):
+        if self.running():
+            self.process.kill()
+            self.process.wait(30)
 
 
 class Release:
@@ -139,7 +178,7 @@ def corrupt_after_download(product, name):
 
 
 FAILURES = {
-    # Read-only: the target cannot be opened for writing.
+    # Held open by a running program that the run does not close.
     "a target that cannot be written": ("locked", "读写违例！"),
     # A folder stands where the new file would go.
     "a copy that fails": ("folder", "更新失败！"),
@@ -168,15 +207,18 @@ def test_a_failed_update_leaves_the_product_exactly_as_it_was(release, product, 
         "escape": ("pack.zip", zip_bytes({"fine.txt": b"fine", "../outside.txt": b"evil"})),
         "md5": None,
     }[kind]
+    holder = None
     if kind == "locked":
         (product.folder / "readonly.dll").write_bytes(b"held")
-        (product.folder / "readonly.dll").chmod(0o444)
+        holder = RunningProgram(tmp_path, "holder.exe", hold=product.folder / "readonly.dll")
     if kind == "folder":
         (product.folder / "blocked.dll").mkdir()
         (product.folder / "blocked.dll" / "inside.txt").write_bytes(b"inside")
     if last:
         release.serve("file3", last[0], last[1], uncompress=1 if kind in ("damaged", "escape") else 0)
-    release.publish(system=f"run_udafterf={ran_after_failure[0]}\nrun_udafters={ran_after_success[0]}",
+    # Only an item that is not in this run asks for programs to be closed.
+    release.publish(system=f"run_udafterf={ran_after_failure[0]}\nrun_udafters={ran_after_success[0]}\n"
+                           "close_items=file9",
                     show_type=0, op_mode=1 if kind != "md5" else 0)
     for marker in (ran_after_failure[1], ran_after_success[1]):
         marker.unlink(missing_ok=True)
@@ -185,21 +227,27 @@ def test_a_failed_update_leaves_the_product_exactly_as_it_was(release, product, 
     if kind == "md5":
         # Manual mode: the download page waits for Next while the file is changed under it.
         watcher = corrupt_after_download(product, "app.exe")
-        run = product.run_host(clicks=[(NEXT, "下一步(&N)"), "sleep:3000", (PAUSE, "下一步(&N)")])
+        run = product.run_host(clicks=[(NEXT, "下一步(&N)"), "sleep:3000", (PAUSE, "下一步(&N)"),
+                                       (NEXT, "下一步(&N)")])
         watcher.join()
     else:
-        run = product.run_host()
+        try:
+            run = product.run_host()
+        finally:
+            still_running = holder.running() if holder else None
+            if holder:
+                holder.stop()
     after = {k: v for k, v in snapshot(product.folder).items() if not k.startswith(("client.", "udafter"))}
     lines = product.log_lines()
-    assert text in lines, lines
+    assert any(line.endswith(text) for line in lines), lines
     assert after == before
     assert not (product.folder.parent / "outside.txt").exists()
     assert UPDATED not in run.codes() and run.codes()[-1] == EXITING
     assert "正在恢复更新前状态！" in lines and "更新结束" in lines
     assert ran_after_failure[1].exists() and not ran_after_success[1].exists()
     assert [t for _, t in run.boxes][-1:] == ["升级失败！"]
-    if kind == "locked":
-        (product.folder / "readonly.dll").chmod(0o644)
+    if holder:
+        assert still_running, "the run closed a program although no item asked for it"
 
 
 def test_runme_runs_the_installed_file_with_its_parameters_and_waits_then_the_hooks(release, product):
@@ -221,3 +269,50 @@ def test_runme_runs_the_installed_file_with_its_parameters_and_waits_then_the_ho
         f"更新前执行程序：{before[0]}", "开始更新...", "更新完成！", "删除临时文件！",
         f"执行本文件：{tool_path}", "执行完毕！", f"更新完成后执行指定程序：{after[0]}", "更新结束",
     ], lines), lines
+
+
+CLOSING = {
+    "by program name": ({"close_proc1": "named.exe"}, {}),
+    "by window title": ({"close_proc2": "Quibo 测试窗口"}, {"title": "Quibo 测试窗口"}),
+    "by window class": ({"close_proc3": "QuiboTestClass"}, {"class_name": "QuiboTestClass"}),
+    "one that ignores the quit message": ({"close_proc2": "Quibo Stubborn"},
+                                          {"title": "Quibo Stubborn", "ignore_quit": True}),
+    "the program of a locked target": ({}, {}),
+}
+
+
+@pytest.mark.parametrize("system, program", CLOSING.values(), ids=CLOSING)
+def test_programs_are_closed_before_their_files_are_replaced(release, product, tmp_path, system, program):
+    locked_rule = not system
+    # The program holds the file the update replaces; for the locked-target
+    # rule that file is its own program file.
+    name = "named.exe" if locked_rule or "close_proc1" in system else "held.exe"
+    target = product.folder / ("named.exe" if locked_rule else "data.dll")
+    target.write_bytes(b"old")
+    # Run from a folder of its own: the process of the same name as the
+    # target is found by its name.
+    (tmp_path / "elsewhere").mkdir()
+    running = RunningProgram(tmp_path / "elsewhere", name, hold=target, **program)
+    old = target.read_bytes()
+    new = b"new bytes" * 100
+    release.serve("file0", target.name, new)
+    release.publish(system="".join(f"{k}={v}\n" for k, v in system.items()), show_type=0,
+                    ui="close_win=1\nclose_win_msg=请保存数据\n")
+    started = time.monotonic()
+    try:
+        run = product.run_host()
+        took = time.monotonic() - started
+        code = running.wait(10)
+    finally:
+        running.stop()
+    assert run.codes() == [NEW_VERSION, UPDATED, EXITING]
+    assert target.read_bytes() == new != old
+    assert code is not None, "the program still runs"
+    # The program's own loop ends it with 42 when it honours the quit.
+    assert code == (0 if program.get("ignore_quit") or not program else 42)
+    if program.get("ignore_quit"):
+        assert took >= 5
+    assert [text for _, text in run.boxes].count("|请保存数据|") == 1
+    lines = product.log_lines()
+    entry = next(iter(system.values()), name)
+    assert f"结束应用程序（模块）：{entry}" in lines
