@@ -108,23 +108,22 @@ private:
         return TargetFolderPath(item.path, record.subfolder, job_.programFolder, job_.rule);
     }
 
-    // The files the backups look at: a file item's first record (an item
-    // has one; an archive's members are backed up as they are unpacked),
-    // every record of a folder item.
+    // The files the backups look at in item k: a file item's first record
+    // (an item has one; an archive's members are backed up as they are
+    // unpacked), every record of a folder item.
     template <typename Visit>
-    bool ForEachBackupTarget(ItemKind kind, Visit visit) const
+    bool ForEachBackupTarget(ItemKind kind, int k, Visit visit) const
     {
-        const int count = kind == ItemKind::File ? kFileItemCount : kDirItemCount;
-        for (int k = 0; k < count; ++k) {
-            const UpdateItem& item = config_.Item(kind, k);
-            const std::vector<DownloadRecord>& records = RecordsOf(kind, k);
-            if (!item.isNew || records.empty()) continue;
-            const size_t last = kind == ItemKind::File ? 1 : records.size();
-            for (size_t r = 0; r < last; ++r)
-                if (!visit(k, TargetFolderOf(item, records[r]) + records[r].targetName)) return false;
-        }
+        const UpdateItem& item = config_.Item(kind, k);
+        const std::vector<DownloadRecord>& records = RecordsOf(kind, k);
+        if (!item.isNew || records.empty()) return true;
+        const size_t last = kind == ItemKind::File ? 1 : records.size();
+        for (size_t r = 0; r < last; ++r)
+            if (!visit(TargetFolderOf(item, records[r]) + records[r].targetName)) return false;
         return true;
     }
+
+    static int CountOf(ItemKind kind) { return kind == ItemKind::File ? kFileItemCount : kDirItemCount; }
 
     ClosingStage ClosingStageOf() const
     {
@@ -135,11 +134,13 @@ private:
         stage.warn = config_.pages.closeWin != 0;
         stage.warning = config_.pages.closeWinMsg;
         for (ItemKind kind : {ItemKind::File, ItemKind::Dir}) {
-            ForEachBackupTarget(kind, [&](int, const std::string& target) {
-                if (HasExtension(target, ".exe") || HasExtension(target, ".dll"))
-                    stage.lockedTargets.push_back(target);
-                return true;
-            });
+            for (int k = 0; k < CountOf(kind); ++k) {
+                ForEachBackupTarget(kind, k, [&](const std::string& target) {
+                    if (HasExtension(target, ".exe") || HasExtension(target, ".dll"))
+                        stage.lockedTargets.push_back(target);
+                    return true;
+                });
+            }
         }
         return stage;
     }
@@ -159,12 +160,12 @@ private:
     {
         for (ItemKind kind : {ItemKind::File, ItemKind::Dir}) {
             const int base = kind == ItemKind::File ? kFileBackups : kDirBackups;
-            view_.SetProgress(base);
-            bool done = ForEachBackupTarget(kind, [&](int k, const std::string& target) {
+            if (kind == ItemKind::Dir) view_.SetProgress(base);
+            for (int k = 0; k < CountOf(kind); ++k) {
                 view_.SetProgress(base + k);
-                return BackUp(target);
-            });
-            if (!done) return false;
+                if (!ForEachBackupTarget(kind, k, [this](const std::string& target) { return BackUp(target); }))
+                    return false;
+            }
         }
         return true;
     }
@@ -292,8 +293,7 @@ private:
         std::vector<Version> versions;
         if (InstallsNewPackage()) return versions;
         for (ItemKind kind : {ItemKind::File, ItemKind::Dir}) {
-            const int count = kind == ItemKind::File ? kFileItemCount : kDirItemCount;
-            for (int k = 0; k < count; ++k) {
+            for (int k = 0; k < CountOf(kind); ++k) {
                 const UpdateItem& item = config_.Item(kind, k);
                 if (item.isNew && item.modifyVer) versions.push_back({ItemSection(kind, k), item.serverVersion});
             }
@@ -309,8 +309,7 @@ private:
         }
         size_t next = 0;
         for (ItemKind kind : {ItemKind::File, ItemKind::Dir}) {
-            const int count = kind == ItemKind::File ? kFileItemCount : kDirItemCount;
-            for (int k = 0; k < count; ++k) {
+            for (int k = 0; k < CountOf(kind); ++k) {
                 if (!config_.Item(kind, k).isNew) continue;
                 const std::string section = ItemSection(kind, k);
                 if (next == versions.size() || versions[next].section != section) {

@@ -1,0 +1,144 @@
+// The installation as one run: its stages in order with their texts and
+// progress, the versions written back (and when they are not), and the
+// file that changed in the download folder since it was downloaded.
+#include "install/update_worker.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "core/checksum/md5.h"
+#include "core/config/config_ini.h"
+#include "core/package/package.h"
+#include "install/folder_tree.h"
+#include "picture_test_support.h"
+#include "recording_install_view.h"
+#include "transfer_test_support.h"
+
+using namespace quibo;
+using namespace transfertest;
+
+namespace {
+
+// A product folder with its package and one old file, a download folder
+// with a new file for item file0, and the job that installs it.
+class UpdateWorkerTest : public ::testing::Test {
+protected:
+    void SetUp() override { Prepare("1"); }
+
+    // A fresh product and download folder under `name`, and a fresh job.
+    void Prepare(const std::string& name)
+    {
+        config = UpdateConfig();
+        records = DownloadRecords();
+        view = std::make_unique<RecordingInstallView>();
+        product = scratch / ("product" + name + "\\");
+        downloads = scratch / ("downloads" + name + "\\");
+        ::CreateDirectoryA(product.c_str(), nullptr);
+        ::CreateDirectoryA(downloads.c_str(), nullptr);
+        ::CreateDirectoryA((downloads + "file0").c_str(), nullptr);
+        ASSERT_TRUE(MakePackage(product + "update.bin",
+                                {{"client.dat", "[file0]\r\nver=1.0\r\n[file1]\r\nver=1.0\r\n"}, {"ui.dat", "[UI]\r\n"}}));
+        WriteBytes(product + "app.exe", "old program");
+        WriteBytes(downloads + "file0\\app.exe", kNew);
+
+        config.client.LoadText(ReadPackageMember(product + "update.bin", "client.dat", ""));
+        config.closeProcesses = false;
+        UpdateItem& item = config.files[0];
+        item.isNew = true;
+        item.serverVersion = "2.0";
+        item.name = "app.exe";
+        item.path = product;
+        records.Of(ItemKind::File, 0) = {DownloadRecord{"", "app.exe", "app.exe", 0}};
+
+        job.config = &config;
+        job.records = &records;
+        job.downloadFolder = downloads;
+        job.programFolder = product;
+        job.packageName = "update.bin";
+    }
+    void TearDown() override { DeleteFolderTree(std::string(scratch.Path(), 0, scratch.Path().size() - 1)); }
+
+    std::string ClientText() { return ReadPackageMember(product + "update.bin", "client.dat", ""); }
+
+    const std::string kNew = "new program";
+    ScratchDir scratch;
+    std::string product, downloads;
+    UpdateConfig config;
+    DownloadRecords records;
+    InstallJob job;
+    std::unique_ptr<RecordingInstallView> view;
+};
+
+TEST_F(UpdateWorkerTest, StagesComeInOrderWithTheirTextsAndProgress)
+{
+    ASSERT_EQ(RunInstall(job, *view).end, InstallEnd::Succeeded);
+    EXPECT_EQ(ReadBytes(product + "app.exe"), kNew);
+    const std::vector<std::string> statuses = {
+        "正在关闭相关的应用程序", "开始更新...", "正在备份旧文件...", "正在更新文件...", "更新文件：app.exe",
+        "正在更新配置文件", "正在删除备份文件！", "更新完成！"};
+    EXPECT_EQ(view->statuses, statuses);
+    EXPECT_EQ(view->trayStages,
+              (std::vector<std::string>{"正在备份旧文件...", "正在更新文件...", "正在更新配置文件", "正在删除备份文件！",
+                                        "更新完成"}));
+    EXPECT_EQ(view->progressRange, 60);
+    std::vector<int> expected;
+    for (int k = 0; k < 20; ++k) expected.push_back(k);
+    expected.push_back(20);
+    for (int k = 0; k < 10; ++k) expected.push_back(20 + k);
+    expected.push_back(30);
+    for (int k = 0; k < 20; ++k) expected.push_back(30 + k);
+    expected.push_back(50);
+    for (int k = 0; k < 10; ++k) expected.push_back(50 + k);
+    expected.push_back(60);
+    EXPECT_EQ(view->progress, expected);
+    EXPECT_FALSE(FileExists(product + "app.exe.ebk"));
+    EXPECT_FALSE(FileExists(product + "update.bin.journal"));
+}
+
+TEST_F(UpdateWorkerTest, VersionsAreWrittenUnlessThisRunInstallsANewPackage)
+{
+    struct Case {
+        const char* name;
+        int packageIndex;
+        bool packageItemInRun;
+        bool written;
+    } const cases[] = {
+        {"no package item", -1, false, true},
+        // The package was replaced by a self-update earlier: its item is not in this run.
+        {"package item not in this run", 1, false, true},
+        {"package item installed now", 1, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Prepare(c.name);
+        config.packageIndex = c.packageIndex;
+        if (c.packageItemInRun) {
+            UpdateItem& package = config.files[1];
+            package = config.files[0];
+            package.name = "data.bin";
+            ::CreateDirectoryA((downloads + "file1").c_str(), nullptr);
+            WriteBytes(downloads + "file1\\data.bin", "new package");
+            records.Of(ItemKind::File, 1) = {DownloadRecord{"", "data.bin", "data.bin", 0}};
+        }
+        ASSERT_EQ(RunInstall(job, *view).end, InstallEnd::Succeeded);
+        CConfigIni client;
+        ASSERT_TRUE(client.LoadText(ClientText()));
+        EXPECT_EQ(client.GetString("file0", "ver", ""), c.written ? "2.0" : "1.0");
+        EXPECT_EQ(ReadPackageMember(product + "update.bin", "ui.dat", ""), "[UI]\r\n");
+    }
+}
+
+TEST_F(UpdateWorkerTest, AFileChangedSinceItsDownloadIsNeverPlaced)
+{
+    config.files[0].md5 = Md5HexOf(kNew);
+    WriteBytes(downloads + "file0\\app.exe", "changed in the shared folder");
+    InstallOutcome outcome = RunInstall(job, *view);
+    EXPECT_EQ(outcome.end, InstallEnd::Failed);
+    EXPECT_EQ(ReadBytes(product + "app.exe"), "old program");
+    EXPECT_FALSE(FileExists(product + "app.exe.ebk"));
+    EXPECT_EQ(view->infos, (std::vector<std::string>{"文件：" + product + "app.exe更新失败！"}));
+    EXPECT_NE(ClientText().find("ver=1.0"), std::string::npos);
+}
+
+}  // namespace
