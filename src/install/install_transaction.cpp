@@ -234,6 +234,12 @@ void InstallTransaction::End()
     Step();
     journal_.Reset();
     ::DeleteFileA(journalPath_.c_str());
+    // The run is over: nothing it did may be undone by a later call.
+    written_.clear();
+    empties_.clear();
+    folders_.clear();
+    backups_.clear();
+    liveBackups_.clear();
 }
 
 }  // namespace quibo

@@ -105,7 +105,8 @@ public:
     void RollBack();
     // Deletes the backups, except those a failed restore keeps.
     void DeleteBackups();
-    // Removes the journal; the run is over.
+    // Removes the journal and empties the lists: the run is over, and a
+    // later RollBack has nothing to undo.
     void End();
 
     const std::vector<std::string>& Backups() const { return backups_; }
