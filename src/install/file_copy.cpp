@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include <memory>
+#include <vector>
 
 #include "core/install/install_names.h"
 #include "win/scoped_handle.h"
@@ -17,28 +17,16 @@ constexpr DWORD kBlock = 1024 * 1024;
 
 bool CopyBytes(HANDLE from, HANDLE to)
 {
-    struct Free {
-        void operator()(void* p) const { ::VirtualFree(p, 0, MEM_RELEASE); }
-    };
-    std::unique_ptr<void, Free> block(::VirtualAlloc(nullptr, kBlock, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-    if (!block) return false;
+    // One block per thread for all its copies: fresh memory for every file
+    // costs more than the copy itself when the files are small.
+    thread_local std::vector<char> block(kBlock);
     for (;;) {
         DWORD got = 0;
-        if (!::ReadFile(from, block.get(), kBlock, &got, nullptr)) return false;
+        if (!::ReadFile(from, block.data(), kBlock, &got, nullptr)) return false;
         if (got == 0) return true;
         DWORD put = 0;
-        if (!::WriteFile(to, block.get(), got, &put, nullptr) || put != got) return false;
+        if (!::WriteFile(to, block.data(), got, &put, nullptr) || put != got) return false;
     }
-}
-
-// Size the copy at once, so the file system places it in one piece.
-void Reserve(HANDLE from, HANDLE to)
-{
-    LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(from, &size) || size.QuadPart == 0) return;
-    if (::SetFilePointerEx(to, size, nullptr, FILE_BEGIN)) ::SetEndOfFile(to);
-    LARGE_INTEGER start{};
-    ::SetFilePointerEx(to, start, nullptr, FILE_BEGIN);
 }
 
 bool WriteTemporary(const std::string& source, const std::string& temp)
@@ -49,10 +37,7 @@ bool WriteTemporary(const std::string& source, const std::string& temp)
     UniqueFileHandle to(::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!to) return false;
-    Reserve(from.Get(), to.Get());
     if (!CopyBytes(from.Get(), to.Get())) return false;
-    // A copy cut short by a failed read must not keep the reserved length.
-    if (!::SetEndOfFile(to.Get())) return false;
     FILETIME written{};
     if (::GetFileTime(from.Get(), nullptr, nullptr, &written)) ::SetFileTime(to.Get(), nullptr, nullptr, &written);
     return ::FlushFileBuffers(to.Get()) != 0;

@@ -86,8 +86,14 @@ bool DeleteFolderTree(const std::string& path)
     const std::wstring full = FullPath(Wide(path));
     if (full.empty() || IsRoot(full)) return false;
     const std::wstring folder = LongForm(full);
-    const DWORD attributes = ::GetFileAttributesW(folder.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    // The entry's own attributes, as a listing of its parent gives them: they
+    // tell a link from a folder without going through the link.
+    WIN32_FIND_DATAW self;
+    HANDLE find = ::FindFirstFileW(folder.c_str(), &self);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    ::FindClose(find);
+    const DWORD attributes = self.dwFileAttributes;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
     if (IsLink(attributes)) return RemoveLink(folder, attributes);
     return RemoveTree(folder);
 }

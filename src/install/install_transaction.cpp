@@ -27,6 +27,22 @@ bool DeleteIfPresent(const std::string& path)
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
+// Records that must be on the disk before the step after them starts. The
+// others only confirm a step ("wrote", "backup", "forget") or come before a
+// flushed record that guards the next change ("empty" and "backup" before
+// "write", "ver" before "placed"): the next flush carries them along.
+bool MustFlush(JournalTag tag)
+{
+    switch (tag) {
+    case JournalTag::Wrote:
+    case JournalTag::Backup:
+    case JournalTag::Empty:
+    case JournalTag::Forget:
+    case JournalTag::Version: return false;
+    default: return true;
+    }
+}
+
 void SetStage(InstallView& view, const std::string& text)
 {
     view.SetStatus(text);
@@ -54,7 +70,7 @@ bool InstallTransaction::Journal(JournalTag tag, const std::string& path, const 
     const std::string line = JournalLine({tag, path, version});
     DWORD put = 0;
     return ::WriteFile(journal_.Get(), line.data(), static_cast<DWORD>(line.size()), &put, nullptr) &&
-           put == line.size() && ::FlushFileBuffers(journal_.Get());
+           put == line.size() && (!MustFlush(tag) || ::FlushFileBuffers(journal_.Get()));
 }
 
 const std::string& InstallTransaction::Spelling(const std::string& path)
@@ -234,6 +250,12 @@ void InstallTransaction::End()
     Step();
     journal_.Reset();
     ::DeleteFileA(journalPath_.c_str());
+    // The run is over: nothing it did may be undone by a later call.
+    written_.clear();
+    empties_.clear();
+    folders_.clear();
+    backups_.clear();
+    liveBackups_.clear();
 }
 
 }  // namespace quibo

@@ -24,10 +24,13 @@
 //      On failure at any point: RollBack() (it deletes the backups itself),
 //      End(). End() removes the journal.
 //
-// Every journal line is flushed before the step it announces starts; the
+// Every journal line is on the disk before the step it announces starts; the
 // bytes of a backup or a new file are flushed before the record that confirms
 // them. So at any instant the journal names every file the run may have
-// changed (see core/install/install_journal.h for the format).
+// changed (see core/install/install_journal.h for the format). A record that
+// only confirms a step, or that a flushed record follows before anything
+// depends on it ("backup" and "empty" before "write", "ver" before
+// "placed"), is not flushed on its own: the next flush takes it along.
 //
 // Recovery (RecoverInstall, install_recovery.h), at start-up when a journal is
 // found:
@@ -105,7 +108,8 @@ public:
     void RollBack();
     // Deletes the backups, except those a failed restore keeps.
     void DeleteBackups();
-    // Removes the journal; the run is over.
+    // Removes the journal and empties the lists: the run is over, and a
+    // later RollBack has nothing to undo.
     void End();
 
     const std::vector<std::string>& Backups() const { return backups_; }

@@ -69,6 +69,8 @@ TEST(InstallJournal, CutAnywhereReadsAsTheCompleteRecords)
         for (size_t i = 0; i < parsed.records.size(); ++i) ASSERT_TRUE(parsed.records[i] == kAwkward[i]);
         const size_t lines = std::count(text.begin(), text.begin() + static_cast<long>(cut), '\n');
         EXPECT_EQ(parsed.records.size(), lines == 0 ? 0 : lines - 1) << cut;
+        // New records are appended after the complete lines, never to a torn one.
+        EXPECT_EQ(parsed.validLength, lines == 0 ? 0 : Render(parsed.records).size()) << cut;
     }
     // A last line whose bytes did not all reach the disk (zeros in place of
     // them) counts as not written either.
