@@ -347,11 +347,13 @@ TEST_F(DownloadWorkerTest, AnMd5ItemGoesOnFromWhereItsDownloadBrokeOff)
         if (c.md5) config.files[0].md5 = Md5Of(whole);
         CreateFolderPath(job.downloadFolder + "file0\\");
         if (!c.left.empty()) WriteBytes(local, c.left);
+        WriteBytes(job.downloadFolder + "file0\\other.tmp", "old");  // never kept
         view.statuses.clear();
         LogCapture log;
 
         ASSERT_EQ(Run(), DownloadEnd::Done);
         EXPECT_TRUE(ReadBytes(local) == whole);
+        EXPECT_FALSE(FileExists(job.downloadFolder + "file0\\other.tmp"));
         const std::string text = log.Text();
         if (c.logLine.empty()) {
             EXPECT_EQ(text.find("续传"), std::string::npos) << text;
