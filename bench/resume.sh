@@ -28,24 +28,29 @@ url="http://127.0.0.1:$UPDATER_HTTP_PORT/$name"
 file="$out/ours.bin"
 winfile="Z:${file//\//\\}"
 
-# "best_seconds kept" of RUNS downloads; for "resume" each starts from a
-# fresh partial file of the first half.
+# "seconds kept" of one download; a continued one starts from a fresh
+# partial file of the first half.
 measure() {
-    local mode=$1 best="" kept=0 line seconds
-    for _ in $(seq "$runs"); do
-        if [ "$mode" = resume ]; then head -c $((mib << 19)) "$www/$name" >"$file"; fi
-        sync
-        line=$("$UPDATER_WINE" "$bench" "$mode" "$url" "$winfile" | tr '\r\n' '  ')
-        case "$line" in "ok 1 "*) ;; *) echo "$mode download failed: $line" >&2; return 1 ;; esac
-        cmp -s "$file" "$www/$name" || { echo "$mode download: wrong bytes" >&2; return 1; }
-        read -r seconds kept < <(awk '{for (i = 1; i < NF; i++) v[$i] = $(i + 1); print v["seconds"], v["kept"]}' <<<"$line")
-        if [ -z "$best" ] || awk "BEGIN{exit !($seconds < $best)}"; then best=$seconds; fi
-    done
-    echo "$best $kept"
+    local mode=$1 line
+    if [ "$mode" = resume ]; then head -c $((mib << 19)) "$www/$name" >"$file"; fi
+    sync
+    line=$("$UPDATER_WINE" "$bench" "$mode" "$url" "$winfile" | tr '\r\n' '  ')
+    case "$line" in "ok 1 "*) ;; *) echo "$mode download failed: $line" >&2; return 1 ;; esac
+    cmp -s "$file" "$www/$name" || { echo "$mode download: wrong bytes" >&2; return 1; }
+    awk '{for (i = 1; i < NF; i++) v[$i] = $(i + 1); print v["seconds"], v["kept"]}' <<<"$line"
 }
 
-read -r fresh _ < <(measure fresh)
-read -r resumed kept < <(measure resume)
+# Best of RUNS each, the two kinds taking turns so that the machine's load
+# weighs on both alike.
+fresh="" resumed="" kept=0
+for _ in $(seq "$runs"); do
+    result=$(measure fresh)
+    read -r seconds _ <<<"$result"
+    if [ -z "$fresh" ] || awk "BEGIN{exit !($seconds < $fresh)}"; then fresh=$seconds; fi
+    result=$(measure resume)
+    read -r seconds kept <<<"$result"
+    if [ -z "$resumed" ] || awk "BEGIN{exit !($seconds < $resumed)}"; then resumed=$seconds; fi
+done
 # The body of the last continued download, as nginx logged it.
 sent=$(grep -F "\"GET /$name HTTP/1.1\" 206 " "$access_log" | tail -1 | awk '{print $10}')
 printf '%5s %13s %15s %7s %14s %14s\n' MiB "fresh s" "continued s" ratio "kept bytes" "sent bytes"
