@@ -42,3 +42,19 @@ bench_curl() {
     done
     awk -v s="$best" -v k="$peak" 'BEGIN{printf "%s %.1f\n", s, k / 1024}'
 }
+
+# bench_servers: starts the test servers unless they already run, loads
+# their ports, and sets $www (nginx's folder) and $servers_started (1 when
+# started here: bench_servers_stop then stops them again).
+bench_servers() {
+    servers_started=0
+    if ! "$root/tools/test-servers" status >/dev/null 2>&1; then
+        "$root/tools/test-servers" start
+        servers_started=1
+    fi
+    updater_load_ports
+    www="$root/build/servers/www"
+}
+bench_servers_stop() {
+    [ "$servers_started" -eq 0 ] || "$root/tools/test-servers" stop
+}

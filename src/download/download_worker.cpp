@@ -83,14 +83,16 @@ private:
         context_.view.SetStatus("正在下载：" + item.name);
 
         // A file from an earlier run is kept only when it is proven to be
-        // the new one; anything else in the folder could be stale.
+        // the new one; anything else in the folder could be stale. With an
+        // md5 the item's own file stays all the same: a download that broke
+        // off goes on from it, and the md5 proves the result.
         const std::string local = folder + item.name;
         std::string digest;
         if (!item.md5.empty() && Md5Matches(local, item.md5, digest)) {
             WriteLog("此文件以前下载过，不用再下载了。");
             return DownloadEnd::Done;
         }
-        EmptyFolder(folder);
+        EmptyFolder(folder, item.md5.empty() ? std::string() : item.name);
         return EndOf(FetchFileItem(context_, item, local, row_, FetchStyle::Item));
     }
 

@@ -1,5 +1,6 @@
 #include "download/file_fetch.h"
 
+#include <cstdint>
 #include <cstdlib>
 
 #include "core/checksum/file_md5.h"
@@ -30,21 +31,14 @@ public:
         while (!item_.addresses.empty()) {
             if (c_.control.stop) return FetchEnd::Stopped;
             TakenAddress taken = TakeAddress(item_);
-            ::DeleteFileA(local_.c_str());
-            bool transferred = false;
-            if (!Transfer(taken, transferred)) return FetchEnd::Failed;  // texts shown
-            if (c_.control.stop) return FetchEnd::Stopped;
-            if (!transferred) {
-                if (!taken.last) continue;
-                if (style_ == FetchStyle::SelfUpdate) Info("下载失败，请稍后再尝试！");
-                c_.view.SetStatus(kFailed);
-                return FetchEnd::Failed;
-            }
-            if (item_.md5.empty()) return FetchEnd::Done;
-            switch (Verify(taken.last)) {
-            case Check::Match: return FetchEnd::Done;
-            case Check::Retry: continue;
-            case Check::Fail: return FetchEnd::Failed;
+            // Only a file an md5 can prove is continued; any other is
+            // fetched from its start.
+            if (!Resumable(taken)) ::DeleteFileA(local_.c_str());
+            switch (FromAddress(taken)) {
+            case Step::Done: return FetchEnd::Done;
+            case Step::NextAddress: continue;
+            case Step::Failed: return FetchEnd::Failed;
+            case Step::Stopped: return FetchEnd::Stopped;
             }
         }
         // No address at all: nothing to fetch.
@@ -52,7 +46,53 @@ public:
     }
 
 private:
-    enum class Check { Match, Retry, Fail };
+    enum class Check { Match, Again, Retry, Fail };
+
+    bool Resumable(const TakenAddress& taken) const
+    {
+        const UrlService service = taken.parsed.service;
+        return !item_.md5.empty() && (service == UrlService::Http || service == UrlService::Https);
+    }
+
+    enum class Step { Done, NextAddress, Failed, Stopped };
+
+    // The item from one address: transferred and, with an md5, verified.
+    Step FromAddress(const TakenAddress& taken)
+    {
+        for (;;) {
+            std::uint64_t kept = 0;
+            FetchEnd end = Fetch(taken, kept);
+            if (end == FetchEnd::Stopped) return Step::Stopped;
+            if (end == FetchEnd::Failed) return taken.last ? Step::Failed : Step::NextAddress;
+            if (item_.md5.empty()) return Step::Done;
+            switch (Verify(taken.last, kept > 0)) {
+            case Check::Match: return Step::Done;
+            case Check::Retry: return Step::NextAddress;
+            case Check::Fail: return Step::Failed;
+            case Check::Again:
+                // Old bytes (a stale file, another release's) must not fail
+                // an item this address serves right: once more from byte 0
+                // (the file is gone, so nothing is kept this time).
+                WriteLog("续传的文件MD5验证失败，重新下载。");
+                break;
+            }
+        }
+    }
+
+    // One transfer from `taken`. Failed also when only this address failed
+    // (more may be left); on the last address the failure texts are shown.
+    FetchEnd Fetch(const TakenAddress& taken, std::uint64_t& kept)
+    {
+        bool transferred = false;
+        if (!Transfer(taken, transferred, kept)) return FetchEnd::Failed;  // texts shown
+        if (c_.control.stop) return FetchEnd::Stopped;
+        if (transferred) return FetchEnd::Done;
+        if (taken.last) {
+            if (style_ == FetchStyle::SelfUpdate) Info("下载失败，请稍后再尝试！");
+            c_.view.SetStatus(kFailed);
+        }
+        return FetchEnd::Failed;
+    }
 
     void Info(const std::string& text)
     {
@@ -61,8 +101,9 @@ private:
 
     // False when the item ends here (its texts shown); otherwise
     // `transferred` tells whether the file arrived.
-    bool Transfer(const TakenAddress& taken, bool& transferred)
+    bool Transfer(const TakenAddress& taken, bool& transferred, std::uint64_t& kept)
     {
+        kept = 0;
         const std::string& url = taken.address.url;
         if (style_ == FetchStyle::SelfUpdate) WriteLog("下载文件：" + url);
         c_.view.SetRowProgress(row_, 0);
@@ -88,11 +129,14 @@ private:
                 c_.view.SetStatus(message.empty() ? "服务器端文件：" + item_.name + "不存在！" : message);
             return false;
         }
-        transferred = HttpDownload(c_.control, c_.view, url, local_, row_, c_.httpLimits);
+        transferred = Resumable(taken)
+                          ? ResumeHttpDownload(c_.control, c_.view, url, local_, row_, c_.httpLimits, kept)
+                          : HttpDownload(c_.control, c_.view, url, local_, row_, c_.httpLimits);
         return true;
     }
 
-    Check Verify(bool last)
+    // `joined`: the file holds bytes from before this transfer.
+    Check Verify(bool last, bool joined)
     {
         c_.view.SetStatus(style_ == FetchStyle::SelfUpdate ? "正在验证下载文件的完整性..."
                                                            : "正在验证文件的完整性...");
@@ -102,6 +146,7 @@ private:
             return Check::Match;
         }
         ::DeleteFileA(local_.c_str());
+        if (joined) return Check::Again;
         if (!last) return Check::Retry;
         const std::string unequal = "不等于服务器中原始文件的MD5=" + item_.md5 + "－－MD5验证错误，退出!";
         if (style_ == FetchStyle::SelfUpdate) {

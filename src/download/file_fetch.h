@@ -43,7 +43,10 @@ enum class FetchStyle { Item, SelfUpdate };
 
 // Fetches `item` into `localPath` on list row `row`. The local file is
 // removed before every attempt and after a mismatch, so a file left by an
-// earlier attempt is never taken for the new one.
+// earlier attempt is never taken for the new one; except that an item with
+// an md5 continues a file over HTTP where it broke off, and when the joined
+// file fails the md5 it is fetched once more from byte 0 from the same
+// address.
 FetchEnd FetchFileItem(FetchContext& context, UpdateItem& item, const std::string& localPath, int row,
                        FetchStyle style, ShowType showType = ShowType::Normal);
 

@@ -1,5 +1,7 @@
 #include "download/http_download.h"
 
+#include "core/log/run_log.h"
+#include "core/transfer/range_answer.h"
 #include "download/http_body.h"
 #include "download/http_session.h"
 #include "download/progress_report.h"
@@ -9,25 +11,54 @@
 
 namespace quibo {
 
-bool HttpDownload(TransferControl& control, TransferView& view, const std::string& url,
-                  const std::string& localPath, int row, const HttpLimits& limits)
+namespace {
+
+bool Download(TransferControl& control, TransferView& view, const std::string& url, const std::string& localPath,
+              int row, const HttpLimits& limits, bool resume, std::uint64_t& kept)
 {
+    kept = 0;
+    std::uint64_t from = 0;
+    if (resume) LocalFileSize(localPath, from);
     HttpRequest http(limits);
+    if (from > 0) http.AskFrom(from);
     if (!http.Open(url)) return false;
-    // An error page is not the file, even when it arrives with a length.
     DWORD status = 0;
-    if (!http.QueryNumber(HTTP_QUERY_STATUS_CODE, status) || status < 200 || status >= 300) return false;
+    if (!http.QueryNumber(HTTP_QUERY_STATUS_CODE, status)) return false;
     // Without a length a cut-off body could not be told from a whole one.
     DWORD length = http.ContentLength();
-    if (length == 0) return false;
+    if (from > 0) {
+        switch (JudgeRangeAnswer(status, http.QueryText(HTTP_QUERY_CONTENT_RANGE), from, length)) {
+        case RangeAnswer::Append:
+            WriteLog("断点续传：从第" + std::to_string(from) + "字节继续下载");
+            kept = from;
+            break;
+        case RangeAnswer::Afresh:
+            // The answer is the whole file: the old bytes go, and the skip
+            // rule must not take them for it.
+            WriteLog("服务器不支持断点续传，重新下载。");
+            ::DeleteFileA(localPath.c_str());
+            break;
+        case RangeAnswer::Refetch:
+            WriteLog("无法从第" + std::to_string(from) + "字节续传，重新下载。");
+            http.Close();
+            ::DeleteFileA(localPath.c_str());
+            return Download(control, view, url, localPath, row, limits, false, kept);
+        case RangeAnswer::Fail: return false;
+        }
+    }
+    // An error page is not the file, even when it arrives with a length.
+    if (status < 200 || status >= 300 || length == 0) return false;
 
-    AppendSizeSuffix(view, row, length);
-    view.SetFileProgress(0);
-    if (SkipSameSizeFile(control, view, localPath, length, row)) return true;
+    const std::uint64_t total = kept + length;
+    AppendSizeSuffix(view, row, total);
+    if (kept == 0) {
+        view.SetFileProgress(0);
+        if (SkipSameSizeFile(control, view, localPath, length, row)) return true;
+    }
 
-    TargetFile file(control.Files(), localPath);
+    TargetFile file(control.Files(), localPath, kept);
     if (!file.IsOpen()) return false;
-    TransferMeter meter(control, view, length, row, SpeedUnit::KiloBytes);
+    TransferMeter meter(control, view, total, row, SpeedUnit::KiloBytes, kept);
     bool whole = ReadHttpBody(http, length, [&](const char* data, DWORD size) {
         if (control.stop || !file.Write(data, size)) return false;
         meter.Add(size);
@@ -40,6 +71,21 @@ bool HttpDownload(TransferControl& control, TransferView& view, const std::strin
     meter.Finish();
     view.SetStatus("OK!");
     return true;
+}
+
+}  // namespace
+
+bool HttpDownload(TransferControl& control, TransferView& view, const std::string& url,
+                  const std::string& localPath, int row, const HttpLimits& limits)
+{
+    std::uint64_t kept = 0;
+    return Download(control, view, url, localPath, row, limits, false, kept);
+}
+
+bool ResumeHttpDownload(TransferControl& control, TransferView& view, const std::string& url,
+                        const std::string& localPath, int row, const HttpLimits& limits, std::uint64_t& kept)
+{
+    return Download(control, view, url, localPath, row, limits, true, kept);
 }
 
 }  // namespace quibo

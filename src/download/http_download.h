@@ -1,6 +1,7 @@
 // Downloading one file over HTTP or HTTPS into the download folder.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "download/transfer_control.h"
@@ -18,5 +19,14 @@ namespace quibo {
 // stop.
 bool HttpDownload(TransferControl& control, TransferView& view, const std::string& url,
                   const std::string& localPath, int row, const HttpLimits& limits = kHttpLimits);
+
+// As HttpDownload, but a file already at `localPath` (left by a download
+// that broke off) is continued: only the bytes after it are asked for, and
+// appended when the server sends exactly those. Any other answer to that
+// request gets the whole file afresh. `kept` tells how many bytes of the old
+// file the result holds (0 when it was written from the start), since only a
+// checksum can prove the joined file right.
+bool ResumeHttpDownload(TransferControl& control, TransferView& view, const std::string& url,
+                        const std::string& localPath, int row, const HttpLimits& limits, std::uint64_t& kept);
 
 }  // namespace quibo

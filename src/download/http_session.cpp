@@ -96,8 +96,13 @@ std::string PrepareHttpUrl(const std::string& url)
 }
 
 HttpRequest::HttpRequest(const HttpLimits& limits)
-    : limits_(limits), budget_(limits.addressMs, limits.renewBytes)
+    : limits_(limits), budget_(limits.addressMs, limits.renewBytes), headers_(kAcceptHeaders)
 {
+}
+
+void HttpRequest::AskFrom(std::uint64_t offset)
+{
+    headers_ = "Accept: */*\r\nRange: bytes=" + std::to_string(offset) + "-\r\n\r\n";
 }
 
 bool HttpRequest::Open(const std::string& url)
@@ -153,9 +158,9 @@ bool HttpRequest::Send(const std::string& address)
     // in this one call.
     auto handles = handles_;
     auto sent = std::make_shared<BOOL>(FALSE);
-    bool inTime = Blocking([handles, sent] {
-        *sent = ::HttpSendRequestA(handles->request.Get(), kAcceptHeaders,
-                                   static_cast<DWORD>(sizeof kAcceptHeaders - 1), nullptr, 0);
+    bool inTime = Blocking([handles, sent, headers = headers_] {
+        *sent = ::HttpSendRequestA(handles->request.Get(), headers.c_str(), static_cast<DWORD>(headers.size()),
+                                   nullptr, 0);
     });
     return inTime && *sent;
 }
@@ -165,6 +170,14 @@ bool HttpRequest::QueryNumber(DWORD query, DWORD& value) const
     DWORD size = sizeof value;
     return ::HttpQueryInfoA(handles_->request.Get(), query | HTTP_QUERY_FLAG_NUMBER, &value, &size,
                             nullptr) != FALSE;
+}
+
+std::string HttpRequest::QueryText(DWORD query) const
+{
+    char text[256] = {};
+    DWORD size = sizeof text;
+    if (!::HttpQueryInfoA(handles_->request.Get(), query, text, &size, nullptr)) return {};
+    return std::string(text, size);
 }
 
 DWORD HttpRequest::ContentLength() const

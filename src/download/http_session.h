@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -42,10 +43,15 @@ public:
     // out) are written to the run log, and so is the address that answered
     // after a redirect.
     bool Open(const std::string& url);
+    // Asks Open for the bytes from `offset` to the end only ("Range: bytes=N-").
+    void AskFrom(std::uint64_t offset);
 
     // A numeric header of the answer (HTTP_QUERY_STATUS_CODE, ...); false
     // when the server sent none.
     bool QueryNumber(DWORD query, DWORD& value) const;
+    // A header of the answer as text (HTTP_QUERY_CONTENT_RANGE, ...); empty
+    // when the server sent none.
+    std::string QueryText(DWORD query) const;
     // The Content-Length of the answer; 0 when the server sent none.
     DWORD ContentLength() const;
 
@@ -75,6 +81,7 @@ private:
     HttpLimits limits_;
     TimeBudget budget_;
     std::string address_;  // the address asked last
+    std::string headers_;
     std::shared_ptr<HttpHandles> handles_;
     BlockingCaller caller_;  // declared last: gone before the handles it may use
 };

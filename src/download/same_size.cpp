@@ -6,13 +6,19 @@
 
 namespace quibo {
 
-bool IsSameSizeFile(const std::string& path, std::uint64_t size)
+bool LocalFileSize(const std::string& path, std::uint64_t& size)
 {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
-    std::uint64_t length = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    return length == size;
+    size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return true;
+}
+
+bool IsSameSizeFile(const std::string& path, std::uint64_t size)
+{
+    std::uint64_t length = 0;
+    return LocalFileSize(path, length) && length == size;
 }
 
 bool SkipSameSizeFile(TransferControl& control, TransferView& view, const std::string& path,

@@ -10,6 +10,9 @@
 
 namespace quibo {
 
+// The length of the file at `path`; false when there is no such file.
+bool LocalFileSize(const std::string& path, std::uint64_t& size);
+
 // True when the file exists and is exactly `size` bytes long.
 bool IsSameSizeFile(const std::string& path, std::uint64_t size);
 

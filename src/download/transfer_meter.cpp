@@ -11,12 +11,20 @@ constexpr double kReportInterval = 0.05;  // seconds
 }  // namespace
 
 TransferMeter::TransferMeter(TransferControl& control, TransferView& view, std::uint64_t total, int row,
-                             SpeedUnit unit)
-    : control_(control), view_(view), total_(total), row_(row), unit_(unit), start_(TransferControl::Now())
+                             SpeedUnit unit, std::uint64_t already)
+    : control_(control),
+      view_(view),
+      total_(total),
+      row_(row),
+      unit_(unit),
+      start_(TransferControl::Now()),
+      already_(already),
+      done_(already)
 {
     // Each file's progress is news to the host, even when the file before
     // it ended on the same percent.
     control_.lastPostedPercent = -1;
+    if (already_ > 0) Report(start_);
 }
 
 void TransferMeter::Add(std::uint64_t bytes)
@@ -35,7 +43,7 @@ void TransferMeter::Finish()
 void TransferMeter::Report(LONGLONG now)
 {
     double seconds = static_cast<double>(now - start_) * control_.InverseFrequency();
-    speedText_ = SpeedText(static_cast<double>(done_), seconds, unit_, speedText_);
+    speedText_ = SpeedText(static_cast<double>(done_ - already_), seconds, unit_, speedText_);
     ReportProgress(control_, view_, done_, total_, speedText_, row_);
     lastReport_ = now;
     reported_ = done_;

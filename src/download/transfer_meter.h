@@ -13,7 +13,10 @@ namespace quibo {
 class TransferMeter {
 public:
     // Starts the clock of a new transfer of `total` bytes shown in `row`.
-    TransferMeter(TransferControl& control, TransferView& view, std::uint64_t total, int row, SpeedUnit unit);
+    // `already` bytes of them were there before (a continued file): they
+    // count towards the progress, shown at once, but not towards the speed.
+    TransferMeter(TransferControl& control, TransferView& view, std::uint64_t total, int row, SpeedUnit unit,
+                  std::uint64_t already = 0);
 
     // Counts a block. Progress is shown when the whole percent changed or a
     // short interval has passed, so that large fast transfers do not flood
@@ -34,7 +37,8 @@ private:
     SpeedUnit unit_;
     LONGLONG start_;
     LONGLONG lastReport_ = 0;
-    std::uint64_t done_ = 0;
+    std::uint64_t already_;
+    std::uint64_t done_;
     std::uint64_t reported_ = 0;
     int reportedPercent_ = -1;
     std::string speedText_;

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "core/text/case_fold.h"
 #include "core/text/code_page.h"
 #include "win/system_code_page.h"
 
@@ -42,7 +43,7 @@ bool RemoveEntry(const std::string& path, DWORD attributes)
 
 }  // namespace
 
-bool EmptyFolder(const std::string& folder)
+bool EmptyFolder(const std::string& folder, const std::string& keepFile)
 {
     const LeadByteRule rule = SystemLeadBytes();
     const std::string base = EndsWithChar(folder, '\\', rule) ? folder : folder + "\\";
@@ -53,6 +54,8 @@ bool EmptyFolder(const std::string& folder)
     do {
         const std::string name = found.cFileName;
         if (name == "." || name == "..") continue;
+        const bool isFile = !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+        if (isFile && !keepFile.empty() && EqualsNoCase(name, keepFile, rule)) continue;
         if (!RemoveEntry(base + name, found.dwFileAttributes)) empty = false;
     } while (::FindNextFileA(find, &found));
     ::FindClose(find);

@@ -13,8 +13,9 @@ bool IsFolder(const std::string& path);
 bool CreateFolderPath(const std::string& folder);
 
 // Deletes everything inside `folder` (files and subfolders, read-only ones
-// too), keeping the folder itself. A link to a folder is removed, never
-// followed. True when the folder is empty afterwards.
-bool EmptyFolder(const std::string& folder);
+// too), keeping the folder itself and, when `keepFile` is given, the file of
+// that name (letters in any case). A link to a folder is removed, never
+// followed. True when nothing else is left.
+bool EmptyFolder(const std::string& folder, const std::string& keepFile = {});
 
 }  // namespace quibo

@@ -19,6 +19,12 @@ tests. Sizes and delays come from the query string.
                              the client goes away
   /dribble?delay=S           the status line and headers one byte every S
                              seconds, then a short body
+  /range?size=N&mode=M&id=T  a request for "Range: bytes=S-" answered as M says:
+                             honour (206 from S), ignore (200, the whole body),
+                             shifted (206 from 1000 bytes before S); without
+                             a Range header 200, the whole body
+  /ranges?id=T               the Range headers of the requests that carried
+                             id=T so far, "-" for none, joined by ","
 All bodies are the repeating bytes 0, 1, ..., 250 from the file's start.
 """
 import collections
@@ -35,6 +41,7 @@ import urllib.parse
 REDIRECT_BASE = "http://127.0.0.1:%s/" % os.environ.get("UPDATER_HTTP_PORT", "18080")
 HTTPS_BASE = "https://127.0.0.1:%s/" % os.environ.get("UPDATER_HTTPS_PORT", "18443")
 counts = collections.Counter()
+ranges = collections.defaultdict(list)
 counts_lock = threading.Lock()
 
 
@@ -56,9 +63,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
         query = {k: v[0] for k, v in urllib.parse.parse_qs(url.query).items()}
         size = int(query.get("size", "65536"))
         route = url.path.split("/")[1] if "/" in url.path else ""
-        if "id" in query and route != "count":
+        if "id" in query and route not in ("count", "ranges"):
             with counts_lock:
                 counts[query["id"]] += 1
+                ranges[query["id"]].append(self.headers.get("Range", "-"))
         handler = getattr(self, "route_" + route, None)
         if handler is None:
             self.simple(404, b"<html><body>no such route</body></html>")
@@ -190,6 +198,33 @@ class Handler(http.server.BaseHTTPRequestHandler):
         with counts_lock:
             n = counts[query.get("id", "")]
         self.simple(200, str(n).encode())
+
+
+    def route_range(self, url, query, size):
+        mode = query.get("mode", "honour")
+        asked = self.headers.get("Range", "")
+        start = None
+        if asked.startswith("bytes=") and asked.endswith("-") and mode != "ignore":
+            start = int(asked[len("bytes="):-1])
+            if mode == "shifted":
+                start = max(0, start - 1000)
+        self.send_response(200 if start is None else 206)
+        self.send_header("Content-Type", "application/octet-stream")
+        if start is None:
+            start = 0
+        else:
+            self.send_header("Content-Range", "bytes %d-%d/%d" % (start, size - 1, size))
+        self.send_header("Content-Length", str(size - start))
+        self.end_headers()
+        try:
+            self.wfile.write(body_bytes(start, size - start))
+        except (BrokenPipeError, ConnectionResetError):
+            self.close_connection = True
+
+    def route_ranges(self, url, query, size):
+        with counts_lock:
+            asked = list(ranges[query.get("id", "")])
+        self.simple(200, ",".join(asked).encode())
 
 
 class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):

@@ -302,6 +302,102 @@ TEST_F(DownloadWorkerTest, ABodyCutShortIsNeverAVerifiedFile)
     EXPECT_EQ(ReadBytes(job.downloadFolder + "file0\\cut.bin"), PatternBytes(200000));
 }
 
+TEST_F(DownloadWorkerTest, AnMd5ItemGoesOnFromWhereItsDownloadBrokeOff)
+{
+    constexpr size_t kSize = 200000, kHalf = kSize / 2;
+    const std::string whole = PatternBytes(kSize), half = whole.substr(0, kHalf);
+    const std::string size = std::to_string(kSize);
+    const std::string local = job.downloadFolder + "file0\\resume.bin";
+    const struct {
+        const char* what;
+        // "nginx" for the served file, "cut" for a connection closed half way,
+        // else a mode of the odd server's /range.
+        std::vector<std::string> servers;
+        std::string left;  // the item's file from an earlier run
+        bool md5;
+        std::string logLine;  // empty: no line about continuing at all
+        std::string ranges;   // what the odd server was asked, in order
+        std::vector<long long> nginxParts;  // body sizes of nginx's 206 answers
+    } cases[] = {
+        {"nginx sends the rest", {"nginx"}, half, true, "断点续传：从第100000字节继续下载", "", {kSize - kHalf}},
+        {"server ignores the range", {"ignore"}, half, true, "服务器不支持断点续传，重新下载。",
+         "-,bytes=100000-", {}},
+        {"local file longer than the server's", {"nginx"}, whole + "tail", true,
+         "无法从第200004字节续传，重新下载。", "", {}},
+        {"piece from elsewhere in the file", {"shifted"}, half, true, "无法从第100000字节续传，重新下载。",
+         "-,bytes=100000-,-", {}},
+        {"old bytes that are wrong", {"nginx"}, std::string(kHalf, 'x'), true,
+         "续传的文件MD5验证失败，重新下载。", "", {kSize - kHalf}},
+        {"cut, then the next address", {"cut", "honour"}, "", true, "断点续传：从第100000字节继续下载",
+         "-,bytes=100000-", {}},
+        {"no md5: never continued", {"nginx"}, half, false, "", "", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string id = UniqueName("resume");
+        ServedFile served(id + ".bin", whole);
+        config = UpdateConfig();
+        config.files[0] = NewItem({}, "resume.bin");
+        for (const std::string& server : c.servers) {
+            std::string url = server == "nginx" ? Http(id + ".bin")
+                              : server == "cut" ? std::string(kOdd) + "cut?size=" + size
+                                                : std::string(kOdd) + "range?size=" + size + "&mode=" + server +
+                                                      "&id=" + id;
+            config.files[0].addresses.push_back({url, "", ""});
+        }
+        if (c.md5) config.files[0].md5 = Md5Of(whole);
+        CreateFolderPath(job.downloadFolder + "file0\\");
+        if (!c.left.empty()) WriteBytes(local, c.left);
+        WriteBytes(job.downloadFolder + "file0\\other.tmp", "old");  // never kept
+        view.statuses.clear();
+        LogCapture log;
+
+        ASSERT_EQ(Run(), DownloadEnd::Done);
+        EXPECT_TRUE(ReadBytes(local) == whole);
+        EXPECT_FALSE(FileExists(job.downloadFolder + "file0\\other.tmp"));
+        const std::string text = log.Text();
+        if (c.logLine.empty()) {
+            EXPECT_EQ(text.find("续传"), std::string::npos) << text;
+        } else {
+            EXPECT_NE(text.find("    " + c.logLine + "\r\n"), std::string::npos) << text;
+        }
+        EXPECT_EQ(view.Count("MD5验证成功!"), c.md5 ? 1 : 0);
+        EXPECT_EQ(FetchText(std::string(kOdd) + "ranges?id=" + id), c.ranges);
+        // nginx logs an answer once it is sent, which may be just after the
+        // client has it all.
+        WaitFor([&] { return NginxBodySizes(id + ".bin", 206).size() >= c.nginxParts.size(); }, 2);
+        EXPECT_EQ(NginxBodySizes(id + ".bin", 206), c.nginxParts);
+        RemoveTree(job.downloadFolder.substr(0, job.downloadFolder.size() - 1));
+    }
+}
+
+TEST_F(DownloadWorkerTest, TheProgressOfAContinuedFileStartsWhereItsBytesEnd)
+{
+    const std::string whole = PatternBytes(400000);
+    const std::string id = UniqueName("resume_progress");
+    ServedFile served(id + ".bin", whole);
+    CreateFolderPath(job.downloadFolder + "file0\\");
+    WriteBytes(job.downloadFolder + "file0\\p.bin", whole.substr(0, 300000));
+    config.files[0] = NewItem({Http(id + ".bin")}, "p.bin");
+    config.files[0].md5 = Md5Of(whole);
+    control.hostWindow = host.Handle();
+    ASSERT_EQ(Run(), DownloadEnd::Done);
+
+    std::vector<LPARAM> percents;
+    for (const auto& m : host.Take(2020, 2021)) {
+        if (m.id == 2021) {
+            percents.push_back(m.lParam);
+        } else {
+            EXPECT_EQ(m.wParam, 400000u);  // 2020 counts the whole file, not the rest
+        }
+    }
+    ASSERT_FALSE(percents.empty());
+    EXPECT_EQ(percents.front(), 75);
+    EXPECT_EQ(percents.back(), 100);
+    EXPECT_GE(view.rowProgress[0].size(), 2u);
+    for (size_t i = 1; i < view.rowProgress[0].size(); ++i) EXPECT_GE(view.rowProgress[0][i], 75);
+}
+
 TEST_F(DownloadWorkerTest, AFolderListedAgainHoldsOnlyTheNewListing)
 {
     const std::string first = base + "first", second = base + "second";

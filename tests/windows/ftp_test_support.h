@@ -108,7 +108,7 @@ inline int RefusedLogins(const std::string& user)
 // A user name no other test uses, for counting its refused logins.
 inline std::string UniqueUser(const std::string& prefix)
 {
-    return prefix + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(::GetTickCount());
+    return UniqueName(prefix);
 }
 
 inline bool Contains(const std::string& text, const std::string& part)

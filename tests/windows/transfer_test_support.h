@@ -19,6 +19,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "core/log/run_log.h"
 #include "download/transfer_limits.h"
@@ -120,6 +121,24 @@ inline long long LocalFileSize(const std::string& path)
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return -1;
     return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+// A name no earlier run used, for served files and request ids whose traces
+// in the servers' logs must be this run's alone.
+inline std::string UniqueName(const std::string& prefix)
+{
+    return prefix + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(::GetTickCount());
+}
+
+// The body sizes nginx logged for its answers with `status` to "GET /`path`".
+inline std::vector<long long> NginxBodySizes(const std::string& path, int status)
+{
+    const std::string log = ReadBytes(ServersDir() + "logs\\nginx-access.log");
+    const std::string key = "\"GET /" + path + " HTTP/1.1\" " + std::to_string(status) + " ";
+    std::vector<long long> sizes;
+    for (size_t at = log.find(key); at != std::string::npos; at = log.find(key, at + 1))
+        sizes.push_back(std::atoll(log.c_str() + at + key.size()));
+    return sizes;
 }
 
 // Bytes that do not compress: a package member of them keeps its size.
