@@ -161,10 +161,13 @@ void DownloadPage::SetStatus(const std::string& text)
     ShowStatus(text);
 }
 
-void DownloadPage::ShowStatus(const std::string& text)
+void DownloadPage::ShowStatus(const std::string& text) { ShowStatuses({text}); }
+
+void DownloadPage::ShowStatuses(const std::vector<std::string>& texts)
 {
-    status_.ChangeText(text);
-    logBox_.AppendLine(text, ControlHeight(IDC_LOG_BOX) / kLogLineHeight);
+    if (texts.empty()) return;
+    status_.ChangeText(texts.back());
+    logBox_.AppendLines(texts, ControlHeight(IDC_LOG_BOX) / kLogLineHeight);
 }
 
 void DownloadPage::StartPreview()
@@ -282,7 +285,21 @@ void DownloadPage::OnWorkerEnded(DownloadEnd end)
 void DownloadPage::ApplyReports()
 {
     if (!view_) return;
-    for (const DownloadReport& report : view_->TakeAll()) Apply(report);
+    // The status lines of a batch change the log box once; a box shows
+    // only after the lines reported before it.
+    std::vector<std::string> statuses;
+    for (DownloadReport& report : view_->TakeAll()) {
+        if (report.kind == DownloadReport::Kind::Status) {
+            statuses.push_back(std::move(report.text));
+            continue;
+        }
+        if (report.kind == DownloadReport::Kind::InfoBox) {
+            ShowStatuses(statuses);
+            statuses.clear();
+        }
+        Apply(report);
+    }
+    ShowStatuses(statuses);
 }
 
 void DownloadPage::Apply(const DownloadReport& report)

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "download/download_session.h"
 #include "download/download_worker.h"
@@ -34,6 +35,7 @@ public:
     void SetStatus(const std::string& text);
     // The same without the log line (the worker has written it).
     void ShowStatus(const std::string& text);
+    void ShowStatuses(const std::vector<std::string>& texts);
 
 protected:
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

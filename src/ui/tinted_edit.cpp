@@ -34,10 +34,13 @@ HBRUSH CTintedEdit::OnCtlColor(HDC dc)
     return backBrush_.Get();
 }
 
-void CTintedEdit::AppendLine(const std::string& text, int visibleLines)
+void CTintedEdit::AppendLine(const std::string& text, int visibleLines) { AppendLines({text}, visibleLines); }
+
+void CTintedEdit::AppendLines(const std::vector<std::string>& texts, int visibleLines)
 {
-    if (!window_) return;
-    const std::string line = text + "\r\n";
+    if (!window_ || texts.empty()) return;
+    std::string line;
+    for (const std::string& text : texts) line += text + "\r\n";
     const int end = ::GetWindowTextLengthA(window_);
     ::SendMessageA(window_, EM_SETSEL, static_cast<WPARAM>(end), static_cast<LPARAM>(end));
     ::SendMessageA(window_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(line.c_str()));

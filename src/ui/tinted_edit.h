@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "win/gdi_objects.h"
 
@@ -23,6 +24,9 @@ public:
     // Appends text + "\r\n" and, when the box holds more than `visibleLines`
     // lines, scrolls so that the newest one shows.
     void AppendLine(const std::string& text, int visibleLines);
+    // The same for several lines at once: one change of the box, however
+    // many lines a busy worker reported since the last time.
+    void AppendLines(const std::vector<std::string>& texts, int visibleLines);
 
 private:
     HWND window_ = nullptr;

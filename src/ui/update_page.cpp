@@ -90,10 +90,13 @@ void UpdatePage::SetStatus(const std::string& text)
     ShowStatus(text);
 }
 
-void UpdatePage::ShowStatus(const std::string& text)
+void UpdatePage::ShowStatus(const std::string& text) { ShowStatuses({text}); }
+
+void UpdatePage::ShowStatuses(const std::vector<std::string>& texts)
 {
-    status_.ChangeText(text);
-    logBox_.AppendLine(text, ControlHeight(IDC_LOG_BOX) / kLogLineHeight);
+    if (texts.empty()) return;
+    status_.ChangeText(texts.back());
+    logBox_.AppendLines(texts, ControlHeight(IDC_LOG_BOX) / kLogLineHeight);
 }
 
 void UpdatePage::OnPreviewStep(WPARAM step)
@@ -141,10 +144,12 @@ void UpdatePage::ApplyReports()
 {
     if (!view_) return;
     using Kind = InstallReport::Kind;
-    for (const InstallReport& report : view_->TakeAll()) {
+    // The status lines of a batch change the log box once.
+    std::vector<std::string> statuses;
+    for (InstallReport& report : view_->TakeAll()) {
         switch (report.kind) {
         case Kind::Status:
-            ShowStatus(report.text);
+            statuses.push_back(std::move(report.text));
             break;
         case Kind::TrayStage:
             if (state_.tray) state_.tray->SetTrayTip(skin_.title + "\n" + report.text);
@@ -157,6 +162,7 @@ void UpdatePage::ApplyReports()
             break;
         }
     }
+    ShowStatuses(statuses);
 }
 
 void UpdatePage::OnInstallEnded()

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "install/update_worker.h"
 #include "ui/page_worker.h"
@@ -41,6 +42,7 @@ private:
     void OnInstallEnded();
     void ApplyReports();
     void ShowStatus(const std::string& text);  // shown only, the text is logged
+    void ShowStatuses(const std::vector<std::string>& texts);
     void FinishUpdate(bool success);
     void RunInstalledPrograms();
     void RunAfterUpdateHook();
