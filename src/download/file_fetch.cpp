@@ -79,7 +79,8 @@ private:
         }
         if (style_ == FetchStyle::Item) WriteLog("下载: " + url + "-->" + local_);
         std::string message;
-        if (!CheckHttpUrl(url, message, c_.httpLimits)) {
+        HttpRequest http(c_.httpLimits);
+        if (!CheckHttpUrl(http, url, message)) {
             if (!taken.last || c_.control.stop) return true;
             if (style_ == FetchStyle::SelfUpdate)
                 c_.view.SetStatus(message.empty() ? "在服务器端没找到该文件！" : message);
@@ -87,7 +88,7 @@ private:
                 c_.view.SetStatus(message.empty() ? "服务器端文件：" + item_.name + "不存在！" : message);
             return false;
         }
-        transferred = HttpDownload(c_.control, c_.view, url, local_, row_, c_.httpLimits);
+        transferred = HttpDownload(c_.control, c_.view, http, local_, row_);
         return true;
     }
 

@@ -2,6 +2,7 @@
 
 #include "download/http_body.h"
 #include "download/http_session.h"
+#include "download/http_status.h"
 #include "download/progress_report.h"
 #include "download/same_size.h"
 #include "download/target_file.h"
@@ -13,10 +14,15 @@ bool HttpDownload(TransferControl& control, TransferView& view, const std::strin
                   const std::string& localPath, int row, const HttpLimits& limits)
 {
     HttpRequest http(limits);
-    if (!http.Open(url)) return false;
     // An error page is not the file, even when it arrives with a length.
-    DWORD status = 0;
-    if (!http.QueryNumber(HTTP_QUERY_STATUS_CODE, status) || status < 200 || status >= 300) return false;
+    std::string message;
+    if (!CheckHttpUrl(http, url, message)) return false;
+    return HttpDownload(control, view, http, localPath, row);
+}
+
+bool HttpDownload(TransferControl& control, TransferView& view, HttpRequest& http, const std::string& localPath,
+                  int row)
+{
     // Without a length a cut-off body could not be told from a whole one.
     DWORD length = http.ContentLength();
     if (length == 0) return false;

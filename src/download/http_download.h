@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "download/http_session.h"
 #include "download/transfer_control.h"
 #include "download/transfer_limits.h"
 #include "download/transfer_view.h"
@@ -18,5 +19,10 @@ namespace quibo {
 // stop.
 bool HttpDownload(TransferControl& control, TransferView& view, const std::string& url,
                   const std::string& localPath, int row, const HttpLimits& limits = kHttpLimits);
+
+// The same for a request that CheckHttpUrl has opened and found good: the
+// file is the body of its answer.
+bool HttpDownload(TransferControl& control, TransferView& view, HttpRequest& http, const std::string& localPath,
+                  int row);
 
 }  // namespace quibo

@@ -301,6 +301,20 @@ TEST_F(DownloadWorkerTest, ABodyCutShortIsNeverAVerifiedFile)
     EXPECT_EQ(ReadBytes(job.downloadFolder + "file0\\cut.bin"), PatternBytes(200000));
 }
 
+// The status check and the download are one request: a second one would
+// cost a connection more, and closing the check's request with its body
+// still coming makes Wine's WinINet read that whole body first.
+TEST_F(DownloadWorkerTest, AFileOnHttpIsCheckedAndFetchedInOneRequest)
+{
+    const std::string id =
+        "worker" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(::GetTickCount());
+    config.files[0] =
+        NewItem({std::string(kOdd) + "slow?size=300000&chunk=65536&delay=0&id=" + id}, "one.bin");
+    ASSERT_EQ(Run(), DownloadEnd::Done);
+    EXPECT_TRUE(ReadBytes(job.downloadFolder + "file0\\one.bin") == PatternBytes(300000));
+    EXPECT_EQ(FetchText(std::string(kOdd) + "count?id=" + id), "1");
+}
+
 TEST_F(DownloadWorkerTest, AFolderListedAgainHoldsOnlyTheNewListing)
 {
     const std::string first = base + "first", second = base + "second";
