@@ -5,10 +5,11 @@
 #   curl:    connect (TCP), tls (handshake done), first (first byte), total
 #   loop:    the plainest WinINet download (wininet_loop_bench, 1 MiB reads,
 #            no file): request (InternetOpenUrlA) and body
-#   ours:    check (the status request the download worker makes before
-#            every download), request (connection, handshake and headers of
-#            the download's own request), and the body read to nowhere, to
-#            the file, and to the file with progress shown (http_phases_bench)
+#   ours:    check (a status request of its own, closed with its body
+#            unread: Wine's WinINet reads the whole body before it lets go),
+#            request (connection, handshake and headers), and the body read
+#            to nowhere, to the file, and to the file with progress shown
+#            (http_phases_bench)
 # Usage: bench/http_phases.sh [Windows build folder, default build/win]
 set -euo pipefail
 

@@ -1,6 +1,6 @@
-// Where the updater's HTTP transfer spends its time, phase by phase: the
-// status check the download worker makes first (a request of its own), the
-// request of the download (connection, handshake, headers), and its body read
+// Where the updater's HTTP transfer spends its time, phase by phase: a status
+// check on a request of its own (closed with the body unread), the request
+// of the download (connection, handshake, headers), and its body read
 // to nowhere, to the file, and to the file with progress shown, each on a
 // request of its own. bench/http_download.sh sets these beside the plain
 // WinINet loop (wininet_loop_bench) and curl.
