@@ -1,56 +1,55 @@
 #!/usr/bin/env bash
-# Download throughput of the updater's HTTP transfer (under Wine) against curl,
-# in the same run, from the local nginx of tools/test-servers (on the tree's
-# ports): files of 16 and 256 MiB over HTTP, and 256 MiB over HTTPS. Both
-# write the file to disk. Prints MB/s of each (best of RUNS), the ratio, and
-# the updater's memory: the working set before the download and its peak
-# during it (the growth must stay flat whatever the file size), beside curl's
-# peak resident size.
+# Download throughput of the updater's HTTP transfer (under Wine) against the
+# plainest WinINet loop (wininet_loop_bench: 1 MiB reads straight into the
+# file, the ceiling of anything built on WinINet under this Wine) and curl, in
+# the same run, from the local nginx of tools/test-servers (on the tree's
+# ports): files of 16 and 256 MiB over HTTP and HTTPS. All three write the
+# file to disk. The three programs take turns in every run; printed are the
+# medians of RUNS runs (default 5) in MB/s, the ratios to curl, and the
+# updater's memory: its working set before the download and its largest peak
+# (the growth must stay flat whatever the file size), beside curl's peak
+# resident size.
+# CURL_CIPHERS: curl's TLS 1.2 cipher list (--ciphers); by default the suite
+# Wine's TLS (GnuTLS) and the test nginx agree on, so that both decrypt alike.
 # Usage: bench/http_download.sh [Windows build folder, default build/win]
 set -euo pipefail
 
 source "$(dirname "$0")/lib.sh"
 bench_program http_download_bench.exe build/win "${1:-}"
+loop="$build/wininet_loop_bench.exe"
+[ -e "$loop" ] || cmake --build "$build" --target wininet_loop_bench >/dev/null
 bench_wine
+bench_servers
 
-# The servers: started here (and stopped again) unless they already run.
-servers="$root/tools/test-servers"
-started=0
-if ! "$servers" status >/dev/null 2>&1; then
-    "$servers" start
-    started=1
-fi
-updater_load_ports
-www="$root/build/servers/www"
-out="$(mktemp -d)"
-cleanup() {
-    rm -rf "$out" "$www"/bench_*.bin
-    [ "$started" -eq 0 ] || "$servers" stop
-}
-trap cleanup EXIT
+curl_tls=(--tls-max 1.2 --ciphers "${CURL_CIPHERS:-ECDHE-RSA-AES256-GCM-SHA384}")
+for mib in 16 256; do bench_serve "bench_$mib.bin" "$mib"; done
+target="$(win_path "$out/ours.bin")"
 
-for mib in 16 256; do head -c $((mib << 20)) /dev/urandom >"$www/bench_$mib.bin"; done
-
-# "best_MB/s ws_before_mib ws_peak_mib" over RUNS runs of the updater.
-measure_ours() {
-    local url=$1 best=0 before=0 peak=0 line
+printf '%-6s %4s %10s %10s %10s %7s %7s %9s %9s %9s\n' scheme MiB "ours MB/s" "loop MB/s" "curl MB/s" \
+    ours/c loop/c "ours ws" "ws peak" "curl pk"
+for row in "http 16" "http 256" "https 16" "https 256"; do
+    read -r scheme mib <<<"$row"
+    base=$http
+    [ "$scheme" = http ] || base=$https
+    url="$base/bench_$mib.bin"
+    ours=() loops=() curls=() before=0 peak=0 curl_peak=0
     for _ in $(seq "$runs"); do
-        line=$("$UPDATER_WINE" "$bench" "$url" "Z:${out//\//\\}\\ours.bin")
-        case "$line" in "ok 1 "*) ;; *) echo "updater download failed: $line" >&2; return 1 ;; esac
-        read -r speed b p < <(awk '{for (i = 1; i < NF; i++) v[$i] = $(i + 1); print v["MB/s"], v["ws_before_mib"], v["ws_peak_mib"]}' <<<"$line")
-        awk "BEGIN{exit !($speed > $best)}" && best=$speed
-        awk "BEGIN{exit !($p > $peak)}" && { peak=$p; before=$b; }
-    done
-    echo "$best $before $peak"
-}
+        line=$("$UPDATER_WINE" "$bench" "$url" "$target")
+        case "$line" in "ok 1 "*) ;; *) echo "updater download failed: $line" >&2; exit 1 ;; esac
+        ours+=("$(field MB/s "$line")")
+        p=$(field ws_peak_mib "$line")
+        awk "BEGIN{exit !($p > $peak)}" && { peak=$p; before=$(field ws_before_mib "$line"); }
 
-printf '%-6s %5s %11s %11s %7s %12s %12s %12s %12s\n' scheme MiB "ours MB/s" "curl MB/s" ratio \
-    "ours ws MiB" "ours peak" "ours growth" "curl peak"
-http=http://127.0.0.1:$UPDATER_HTTP_PORT
-for row in "http 16 $http" "http 256 $http" "https 256 https://127.0.0.1:$UPDATER_HTTPS_PORT"; do
-    read -r scheme mib base <<<"$row"
-    read -r ours before peak < <(measure_ours "$base/bench_$mib.bin")
-    read -r theirs theirs_peak < <(bench_curl "$out/curl.bin" "" --cacert "$root/build/servers/ca/test-ca.crt" "$base/bench_$mib.bin")
-    awk -v s="$scheme" -v m="$mib" -v o="$ours" -v t="$theirs" -v b="$before" -v p="$peak" -v c="$theirs_peak" 'BEGIN {
-        printf "%-6s %5d %11.1f %11.1f %7.2f %12.1f %12.1f %12.1f %12.1f\n", s, m, o, t, o / t, b, p, p - b, c }'
+        line=$("$UPDATER_WINE" "$loop" "$url" 1024 "$target")
+        case "$line" in "ok 1 "*) ;; *) echo "WinINet loop failed: $line" >&2; exit 1 ;; esac
+        loops+=("$(field MB/s "$line")")
+
+        read -r speed kib < <(curl_once "$out/curl.bin" --cacert "$cacert" "${curl_tls[@]}" "$url")
+        curls+=("$speed")
+        awk "BEGIN{exit !($kib > $curl_peak)}" && curl_peak=$kib
+    done
+    o=$(median "${ours[@]}") l=$(median "${loops[@]}") c=$(median "${curls[@]}")
+    awk -v s="$scheme" -v m="$mib" -v o="$o" -v l="$l" -v c="$c" -v b="$before" -v p="$peak" -v k="$curl_peak" 'BEGIN {
+        printf "%-6s %4d %10.1f %10.1f %10.1f %7.2f %7.2f %9.1f %9.1f %9.1f\n", s, m, o, l, c, o / c, l / c, b, p, k }'
 done
+echo "medians of $runs runs; ours/c and loop/c: the medians' ratios to curl"

@@ -43,18 +43,63 @@ bench_curl() {
     awk -v s="$best" -v k="$peak" 'BEGIN{printf "%s %.1f\n", s, k / 1024}'
 }
 
-# bench_servers: starts the test servers unless they already run, loads
-# their ports, and sets $www (nginx's folder) and $servers_started (1 when
-# started here: bench_servers_stop then stops them again).
+# median NUMBER...: the middle value (the mean of the two middle ones for an
+# even count). The machine is shared and its figures swing from run to run:
+# the scripts report medians of alternating runs, not the best.
+median() {
+    printf '%s\n' "$@" | sort -g | awk '{v[NR] = $1} END {
+        if (NR == 0) exit 1
+        m = int((NR + 1) / 2)
+        printf "%.2f\n", (NR % 2) ? v[m] : (v[m] + v[m + 1]) / 2 }'
+}
+
+# field NAME LINE: the value after the word NAME in a report line.
+field() {
+    awk -v name="$1" '{for (i = 1; i < NF; i++) if ($i == name) {print $(i + 1); exit}}' <<<"$2"
+}
+
+# curl_once OUT [CURL ARGUMENTS...]: "MB/s peak_MiB" of one download by curl
+# into OUT (the speed over the whole transfer, as curl reports it).
+curl_once() {
+    local out=$1 line
+    shift
+    sync
+    line=$(/usr/bin/time -f "%M" curl -sS -o "$out" -w '%{speed_download}\n' "$@" 2>&1)
+    awk 'NR == 1 {s = $1 / 1e6} END {printf "%.2f %.1f\n", s, $1 / 1024}' <<<"$line"
+}
+
+# bench_servers: the local servers of tools/test-servers, started here (and
+# stopped at exit) unless they already run; sets $www (the served folder),
+# $http and $https (base addresses), $cacert and $out (a scratch folder,
+# removed at exit with what bench_served lists: the files bench_serve made).
 bench_servers() {
-    servers_started=0
-    if ! "$root/tools/test-servers" status >/dev/null 2>&1; then
-        "$root/tools/test-servers" start
-        servers_started=1
+    local servers="$root/tools/test-servers"
+    bench_started=0
+    if ! "$servers" status >/dev/null 2>&1; then
+        "$servers" start
+        bench_started=1
     fi
     updater_load_ports
     www="$root/build/servers/www"
+    http=http://127.0.0.1:$UPDATER_HTTP_PORT
+    https=https://127.0.0.1:$UPDATER_HTTPS_PORT
+    cacert="$root/build/servers/ca/test-ca.crt"
+    out="$(mktemp -d)"
+    bench_served=()
+    trap bench_servers_end EXIT
 }
-bench_servers_stop() {
-    [ "$servers_started" -eq 0 ] || "$root/tools/test-servers" stop
+
+bench_servers_end() {
+    rm -rf "$out"
+    [ "${#bench_served[@]}" -eq 0 ] || rm -rf "${bench_served[@]}"
+    [ "$bench_started" -eq 0 ] || "$root/tools/test-servers" stop
 }
+
+# bench_serve NAME MIB: a file of MIB MiB of random bytes served as NAME.
+bench_serve() {
+    head -c $(($2 << 20)) /dev/urandom >"$www/$1"
+    bench_served+=("$www/$1")
+}
+
+# win_path PATH: PATH as Wine's Windows programs see it.
+win_path() { echo "Z:${1//\//\\}"; }

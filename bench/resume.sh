@@ -12,19 +12,13 @@ source "$(dirname "$0")/lib.sh"
 bench_program http_resume_bench.exe build/win "${1:-}"
 bench_wine
 
-bench_servers
+bench_servers  # sets $www, $http and $out, and cleans up at exit
 access_log="$root/build/servers/logs/nginx-access.log"
-out="$(mktemp -d)"
 name="bench_resume_$$.bin"
-cleanup() {
-    rm -rf "$out" "$www/$name"
-    bench_servers_stop
-}
-trap cleanup EXIT
 
 mib=256
-head -c $((mib << 20)) /dev/urandom >"$www/$name"
-url="http://127.0.0.1:$UPDATER_HTTP_PORT/$name"
+bench_serve "$name" "$mib"
+url="$http/$name"
 file="$out/ours.bin"
 winfile="Z:${file//\//\\}"
 

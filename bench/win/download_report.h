@@ -16,14 +16,18 @@ inline PROCESS_MEMORY_COUNTERS ProcessMemory()
     return counters;
 }
 
-inline void PrintDownloadReport(bool ok, const char* file, double seconds, long reports,
+// The file's length; 0 when it is missing.
+inline double FileBytes(const char* file)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExA(file, GetFileExInfoStandard, &data)) return 0;
+    return static_cast<double>(data.nFileSizeLow) + static_cast<double>(data.nFileSizeHigh) * 4294967296.0;
+}
+
+inline void PrintDownloadReport(bool ok, double bytes, double seconds, long reports,
                                 const PROCESS_MEMORY_COUNTERS& before, const PROCESS_MEMORY_COUNTERS& after)
 {
-    auto mib = [](SIZE_T bytes) { return static_cast<double>(bytes) / 1048576; };
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    ::GetFileAttributesExA(file, GetFileExInfoStandard, &data);
-    double bytes =
-        static_cast<double>(data.nFileSizeLow) + static_cast<double>(data.nFileSizeHigh) * 4294967296.0;
+    auto mib = [](SIZE_T size) { return static_cast<double>(size) / 1048576; };
     std::printf(
         "ok %d bytes %.0f seconds %.3f MB/s %.1f reports %ld ws_before_mib %.1f ws_peak_mib %.1f "
         "private_before_mib %.1f private_peak_mib %.1f\n",

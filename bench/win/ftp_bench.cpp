@@ -32,6 +32,6 @@ int main(int argc, char** argv)
     LONGLONG start = TransferControl::Now();
     bool ok = FtpDownloadFile(ftp, control, view, argv[5], file, 0, 0);
     double seconds = control.ElapsedSeconds(start);
-    PrintDownloadReport(ok, file, seconds, view.reports, before, ProcessMemory());
+    PrintDownloadReport(ok, FileBytes(file), seconds, view.reports, before, ProcessMemory());
     return ok ? 0 : 1;
 }

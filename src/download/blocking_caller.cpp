@@ -1,68 +1,71 @@
 #include "download/blocking_caller.h"
 
-#include <chrono>
-#include <condition_variable>
-#include <mutex>
+#include "win/monitor.h"
 
 namespace quibo {
 
 // What the caller and its thread share; the thread keeps it alive while a
 // call left behind is still running.
 struct BlockingCaller::Shared {
-    std::mutex mutex;
-    std::condition_variable wake;
+    Monitor monitor;
     std::function<void()> call;  // the call waiting to run; empty when none
     bool running = false;
-    bool quit = false;  // no more calls: the thread ends after the current one
+    bool quit = false;  // no more calls: the thread goes back after the current one
 };
+
+// The pool thread's work: the caller's calls, one after the other, until it
+// quits.
+void CALLBACK BlockingCaller::Serve(PTP_CALLBACK_INSTANCE instance, void* context)
+{
+    std::unique_ptr<std::shared_ptr<Shared>> handed(static_cast<std::shared_ptr<Shared>*>(context));
+    std::shared_ptr<Shared> shared = std::move(*handed);
+    // This work lasts as long as its caller: other work gets other threads.
+    ::CallbackMayRunLong(instance);
+    for (;;) {
+        std::function<void()> call;
+        {
+            Monitor::Lock lock(shared->monitor);
+            lock.Wait([&] { return shared->quit || shared->call; });
+            if (!shared->call) return;  // quit
+            call = std::move(shared->call);
+            shared->call = nullptr;
+        }
+        call();
+        call = nullptr;  // what it held goes now, on this thread
+        Monitor::Lock lock(shared->monitor);
+        shared->running = false;
+        shared->monitor.WakeAll();
+    }
+}
 
 BlockingCaller::~BlockingCaller()
 {
-    if (!thread_.joinable()) return;
-    {
-        std::lock_guard<std::mutex> lock(shared_->mutex);
-        shared_->quit = true;
-    }
-    shared_->wake.notify_all();
-    if (leftBehind_) {
-        thread_.detach();  // it ends by itself once the call lets go
-    } else {
-        thread_.join();
-    }
+    if (!shared_) return;
+    // An idle thread goes back at once; one left behind once its call ends.
+    Monitor::Lock lock(shared_->monitor);
+    shared_->quit = true;
+    shared_->monitor.WakeAll();
 }
 
 bool BlockingCaller::Run(std::function<void()> call, DWORD timeoutMs)
 {
     if (leftBehind_) return false;
-    if (!thread_.joinable()) {
-        shared_ = std::make_shared<Shared>();
-        thread_ = std::thread(Serve, shared_);
+    if (!shared_) {
+        auto shared = std::make_shared<Shared>();
+        auto* handed = new std::shared_ptr<Shared>(shared);
+        if (!::TrySubmitThreadpoolCallback(Serve, handed, nullptr)) {
+            delete handed;
+            return false;
+        }
+        shared_ = std::move(shared);
     }
-    std::unique_lock<std::mutex> lock(shared_->mutex);
+    Monitor::Lock lock(shared_->monitor);
     shared_->call = std::move(call);
     shared_->running = true;
-    shared_->wake.notify_all();
-    bool ended =
-        shared_->wake.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return !shared_->running; });
+    shared_->monitor.WakeAll();
+    bool ended = lock.WaitFor(timeoutMs, [&] { return !shared_->running; });
     if (!ended) leftBehind_ = true;
     return ended;
-}
-
-void BlockingCaller::Serve(std::shared_ptr<Shared> shared)
-{
-    std::unique_lock<std::mutex> lock(shared->mutex);
-    for (;;) {
-        shared->wake.wait(lock, [&] { return shared->quit || shared->call; });
-        if (!shared->call) return;  // quit
-        std::function<void()> call = std::move(shared->call);
-        shared->call = nullptr;
-        lock.unlock();
-        call();
-        call = nullptr;  // what it held goes now, on this thread
-        lock.lock();
-        shared->running = false;
-        shared->wake.notify_all();
-    }
 }
 
 }  // namespace quibo

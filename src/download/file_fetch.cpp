@@ -10,6 +10,7 @@
 #include "download/ftp_download.h"
 #include "download/http_download.h"
 #include "download/http_status.h"
+#include "download/same_size.h"
 #include "download/local_copy.h"
 
 namespace quibo {
@@ -120,8 +121,16 @@ private:
         default: break;
         }
         if (style_ == FetchStyle::Item) WriteLog("下载: " + url + "-->" + local_);
+        // A broken download's bytes: the answer to a range request decides
+        // what becomes of them.
+        std::uint64_t there = 0;
+        if (Resumable(taken) && LocalFileSize(local_, there) && there > 0) {
+            transferred = ResumeHttpDownload(c_.control, c_.view, url, local_, row_, c_.httpLimits, kept);
+            return true;
+        }
         std::string message;
-        if (!CheckHttpUrl(url, message, c_.httpLimits)) {
+        HttpRequest http(c_.httpLimits);
+        if (!CheckHttpUrl(http, url, message)) {
             if (!taken.last || c_.control.stop) return true;
             if (style_ == FetchStyle::SelfUpdate)
                 c_.view.SetStatus(message.empty() ? "在服务器端没找到该文件！" : message);
@@ -129,9 +138,7 @@ private:
                 c_.view.SetStatus(message.empty() ? "服务器端文件：" + item_.name + "不存在！" : message);
             return false;
         }
-        transferred = Resumable(taken)
-                          ? ResumeHttpDownload(c_.control, c_.view, url, local_, row_, c_.httpLimits, kept)
-                          : HttpDownload(c_.control, c_.view, url, local_, row_, c_.httpLimits);
+        transferred = HttpDownload(c_.control, c_.view, http, local_, row_);
         return true;
     }
 

@@ -4,6 +4,7 @@
 #include "core/transfer/range_answer.h"
 #include "download/http_body.h"
 #include "download/http_session.h"
+#include "download/http_status.h"
 #include "download/progress_report.h"
 #include "download/same_size.h"
 #include "download/target_file.h"
@@ -13,42 +14,11 @@ namespace quibo {
 
 namespace {
 
-bool Download(TransferControl& control, TransferView& view, const std::string& url, const std::string& localPath,
-              int row, const HttpLimits& limits, bool resume, std::uint64_t& kept)
+// The answer's body of `length` bytes into `localPath`, after the `kept`
+// bytes already there (0: the file is written from its start).
+bool ReadInto(TransferControl& control, TransferView& view, HttpRequest& http, DWORD length,
+              const std::string& localPath, int row, std::uint64_t kept)
 {
-    kept = 0;
-    std::uint64_t from = 0;
-    if (resume) LocalFileSize(localPath, from);
-    HttpRequest http(limits);
-    if (from > 0) http.AskFrom(from);
-    if (!http.Open(url)) return false;
-    DWORD status = 0;
-    if (!http.QueryNumber(HTTP_QUERY_STATUS_CODE, status)) return false;
-    // Without a length a cut-off body could not be told from a whole one.
-    DWORD length = http.ContentLength();
-    if (from > 0) {
-        switch (JudgeRangeAnswer(status, http.QueryText(HTTP_QUERY_CONTENT_RANGE), from, length)) {
-        case RangeAnswer::Append:
-            WriteLog("断点续传：从第" + std::to_string(from) + "字节继续下载");
-            kept = from;
-            break;
-        case RangeAnswer::Afresh:
-            // The answer is the whole file: the old bytes go, and the skip
-            // rule must not take them for it.
-            WriteLog("服务器不支持断点续传，重新下载。");
-            ::DeleteFileA(localPath.c_str());
-            break;
-        case RangeAnswer::Refetch:
-            WriteLog("无法从第" + std::to_string(from) + "字节续传，重新下载。");
-            http.Close();
-            ::DeleteFileA(localPath.c_str());
-            return Download(control, view, url, localPath, row, limits, false, kept);
-        case RangeAnswer::Fail: return false;
-        }
-    }
-    // An error page is not the file, even when it arrives with a length.
-    if (status < 200 || status >= 300 || length == 0) return false;
-
     const std::uint64_t total = kept + length;
     AppendSizeSuffix(view, row, total);
     if (kept == 0) {
@@ -78,14 +48,57 @@ bool Download(TransferControl& control, TransferView& view, const std::string& u
 bool HttpDownload(TransferControl& control, TransferView& view, const std::string& url,
                   const std::string& localPath, int row, const HttpLimits& limits)
 {
-    std::uint64_t kept = 0;
-    return Download(control, view, url, localPath, row, limits, false, kept);
+    HttpRequest http(limits);
+    // An error page is not the file, even when it arrives with a length.
+    std::string message;
+    if (!CheckHttpUrl(http, url, message)) return false;
+    return HttpDownload(control, view, http, localPath, row);
+}
+
+bool HttpDownload(TransferControl& control, TransferView& view, HttpRequest& http, const std::string& localPath,
+                  int row)
+{
+    // Without a length a cut-off body could not be told from a whole one.
+    DWORD length = http.ContentLength();
+    if (length == 0) return false;
+    return ReadInto(control, view, http, length, localPath, row, 0);
 }
 
 bool ResumeHttpDownload(TransferControl& control, TransferView& view, const std::string& url,
                         const std::string& localPath, int row, const HttpLimits& limits, std::uint64_t& kept)
 {
-    return Download(control, view, url, localPath, row, limits, true, kept);
+    kept = 0;
+    std::uint64_t from = 0;
+    LocalFileSize(localPath, from);
+    if (from == 0) return HttpDownload(control, view, url, localPath, row, limits);
+
+    HttpRequest http(limits);
+    http.AskFrom(from);
+    if (!http.Open(url)) return false;
+    DWORD status = 0;
+    if (!http.QueryNumber(HTTP_QUERY_STATUS_CODE, status)) return false;
+    DWORD length = http.ContentLength();
+    switch (JudgeRangeAnswer(status, http.QueryText(HTTP_QUERY_CONTENT_RANGE), from, length)) {
+    case RangeAnswer::Append:
+        WriteLog("断点续传：从第" + std::to_string(from) + "字节继续下载");
+        kept = from;
+        break;
+    case RangeAnswer::Afresh:
+        // The answer is the whole file: the old bytes go, and the skip rule
+        // must not take them for it.
+        WriteLog("服务器不支持断点续传，重新下载。");
+        ::DeleteFileA(localPath.c_str());
+        break;
+    case RangeAnswer::Refetch:
+        WriteLog("无法从第" + std::to_string(from) + "字节续传，重新下载。");
+        http.Close();
+        ::DeleteFileA(localPath.c_str());
+        return HttpDownload(control, view, url, localPath, row, limits);
+    case RangeAnswer::Fail: return false;
+    }
+    // An error page is not the file, even when it arrives with a length.
+    if (status < 200 || status >= 300 || length == 0) return false;
+    return ReadInto(control, view, http, length, localPath, row, kept);
 }
 
 }  // namespace quibo

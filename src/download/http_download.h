@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "download/http_session.h"
 #include "download/transfer_control.h"
 #include "download/transfer_limits.h"
 #include "download/transfer_view.h"
@@ -19,6 +20,11 @@ namespace quibo {
 // stop.
 bool HttpDownload(TransferControl& control, TransferView& view, const std::string& url,
                   const std::string& localPath, int row, const HttpLimits& limits = kHttpLimits);
+
+// The same for a request that CheckHttpUrl has opened and found good: the
+// file is the body of its answer.
+bool HttpDownload(TransferControl& control, TransferView& view, HttpRequest& http, const std::string& localPath,
+                  int row);
 
 // As HttpDownload, but a file already at `localPath` (left by a download
 // that broke off) is continued: only the bytes after it are asked for, and

@@ -1,14 +1,18 @@
 #include "download/http_status.h"
 
 #include "core/transfer/http_status_text.h"
-#include "download/http_session.h"
 
 namespace quibo {
 
 bool CheckHttpUrl(const std::string& url, std::string& message, const HttpLimits& limits)
 {
-    message.clear();
     HttpRequest http(limits);
+    return CheckHttpUrl(http, url, message);
+}
+
+bool CheckHttpUrl(HttpRequest& http, const std::string& url, std::string& message)
+{
+    message.clear();
     if (!http.Open(url)) return false;
     DWORD status = 0;
     if (!http.QueryNumber(HTTP_QUERY_STATUS_CODE, status)) return false;
