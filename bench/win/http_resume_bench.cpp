@@ -33,7 +33,7 @@ int main(int argc, char** argv)
     bool ok = resume ? ResumeHttpDownload(control, view, argv[2], file, 0, kHttpLimits, kept)
                      : HttpDownload(control, view, argv[2], file, 0);
     double seconds = control.ElapsedSeconds(start);
-    PrintDownloadReport(ok, file, seconds, view.reports, before, ProcessMemory());
+    PrintDownloadReport(ok, FileBytes(file), seconds, view.reports, before, ProcessMemory());
     std::printf("kept %llu\n", static_cast<unsigned long long>(kept));
     return ok ? 0 : 1;
 }

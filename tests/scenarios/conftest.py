@@ -3,6 +3,7 @@ program, with configuration packages built here and the run log read back."""
 import os
 import shutil
 import subprocess
+import tempfile
 import warnings
 import zipfile
 from dataclasses import dataclass, field
@@ -46,9 +47,15 @@ def assert_matches_golden(data: bytes, golden: Path):
 
 def wine(args, cwd, timeout=120, env=None):
     """Runs a Windows program under the project's Wine set-up; `env` adds
-    variables, such as UPDATER_WINE_CTYPE for another system code page."""
-    return subprocess.run([str(WINE_RUN), *map(str, args)], cwd=cwd, capture_output=True, timeout=timeout,
-                          env=dict(os.environ, **(env or {})))
+    variables, such as UPDATER_WINE_CTYPE for another system code page.
+    The output goes through files, not pipes: a process that Wine starts on
+    the way (its desktop process) may inherit them and outlive the program."""
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        done = subprocess.run([str(WINE_RUN), *map(str, args)], cwd=cwd, stdout=out, stderr=err, timeout=timeout,
+                              env=dict(os.environ, **(env or {})))
+        out.seek(0)
+        err.seek(0)
+        return subprocess.CompletedProcess(done.args, done.returncode, out.read(), err.read())
 
 
 @dataclass
