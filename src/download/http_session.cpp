@@ -105,6 +105,24 @@ HttpRequest::HttpRequest(const HttpLimits& limits)
 {
 }
 
+namespace {
+
+void CALLBACK LetGo(PTP_CALLBACK_INSTANCE, void* context)
+{
+    std::unique_ptr<std::shared_ptr<HttpHandles>> handles(static_cast<std::shared_ptr<HttpHandles>*>(context));
+}
+
+}  // namespace
+
+void HttpRequest::Close()
+{
+    if (!handles_) return;
+    auto handed = std::make_unique<std::shared_ptr<HttpHandles>>(std::move(handles_));
+    handles_.reset();
+    // Without a pool thread they go here, the slow way.
+    if (::TrySubmitThreadpoolCallback(LetGo, handed.get(), nullptr)) handed.release();
+}
+
 void HttpRequest::AskFrom(std::uint64_t offset)
 {
     headers_ = "Accept: */*\r\nRange: bytes=" + std::to_string(offset) + "-\r\n\r\n";

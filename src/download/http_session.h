@@ -65,8 +65,13 @@ public:
     const char* Buffer() const { return handles_->buffer.get(); }
 
     // Closes the request and its session, or leaves them to a call that was
-    // left behind.
-    void Close() { handles_.reset(); }
+    // left behind. The handles are let go on a pool thread: closing a request
+    // whose body is not read to its end makes WinINet (Wine's) read the rest
+    // first, which takes seconds for a large body.
+    void Close();
+    ~HttpRequest() { Close(); }
+    HttpRequest(const HttpRequest&) = delete;
+    HttpRequest& operator=(const HttpRequest&) = delete;
 
 private:
     using Clock = std::chrono::steady_clock;
