@@ -13,31 +13,12 @@
 #include <string>
 
 #include "download/download_worker.h"
+#include "counting_view.h"
 #include "download_report.h"
 
 using namespace quibo;
 
 namespace {
-
-class QuietView : public DownloadView {
-public:
-    void SetFileProgress(int) override {}
-    bool IsFolderRow(int) override { return false; }
-    void AppendToRowName(int, const std::string&) override {}
-    void SetRowProgress(int, int) override {}
-    void SetRowSpeed(int, const std::string&) override {}
-    void SetInfoText(const std::string&) override { ++reports; }
-    void SetTrayText(const std::string&) override {}
-    void SetStatus(const std::string&) override {}
-    void SetTotalRange(int) override {}
-    void SetTotalProgress(int) override {}
-    void SetFileRange(int) override {}
-    void ItemDone(int) override {}
-    void SetTrayTip(const std::string&) override {}
-    void ShowInfo(const std::string&) override {}
-
-    long reports = 0;
-};
 
 std::string ItemName(int index) { return "step_" + std::to_string(index) + ".bin"; }
 
@@ -67,7 +48,7 @@ int main(int argc, char** argv)
     job.downloadFolder = folder;
 
     TransferControl control;
-    QuietView view;
+    CountingDownloadView view;
     DownloadRecords records;
     PROCESS_MEMORY_COUNTERS before = ProcessMemory();
     LONGLONG start = TransferControl::Now();

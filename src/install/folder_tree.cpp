@@ -2,20 +2,11 @@
 
 #include <windows.h>
 
-#include <vector>
+#include "win/system_code_page.h"
 
 namespace quibo {
 
 namespace {
-
-std::wstring Wide(const std::string& text)
-{
-    const int size = static_cast<int>(text.size());
-    int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
-    std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, &wide[0], n);
-    return wide;
-}
 
 // The absolute form, without a trailing "\"; empty on failure.
 std::wstring FullPath(const std::wstring& path)
@@ -83,7 +74,7 @@ bool RemoveTree(const std::wstring& folder)
 bool DeleteFolderTree(const std::string& path)
 {
     if (path.empty()) return false;
-    const std::wstring full = FullPath(Wide(path));
+    const std::wstring full = FullPath(WideFromSystem(path));
     if (full.empty() || IsRoot(full)) return false;
     const std::wstring folder = LongForm(full);
     // The entry's own attributes, as a listing of its parent gives them: they

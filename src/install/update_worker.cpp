@@ -7,7 +7,6 @@
 #include "core/install/target_folder.h"
 #include "core/log/run_log.h"
 #include "core/package/package.h"
-#include "core/text/case_fold.h"
 #include "install/archive_extract.h"
 #include "install/install_recovery.h"
 #include "install/install_transaction.h"
@@ -36,11 +35,6 @@ constexpr int kDone = 60;
 // Milliseconds a closed program may still hold its files.
 constexpr DWORD kAfterClosingPause = 500;
 
-bool HasExtension(const std::string& name, const char* extension)
-{
-    return name.size() >= 4 && EqualsNoCase(std::string_view(name).substr(name.size() - 4), extension);
-}
-
 class Installer {
 public:
     Installer(const InstallJob& job, InstallView& view)
@@ -65,8 +59,7 @@ public:
         view_.SetProgressRange(kDone);
         view_.SetStatus("正在备份旧文件...");
         view_.SetTrayStage("正在备份旧文件...");
-        if (!transaction_.Begin()) {
-            WriteLog("错误：无法写入更新记录：" + InstallJournalPath(job_.programFolder + job_.packageName));
+        if (!transaction_.Begin()) {  // it has logged why
             view_.SetStatus("更新失败！");
             return outcome_;
         }
@@ -136,8 +129,7 @@ private:
         for (ItemKind kind : {ItemKind::File, ItemKind::Dir}) {
             for (int k = 0; k < CountOf(kind); ++k) {
                 ForEachBackupTarget(kind, k, [&](const std::string& target) {
-                    if (HasExtension(target, ".exe") || HasExtension(target, ".dll"))
-                        stage.lockedTargets.push_back(target);
+                    stage.lockedTargets.push_back(target);  // the stage looks at programs and libraries only
                     return true;
                 });
             }

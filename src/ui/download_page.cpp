@@ -74,15 +74,8 @@ void DownloadPage::ApplyControlSkin()
         const char* title;
         int parts;
     } const columns[] = {{"文件（夹）", 10}, {"进度", 6}, {"速度", 5}};
-    for (int i = 0; i < 3; ++i) {
-        LVCOLUMNA spec = {};
-        spec.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-        spec.fmt = LVCFMT_CENTER;
-        spec.cx = usable > 0 ? usable * columns[i].parts / 21 : 0;
-        spec.pszText = const_cast<char*>(columns[i].title);
-        spec.iSubItem = i;
-        ::SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&spec));
-    }
+    for (int i = 0; i < 3; ++i)
+        list_.InsertColumn(i, columns[i].title, usable > 0 ? usable * columns[i].parts / 21 : 0);
     logBox_.ChangeBackColor(RGB(250, 250, 250));
     checkboxMessage_ = ::RegisterWindowMessageA("WM_XLISTCTRL_CHECKBOX_CLICKED");
 }
@@ -163,12 +156,7 @@ void DownloadPage::SetStatus(const std::string& text)
 
 void DownloadPage::ShowStatus(const std::string& text) { ShowStatuses({text}); }
 
-void DownloadPage::ShowStatuses(const std::vector<std::string>& texts)
-{
-    if (texts.empty()) return;
-    status_.ChangeText(texts.back());
-    logBox_.AppendLines(texts, ControlHeight(IDC_LOG_BOX) / kLogLineHeight);
-}
+void DownloadPage::ShowStatuses(const std::vector<std::string>& texts) { ShowStatusLines(status_, logBox_, texts); }
 
 void DownloadPage::StartPreview()
 {

@@ -88,15 +88,7 @@ void StartPage::ApplyControlSkin()
     ::GetClientRect(list, &client);
     int width = client.right / 3;
     const char* titles[] = {"文件（夹）", "最新版本", "描述"};
-    for (int column = 0; column < 3; ++column) {
-        LVCOLUMNA spec = {};
-        spec.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-        spec.fmt = LVCFMT_CENTER;
-        spec.cx = width;
-        spec.pszText = const_cast<char*>(titles[column]);
-        spec.iSubItem = column;
-        ::SendMessageA(list, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&spec));
-    }
+    for (int column = 0; column < 3; ++column) list_.InsertColumn(column, titles[column], width);
     list_.SetRowHeight(20);
 }
 

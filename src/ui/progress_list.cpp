@@ -57,6 +57,18 @@ LRESULT CALLBACK CProgressListCtrl::SubclassProc(HWND window, UINT message, WPAR
     return result;
 }
 
+bool CProgressListCtrl::InsertColumn(int column, const std::string& title, int width)
+{
+    if (!window_) return false;
+    LVCOLUMNA format = {};
+    format.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    format.fmt = LVCFMT_CENTER;
+    format.cx = width;
+    format.pszText = const_cast<char*>(title.c_str());
+    format.iSubItem = column;
+    return ::SendMessageA(window_, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&format)) == column;
+}
+
 void CProgressListCtrl::SetRowHeight(int pixels)
 {
     if (!window_ || pixels <= 0) return;

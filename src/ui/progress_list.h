@@ -28,6 +28,8 @@ public:
 
     bool Attach(HWND list);
     HWND Window() const { return window_; }
+    // A column of `width` pixels with its title, centred, at `column`.
+    bool InsertColumn(int column, const std::string& title, int width);
     // Rows this tall: a 1 x `pixels` image list owned by this object.
     void SetRowHeight(int pixels);
     // A row with the default colours; its index, or -1.

@@ -92,12 +92,7 @@ void UpdatePage::SetStatus(const std::string& text)
 
 void UpdatePage::ShowStatus(const std::string& text) { ShowStatuses({text}); }
 
-void UpdatePage::ShowStatuses(const std::vector<std::string>& texts)
-{
-    if (texts.empty()) return;
-    status_.ChangeText(texts.back());
-    logBox_.AppendLines(texts, ControlHeight(IDC_LOG_BOX) / kLogLineHeight);
-}
+void UpdatePage::ShowStatuses(const std::vector<std::string>& texts) { ShowStatusLines(status_, logBox_, texts); }
 
 void UpdatePage::OnPreviewStep(WPARAM step)
 {

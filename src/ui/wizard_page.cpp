@@ -147,6 +147,16 @@ int WizardPage::ControlHeight(int id) const
     return bounds.bottom - bounds.top;
 }
 
+void WizardPage::ShowStatusLines(CSkinLabel& status, CTintedEdit& logBox,
+                                 const std::vector<std::string>& texts) const
+{
+    if (texts.empty()) return;
+    status.ChangeText(texts.back());
+    RECT bounds = {};
+    ::GetClientRect(logBox.Window(), &bounds);
+    logBox.AppendLines(texts, (bounds.bottom - bounds.top) / kLogLineHeight);
+}
+
 bool WizardPage::AskCancel() const
 {
     return ::MessageBoxA(window_, "你想取消这次升级吗？", kInfoCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;

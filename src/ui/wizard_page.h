@@ -13,8 +13,10 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "ui/skin_label.h"
+#include "ui/tinted_edit.h"
 #include "ui/wizard_messages.h"
 #include "ui/wizard_state.h"
 #include "win/gdi_objects.h"
@@ -60,6 +62,9 @@ protected:
     HWND Control(int id) const { return ::GetDlgItem(window_, id); }
     void SetControlText(int id, const std::string& text) const;
     int ControlHeight(int id) const;
+    // The work pages' status lines: the last text shows in `status`, all are
+    // added to `logBox`, which keeps its newest line in view.
+    void ShowStatusLines(CSkinLabel& status, CTintedEdit& logBox, const std::vector<std::string>& texts) const;
 
     // The question of every Cancel button; true when the user said Yes.
     bool AskCancel() const;

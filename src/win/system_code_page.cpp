@@ -32,4 +32,13 @@ LeadByteRule SystemLeadBytes()
     return rule;
 }
 
+std::wstring WideFromSystem(const std::string& text)
+{
+    const int size = static_cast<int>(text.size());
+    const int n = text.empty() ? 0 : ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0) ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, &wide[0], n);
+    return wide;
+}
+
 }  // namespace quibo

@@ -4,10 +4,16 @@
 // "é" followed by "\" is two characters.
 #pragma once
 
+#include <string>
+
 #include "core/text/code_page.h"
 
 namespace quibo {
 
 LeadByteRule SystemLeadBytes();
+
+// `text` of the system's code page as UTF-16, for the "W" functions; empty
+// for an empty text.
+std::wstring WideFromSystem(const std::string& text);
 
 }  // namespace quibo
