@@ -47,7 +47,6 @@ bool ParsePublishArgs(const std::vector<std::string>& args, PublishOptions& opti
             error = std::string("missing ") + required;
             return false;
         }
-    while (!options.baseUrl.empty() && options.baseUrl.back() == '/') options.baseUrl.pop_back();
     return true;
 }
 

@@ -8,7 +8,7 @@ namespace quibo::publish {
 
 struct PublishOptions {
     std::string releaseDir;    // the files to publish and, by default, release.ini
-    std::string baseUrl;       // where OUT will be served, without a trailing "/"
+    std::string baseUrl;       // where OUT will be served (a trailing "/" is dropped)
     std::string outDir;        // receives server.bin, the files and update.bin
     std::string describeFile;  // empty: releaseDir/release.ini
     bool client = false;       // also write the client package update.bin

@@ -69,7 +69,10 @@ std::string UnsafeFolderEntry(const fs::path& folder)
 
 class Publisher {
 public:
-    explicit Publisher(const PublishOptions& options) : options_(options) {}
+    explicit Publisher(PublishOptions options) : options_(std::move(options))
+    {
+        while (!options_.baseUrl.empty() && options_.baseUrl.back() == '/') options_.baseUrl.pop_back();
+    }
 
     PublishResult Run(std::string& error)
     {
@@ -284,7 +287,7 @@ private:
     fs::path Staging(const std::string& name) const { return fs::path(options_.outDir) / (name + kStagingSuffix); }
     std::string ServerUrl() const { return options_.baseUrl + "/" + kServerPackage; }
 
-    const PublishOptions& options_;
+    PublishOptions options_;
     Release release_;
     std::vector<PublishedItem> published_;
     std::vector<ExpectedMember> skin_;
