@@ -25,11 +25,24 @@ if(UPDATER_FUZZ)
   return()
 endif()
 
+# The release publisher: a host tool that writes the server package (and, on
+# request, a client package) for a folder of files to publish.
+file(GLOB PUBLISH_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tools/publish/*.cpp)
+list(FILTER PUBLISH_SOURCES EXCLUDE REGEX "/publish_main\\.cpp$")
+add_library(publish STATIC ${PUBLISH_SOURCES})
+target_link_libraries(publish PUBLIC core)
+target_include_directories(publish PUBLIC ${PROJECT_SOURCE_DIR}/tools)
+add_executable(quibo-publish ${PROJECT_SOURCE_DIR}/tools/publish/publish_main.cpp)
+target_link_libraries(quibo-publish PRIVATE publish)
+# Without --skin the client package takes the skin this build made.
+add_dependencies(quibo-publish default_skin)
+target_compile_definitions(quibo-publish PRIVATE UPDATER_DEFAULT_SKIN_DIR="${UPDATER_SKIN_DIR}")
+
 enable_testing()
 find_package(GTest REQUIRED)
 file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/native/*.cpp)
 add_executable(core_tests ${NATIVE_TEST_SOURCES})
-target_link_libraries(core_tests PRIVATE core GTest::gtest_main Threads::Threads)
+target_link_libraries(core_tests PRIVATE core publish GTest::gtest_main Threads::Threads)
 # The default skin's test reads the skin this build made.
 add_dependencies(core_tests default_skin)
 target_compile_definitions(core_tests PRIVATE UPDATER_DEFAULT_SKIN_DIR="${UPDATER_SKIN_DIR}")

@@ -1,0 +1,25 @@
+// The publisher's command line.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace quibo::publish {
+
+struct PublishOptions {
+    std::string releaseDir;    // the files to publish and, by default, release.ini
+    std::string baseUrl;       // where OUT will be served (a trailing "/" is dropped)
+    std::string outDir;        // receives server.bin, the files and update.bin
+    std::string describeFile;  // empty: releaseDir/release.ini
+    bool client = false;       // also write the client package update.bin
+    std::string skinDir;       // the folder of ui.dat and its BMP pictures
+    std::string defaultVer;    // "ver" of items whose section gives none
+    std::string clientVer = "0.0.0";  // installed version written into client.dat
+};
+
+// False with a one-line reason for an unknown, repeated or incomplete flag.
+bool ParsePublishArgs(const std::vector<std::string>& args, PublishOptions& options, std::string& error);
+
+extern const char* const kPublishUsage;
+
+}  // namespace quibo::publish

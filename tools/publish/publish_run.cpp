@@ -1,0 +1,306 @@
+#include "publish/publish_run.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <system_error>
+#include <vector>
+
+#include "core/checksum/file_md5.h"
+#include "core/config/version_compare.h"
+#include "core/package/package.h"
+#include "core/transfer/download_names.h"
+#include "publish/package_texts.h"
+#include "publish/publish_text.h"
+#include "publish/release_check.h"
+
+namespace quibo::publish {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Written files wait under this suffix until the whole release has been checked.
+const char* const kStagingSuffix = ".publishing";
+const char* const kServerPackage = "server.bin";
+const char* const kClientPackage = "update.bin";
+
+bool ReadWhole(const fs::path& path, std::string& bytes)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+std::string Lower(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+    return text;
+}
+
+bool IsServedScheme(const std::string& url)
+{
+    for (const char* scheme : {"http://", "https://", "ftp://", "file://"}) {
+        const std::string s = scheme;
+        if (Lower(url.substr(0, s.size())) == s && url.size() > s.size()) return true;
+    }
+    return false;
+}
+
+// Everything the updater will be asked to fetch from one folder item must
+// have names it takes.
+std::string UnsafeFolderEntry(const fs::path& folder)
+{
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        std::optional<std::string> cp936 = Utf8ToCp936(name);
+        if (!cp936) return name + ": not a name code page 936 can hold";
+        std::string reason = UnsafeNameReason(*cp936, TextCharset::CodePage936);
+        if (!reason.empty()) return name + ": " + reason;
+        if (!it->is_directory() && !it->is_regular_file()) return name + ": neither a file nor a folder";
+    }
+    return ec ? "cannot be read: " + ec.message() : std::string();
+}
+
+class Publisher {
+public:
+    explicit Publisher(PublishOptions options) : options_(std::move(options))
+    {
+        while (!options_.baseUrl.empty() && options_.baseUrl.back() == '/') options_.baseUrl.pop_back();
+    }
+
+    PublishResult Run(std::string& error)
+    {
+        if (!CheckInput(error)) return PublishResult::BadInput;
+        PublishResult result = Stage(error);
+        if (result == PublishResult::Published) result = CheckStaged(error);
+        if (result == PublishResult::Published) result = PutInPlace(error);
+        if (result != PublishResult::Published) RemoveStaged();
+        return result;
+    }
+
+private:
+    bool CheckInput(std::string& error)
+    {
+        const fs::path release = options_.releaseDir;
+        if (!fs::is_directory(release)) {
+            error = "release folder not found: " + options_.releaseDir;
+            return false;
+        }
+        if (!IsServedScheme(options_.baseUrl) || options_.baseUrl.find(";;") != std::string::npos ||
+            options_.baseUrl.find(",,") != std::string::npos || !Utf8ToCp936(options_.baseUrl)) {
+            error = "--url must be an http://, https://, ftp:// or file:// address without \";;\" or \",,\": " +
+                    options_.baseUrl;
+            return false;
+        }
+        for (const std::string* v : {&options_.defaultVer, &options_.clientVer})
+            if (!v->empty() && !IsDottedVersion(*v)) {
+                error = "\"" + *v + "\" is not a version such as 1.2.0";
+                return false;
+            }
+        if (fs::exists(options_.outDir) && fs::equivalent(options_.outDir, release)) {
+            error = "--out must not be the release folder";
+            return false;
+        }
+        return ReadDescription(error) && CheckSources(error) && (!options_.client || ReadSkin(error));
+    }
+
+    bool ReadDescription(std::string& error)
+    {
+        const fs::path file =
+            options_.describeFile.empty() ? fs::path(options_.releaseDir) / "release.ini" : fs::path(options_.describeFile);
+        std::string text;
+        if (!fs::is_regular_file(file) || !ReadWhole(file, text)) {
+            error = "cannot read the release description " + file.string();
+            return false;
+        }
+        if (!ParseReleaseDescription(text, options_.defaultVer, release_, error)) {
+            error = file.string() + ": " + error;
+            return false;
+        }
+        return true;
+    }
+
+    bool CheckSources(std::string& error)
+    {
+        std::set<std::string> names = {kServerPackage, kClientPackage};
+        for (const ReleaseItem& item : release_.items) {
+            const std::string section = "[" + ItemSection(item.kind, item.index) + "] ";
+            const fs::path source = fs::path(options_.releaseDir) / item.source;
+            const bool isFile = item.kind == ItemKind::File;
+            if (isFile ? !fs::is_regular_file(source) : !fs::is_directory(source)) {
+                error = section + (isFile ? "file" : "folder") + " not found in the release folder: " + item.source;
+                return false;
+            }
+            // The output folder may be served from a Windows share: names
+            // that differ only in case are one file there.
+            if (!names.insert(Lower(item.source)).second) {
+                error = section + item.source + " is published twice, or clashes with a package name";
+                return false;
+            }
+            if (options_.client && !IsVersionNewer(item.ver, options_.clientVer)) {
+                error = section + "ver " + item.ver + " is not newer than --client-ver " + options_.clientVer;
+                return false;
+            }
+            PublishedItem p = DescribePublished(item, options_.baseUrl);
+            if (!isFile) {
+                std::string unsafe = UnsafeFolderEntry(source);
+                if (!unsafe.empty()) {
+                    error = section + item.source + ": " + unsafe;
+                    return false;
+                }
+            } else {
+                Md5Matches(source.string(), "", p.md5);  // only for the digest: nothing to compare with yet
+                if (p.md5.size() != 32) {
+                    error = section + "cannot read " + source.string();
+                    return false;
+                }
+            }
+            published_.push_back(std::move(p));
+        }
+        return true;
+    }
+
+    bool ReadSkin(std::string& error)
+    {
+        const fs::path folder = options_.skinDir;
+        ExpectedMember ui{"ui.dat", {}};
+        if (!ReadWhole(folder / "ui.dat", ui.bytes) || ui.bytes.empty()) {
+            error = "no skin: cannot read " + (folder / "ui.dat").string() + " (give --skin DIR)";
+            return false;
+        }
+        skin_.push_back(std::move(ui));
+        std::vector<fs::path> pictures;
+        std::error_code ec;
+        for (const fs::directory_entry& e : fs::directory_iterator(folder, ec))
+            if (e.is_regular_file() && Lower(e.path().extension().string()) == ".bmp") pictures.push_back(e.path());
+        std::sort(pictures.begin(), pictures.end());
+        for (const fs::path& picture : pictures) {
+            ExpectedMember m{picture.filename().string(), {}};
+            if (!ReadWhole(picture, m.bytes)) {
+                error = "cannot read the skin picture " + picture.string();
+                return false;
+            }
+            skin_.push_back(std::move(m));
+        }
+        return true;
+    }
+
+    PublishResult Stage(std::string& error)
+    {
+        std::error_code ec;
+        const fs::path out = options_.outDir;
+        if (!fs::exists(out, ec)) {
+            fs::create_directories(out, ec);
+            createdOut_ = !ec;
+        }
+        for (const PublishedItem& p : published_) {
+            const fs::path target = Staging(p.item->source);
+            fs::remove_all(target, ec);
+            fs::copy(fs::path(options_.releaseDir) / p.item->source, target, fs::copy_options::recursive, ec);
+            if (ec) {
+                error = "cannot write " + target.string() + ": " + ec.message();
+                return PublishResult::WriteFailed;
+            }
+        }
+        serverText_ = ServerText(release_, published_);
+        if (!WritePackage(kServerPackage, {{"server.dat", serverText_}}, error)) return PublishResult::WriteFailed;
+        if (!options_.client) return PublishResult::Published;
+        std::vector<ExpectedMember> members = {
+            {"pre.dat", PreText()},
+            {"client.dat", ClientText(release_, ServerUrl(), options_.clientVer)},
+        };
+        members.insert(members.end(), skin_.begin(), skin_.end());
+        clientMembers_ = members;
+        return WritePackage(kClientPackage, members, error) ? PublishResult::Published : PublishResult::WriteFailed;
+    }
+
+    bool WritePackage(const std::string& name, const std::vector<ExpectedMember>& members, std::string& error)
+    {
+        const fs::path path = Staging(name);
+        {
+            std::ofstream empty(path, std::ios::binary | std::ios::trunc);
+            empty << std::string("PK\x05\x06", 4) << std::string(18, '\0');  // a zip archive with no member
+            if (!empty) {
+                error = "cannot write " + path.string();
+                return false;
+            }
+        }
+        for (const ExpectedMember& m : members)
+            if (!WritePackageMember(m.bytes, path.string(), m.name, "")) {
+                error = "cannot write " + m.name + " into " + path.string();
+                return false;
+            }
+        return true;
+    }
+
+    PublishResult CheckStaged(std::string& error)
+    {
+        for (const PublishedItem& p : published_) {
+            std::string digest;
+            if (p.item->kind == ItemKind::File && !Md5Matches(Staging(p.item->source).string(), p.md5, digest)) {
+                error = "the copy of " + p.item->source + " differs from the release";
+                return PublishResult::CheckFailed;
+            }
+        }
+        error = CheckServerPackage(Staging(kServerPackage).string(), serverText_, published_);
+        if (error.empty() && options_.client)
+            error = CheckClientPackage(Staging(kClientPackage).string(), clientMembers_, ServerUrl(), published_,
+                                       options_.clientVer);
+        return error.empty() ? PublishResult::Published : PublishResult::CheckFailed;
+    }
+
+    PublishResult PutInPlace(std::string& error)
+    {
+        // The server package last: a client never reads one that names files
+        // not yet in place.
+        std::vector<std::string> order;
+        for (const PublishedItem& p : published_) order.push_back(p.item->source);
+        if (options_.client) order.push_back(kClientPackage);
+        order.push_back(kServerPackage);
+        for (const std::string& name : order) {
+            std::error_code ec;
+            const fs::path final = fs::path(options_.outDir) / name;
+            if (fs::is_directory(final, ec)) fs::remove_all(final, ec);
+            fs::rename(Staging(name), final, ec);
+            if (ec) {
+                error = "cannot put " + final.string() + " in place: " + ec.message();
+                return PublishResult::WriteFailed;
+            }
+        }
+        return PublishResult::Published;
+    }
+
+    void RemoveStaged()
+    {
+        std::error_code ec;
+        for (const PublishedItem& p : published_) fs::remove_all(Staging(p.item->source), ec);
+        for (const char* name : {kServerPackage, kClientPackage}) fs::remove(Staging(name), ec);
+        if (createdOut_) fs::remove(options_.outDir, ec);  // only while empty
+    }
+
+    fs::path Staging(const std::string& name) const { return fs::path(options_.outDir) / (name + kStagingSuffix); }
+    std::string ServerUrl() const { return options_.baseUrl + "/" + kServerPackage; }
+
+    PublishOptions options_;
+    Release release_;
+    std::vector<PublishedItem> published_;
+    std::vector<ExpectedMember> skin_;
+    std::vector<ExpectedMember> clientMembers_;
+    std::string serverText_;
+    bool createdOut_ = false;
+};
+
+}  // namespace
+
+PublishResult Publish(const PublishOptions& options, std::string& error)
+{
+    return Publisher(options).Run(error);
+}
+
+}  // namespace quibo::publish

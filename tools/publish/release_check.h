@@ -1,0 +1,31 @@
+// Reading the written packages back with the updater's own readers, so a
+// release is only put in place when the updater will see what was meant.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "publish/package_texts.h"
+
+namespace quibo::publish {
+
+// Empty when `serverPackage` holds `serverText` as "server.dat" and the
+// server configuration reader finds every item with its version, its one
+// address, its md5 and its installed name; otherwise what differs.
+std::string CheckServerPackage(const std::string& serverPackage, const std::string& serverText,
+                               const std::vector<PublishedItem>& items);
+
+// A member a client package must carry, byte for byte.
+struct ExpectedMember {
+    std::string name;
+    std::string bytes;
+};
+
+// Empty when `clientPackage` holds every member of `members` and the client
+// configuration reader finds the server address and every item at
+// `clientVer`; otherwise what differs.
+std::string CheckClientPackage(const std::string& clientPackage, const std::vector<ExpectedMember>& members,
+                               const std::string& serverUrl, const std::vector<PublishedItem>& items,
+                               const std::string& clientVer);
+
+}  // namespace quibo::publish
