@@ -10,23 +10,16 @@ void SingleInstance::Release()
     mutex_.Reset();
 }
 
-SingleInstance SingleInstance::Acquire(const std::string& name, DWORD waitMs, int maxWaits)
+SingleInstance SingleInstance::Acquire(const std::string& name, DWORD timeoutMs)
 {
     SingleInstance instance;
-    for (int waits = 0;;) {
-        UniqueHandle mutex(::CreateMutexA(nullptr, TRUE, name.c_str()));
-        if (!mutex) return instance;
-        if (::GetLastError() != ERROR_ALREADY_EXISTS) {
-            instance.mutex_ = std::move(mutex);
-            return instance;
-        }
-        // Not ours: the ownership we asked for was not granted, but release
-        // anyway as the handle was opened with that request.
-        ::ReleaseMutex(mutex.Get());
-        mutex.Reset();
-        ::Sleep(waitMs);
-        if (++waits == maxWaits) return instance;  // the attempt after the last wait is never made
-    }
+    UniqueHandle mutex(::CreateMutexA(nullptr, FALSE, name.c_str()));
+    if (!mutex) return instance;
+    // An abandoned mutex is ours as well: its owner ended without releasing
+    // it, which is exactly the end this run was waiting for.
+    DWORD wait = ::WaitForSingleObject(mutex.Get(), timeoutMs);
+    if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) instance.mutex_ = std::move(mutex);
+    return instance;
 }
 
 }  // namespace quibo

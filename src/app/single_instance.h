@@ -1,6 +1,7 @@
 // The single-instance guard: a named mutex owned for the whole run. A second
 // start of the same program (or of its temporary ".exe.exe" copy, which shares
-// the name) waits for the first to end, and gives up after seven waits.
+// the name) waits for the first to end, and gives up after a while. The mutex
+// is owned by the thread that acquired it and must be released there.
 #pragma once
 
 #include <string>
@@ -20,9 +21,9 @@ public:
     bool Held() const { return mutex_.IsValid(); }
     void Release();
 
-    // Creates the mutex with initial ownership. While another process holds
-    // it, waits `waitMs` and tries again, at most `maxWaits` times.
-    static SingleInstance Acquire(const std::string& name, DWORD waitMs = 1000, int maxWaits = 7);
+    // Opens the mutex and waits at most `timeoutMs` (INFINITE: for ever) to
+    // own it; not held when the time ran out.
+    static SingleInstance Acquire(const std::string& name, DWORD timeoutMs);
 
 private:
     UniqueHandle mutex_;

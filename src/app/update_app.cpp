@@ -9,11 +9,13 @@
 #include "win/file_status.h"
 #include "win/host_messages.h"
 #include "win/message_boxes.h"
+#include "app/self_update.h"
 #include "app/system_folders.h"
 #include "app/win_config_seam.h"
 #include "core/startup/command_line.h"
 #include "core/startup/program_names.h"
 #include "core/startup/run_guard.h"
+#include "core/startup/self_update_lines.h"
 #include "core/config/load_configurations.h"
 #include "core/config/update_check.h"
 #include "core/log/run_log.h"
@@ -32,6 +34,8 @@ namespace quibo {
 namespace {
 
 const char kLogName[] = "client.log";
+// A second start waits this long for the first to end.
+constexpr DWORD kSecondStartWaitMs = 7000;
 
 }  // namespace
 
@@ -41,7 +45,12 @@ int CUpdateApp::InitInstance()
     ::InitCommonControlsEx(&controls);
 
     modulePath_ = GetModulePath();
-    instance_ = SingleInstance::Acquire(MutexNameFor(modulePath_, SystemLeadBytes()));
+    // The temporary copy of a self-update waits for the program it replaces
+    // for as long as that program's end takes: its last hook may wait for a
+    // person.
+    bool copy = ReadCommandLine(CommandLineArguments(::GetCommandLineA()), SystemLeadBytes()).selfUpdate;
+    instance_ = SingleInstance::Acquire(MutexNameFor(modulePath_, SystemLeadBytes()),
+                                        copy ? INFINITE : kSecondStartWaitMs);
     if (!instance_.Held()) return 0;
 
     // Whatever outside input makes a pass throw, the end sequence still runs
@@ -68,12 +77,22 @@ void CUpdateApp::StartUp()
 
 CUpdateApp::PassEnd CUpdateApp::RunPass()
 {
+    // Every pass starts afresh: a pass after a new configuration package must
+    // not see the self-update items, run mode or skin of the one before. Only
+    // the no-network program of the last server configuration read carries on.
+    std::string noNetworkProgram = config_.system.runNonetwork;
+    config_ = UpdateConfig();
+    config_.system.runNonetwork = noNetworkProgram;
+    skin_ = UiSkin();
+    context_.runMode = RunMode::Normal;
+    selfFinish_ = false;
+
     if (!LoadPreSettings(context_.programFolder, context_.packageName, pre_)) return PassEnd::Finished;
 
     CreateTray();
     RunLog& log = RunLog::Instance();
     log.SetEnabled(pre_.logEnabled);
-    if (pre_.logEnabled) log.Open(kLogName);
+    if (pre_.logEnabled) log.Open(LogPath());
 
     commandLineOk_ = ParseCommandLine();
     if (!commandLineOk_) {
@@ -115,19 +134,28 @@ bool CUpdateApp::ParseCommandLine()
     if (switches.hostWindow) hostWindow_ = reinterpret_cast<HWND>(static_cast<INT_PTR>(switches.hostWindow));
     if (switches.runMode) context_.runMode = *switches.runMode;
 
+    if (switches.selfUpdate) {
+        // This process is the temporary copy: it replaces the program and ends.
+        RunLog::Instance().Disable();
+        std::string program = ProgramNameForCopy(context_.programFileName, SystemLeadBytes());
+        if (!program.empty())
+            ReplaceProgram(SelfFiles(program), arguments, SystemLeadBytes());
+        return false;
+    }
     if (switches.selfFinish) {
         // Restarted by the temporary copy: wait for the copy to end, then remove it.
         RunLog::Instance().Disable();
-        std::string copy = context_.programFileName + ".exe";
-        for (int sleeps = 0; FindProcessByName(copy) != 0 && sleeps < 12; ++sleeps) {
-            ::Sleep(200);
-            MSG msg;
-            if (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
-        }
-        ::DeleteFileA(copy.c_str());
+        selfFinish_ = true;
+        RemoveProgramCopy(SelfFiles(context_.programFileName));
     }
-    // The hand-over of the temporary copy comes with the self-update.
-    return !switches.selfUpdate;
+    return true;
+}
+
+std::string CUpdateApp::LogPath() const { return context_.programFolder + kLogName; }
+
+SelfUpdateFiles CUpdateApp::SelfFiles(const std::string& programFileName) const
+{
+    return SelfUpdateFiles{context_.programFolder, programFileName, context_.packageName};
 }
 
 bool CUpdateApp::ReadClientText(std::optional<std::string>& text)
@@ -204,6 +232,12 @@ CUpdateApp::PassEnd CUpdateApp::RunFlow()
         ReportNewVersion();
         return PassEnd::Finished;
     }
+    if (selfUpdate && selfFinish_) {
+        // The copy could not record what it installed: handing over again
+        // would start the same self-update for ever.
+        WriteLog("★ 自我升级后的版本没有记录，本次不再自我升级。");
+        return PassEnd::Finished;
+    }
     if (selfUpdate) return RunSelfUpdateCase();
     RunUpdateCase();
     return PassEnd::Finished;
@@ -217,8 +251,28 @@ void CUpdateApp::ReportNewVersion()
 
 CUpdateApp::PassEnd CUpdateApp::RunSelfUpdateCase()
 {
-    // The self-update itself is not built yet: nothing is touched.
-    return PassEnd::Finished;
+    // The copy and the next pass take the log over.
+    RunLog::Instance().Disable();
+    context_.runMode = RunMode::SelfUpdate;
+    if (RunWizard() == 0 || !selfUpdateFetched_) return PassEnd::Finished;
+
+    const SelfUpdateFiles files = SelfFiles(context_.programFileName);
+    if (config_.selfUpdateIndex >= 0) {
+        // The end sequence follows either way; it releases the mutex the copy waits for.
+        if (FileExistsNonEmpty(files.CopyPath())) {
+            const UpdateItem& item = config_.files[config_.selfUpdateIndex];
+            StartProgramCopy(files, HandOverArguments(CommandLineArguments(::GetCommandLineA()),
+                                                      static_cast<long>(reinterpret_cast<INT_PTR>(hostWindow_)),
+                                                      config_.selfUpdateIndex, item.serverVersion));
+        }
+        return PassEnd::Finished;
+    }
+    // Only the package was new: the download step has put it in place unless
+    // the downloaded copy is still there.
+    if (FileExistsNonEmpty(files.PackagePath() + ".ubk")) return PassEnd::Finished;
+    RunLog::Instance().Close(LogPath());  // logging is off: this removes the log of this pass
+    RemoveTray();
+    return PassEnd::NewPass;
 }
 
 void CUpdateApp::RunUpdateCase()
@@ -244,6 +298,7 @@ void CUpdateApp::RunUpdateCase()
 
 int CUpdateApp::RunWizard()
 {
+    selfUpdateFetched_ = false;
     WizardState state(skin_, config_, icons_);
     state.tray = trayCreated_ ? &tray_ : nullptr;
     state.runMode = context_.runMode;
@@ -254,7 +309,10 @@ int CUpdateApp::RunWizard()
     state.programFileName = context_.programFileName;
     state.packageName = context_.packageName;
     state.installStepHook = StopAtStepFromEnvironment();
-    return quibo::RunWizard(state) ? 1 : 0;
+    state.selfUpdateDownload = context_.runMode == RunMode::SelfUpdate;
+    bool completed = quibo::RunWizard(state);
+    selfUpdateFetched_ = state.selfUpdateFetched;
+    return completed ? 1 : 0;
 }
 
 void CUpdateApp::EndSequence()
@@ -265,7 +323,7 @@ void CUpdateApp::EndSequence()
     });
     WriteLog("★ 升级结束。");
     HostNotify(hostWindow_, HostCode::Exiting);
-    RunLog::Instance().Close(kLogName);
+    RunLog::Instance().Close(LogPath());
     RemoveTray();
     instance_.Release();
 }

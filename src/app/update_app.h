@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/pre_settings.h"
+#include "app/self_update.h"
 #include "app/single_instance.h"
 #include "core/startup/run_mode.h"
 #include "core/config/config_context.h"
@@ -54,6 +55,9 @@ private:
     // write-back of new versions could meet different copies.
     bool ReadClientText(std::optional<std::string>& text);
     std::string PackagePath() const { return context_.programFolder + context_.packageName; }
+    // In the program folder, wherever the host started the updater from.
+    std::string LogPath() const;
+    SelfUpdateFiles SelfFiles(const std::string& programFileName) const;
 
     std::string modulePath_;
     std::string downloadFolder_;
@@ -61,6 +65,8 @@ private:
     HWND hostWindow_ = nullptr;
     PreSettings pre_;
     bool commandLineOk_ = true;
+    bool selfFinish_ = false;         // restarted by the copy of a self-update
+    bool selfUpdateFetched_ = false;  // the last wizard fetched and verified the updater's own files
     SingleInstance instance_;
     HICON trayIcon_ = nullptr;
     IconStrip icons_;  // the window and tray icon animation

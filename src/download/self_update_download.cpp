@@ -8,6 +8,7 @@
 #include "core/package/package.h"
 #include "download/download_worker.h"
 #include "download/file_fetch.h"
+#include "win/file_status.h"
 
 namespace quibo {
 
@@ -16,16 +17,9 @@ namespace {
 constexpr char kClientMember[] = "client.dat";
 constexpr char kPackagePassword[] = "";
 
-bool IsNonEmptyFile(const std::string& path)
-{
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    return ::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) &&
-           !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && (data.nFileSizeLow | data.nFileSizeHigh) != 0;
-}
-
 // Writes the package item's new version into the downloaded package, then
-// puts it in the place of the configuration package in one rename, so the
-// old package stays whole until the new one is complete.
+// puts it in the place of the configuration package in one rename, once its
+// bytes are on the disk: the old package stays whole until the new one is.
 bool SwapPackage(const std::string& downloaded, const std::string& package, int index,
                  const std::string& version)
 {
@@ -36,7 +30,8 @@ bool SwapPackage(const std::string& downloaded, const std::string& package, int 
         WriteLog("错误：无法写入下载的配置包：" + downloaded);
         return false;
     }
-    if (!::MoveFileExA(downloaded.c_str(), package.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!FlushFileToDisk(downloaded) ||
+        !::MoveFileExA(downloaded.c_str(), package.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         WriteLog("错误：无法替换配置包：" + package);
         return false;
     }
@@ -56,17 +51,23 @@ public:
 
     DownloadEnd Run()
     {
+        // A copy or package left by an earlier run that failed is never taken
+        // for this run's download.
+        Discard();
         DownloadEnd end = Fetch();
         context_.session.Close();
-        if (end != DownloadEnd::Done) {
-            // Nothing half-fetched may be taken for a new program or package.
-            ::DeleteFileA(programCopy_.c_str());
-            ::DeleteFileA(downloadedPackage_.c_str());
-        }
+        // Nothing half-fetched may be taken for a new program or package.
+        if (end != DownloadEnd::Done) Discard();
         return end;
     }
 
 private:
+    void Discard()
+    {
+        ::DeleteFileA(programCopy_.c_str());
+        ::DeleteFileA(downloadedPackage_.c_str());
+    }
+
     DownloadEnd Fetch()
     {
         DownloadView& view = context_.view;
@@ -86,7 +87,7 @@ private:
         view.SetTotalProgress(10);
         view.SetStatus("下载完成，正在进行更新...");
         if (config_.packageIndex >= 0 && config_.packageIndex < kFileItemCount &&
-            IsNonEmptyFile(downloadedPackage_) &&
+            FileExistsNonEmpty(downloadedPackage_) &&
             !SwapPackage(downloadedPackage_, job_.programFolder + job_.packageName, config_.packageIndex,
                          config_.files[config_.packageIndex].serverVersion))
             return DownloadEnd::Failed;

@@ -11,7 +11,7 @@
 #include "core/zip/zip_archive.h"
 #include "core/zip/zip_exception.h"
 #include "core/zip/zip_name.h"
-#include "win/scoped_handle.h"
+#include "win/file_status.h"
 #include "win/system_code_page.h"
 
 namespace quibo {
@@ -99,16 +99,6 @@ bool AnnounceFolders(InstallTransaction& transaction, const std::string& folder,
     return !member.folder || !missing || transaction.WillMakeFolder(path);
 }
 
-// The unpacked bytes reach the disk before the journal says they are there.
-// A member unpacked read-only cannot be opened for this; it is left to the
-// system's own writing.
-void Flush(const std::string& path)
-{
-    UniqueFileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file) ::FlushFileBuffers(file.Get());
-}
-
 // The backup rule for one member; false (reported) when unpacking must stop.
 bool BackUp(InstallTransaction& transaction, InstallView& view, const std::string& path)
 {
@@ -148,7 +138,9 @@ bool Unpack(CZipArchive& zip, const std::vector<MemberTarget>& members, const st
             return false;
         }
         if (member.folder) continue;
-        Flush(member.path);
+        // The unpacked bytes reach the disk before the journal says they are
+        // there. A member unpacked read-only is left to the system's own writing.
+        FlushFileToDisk(member.path);
         transaction.Wrote(member.path);
     }
     return true;

@@ -261,6 +261,7 @@ void DownloadPage::OnWorkerEnded(DownloadEnd end)
         return;
     }
     finished_ = true;
+    if (state_.selfUpdateDownload) state_.selfUpdateFetched = true;
     bool waitForUser = state_.runMode != RunMode::SelfUpdate && state_.config.opMode == OpMode::Manual &&
                        FrameVisible();
     if (waitForUser) {

@@ -35,6 +35,7 @@ struct WizardState {
     std::string programFileName;      // without ".exe"
     std::string packageName;
     bool selfUpdateDownload = false;  // the download page fetches the updater's own files
+    bool selfUpdateFetched = false;   // ... and they were all fetched, verified and (the package) swapped in
 
     // What the download step placed in the download folder, for the installation.
     DownloadRecords records;

@@ -21,6 +21,13 @@ bool IsFileWritable(const std::string& path)
     return static_cast<bool>(file);
 }
 
+bool FlushFileToDisk(const std::string& path)
+{
+    UniqueFileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file && ::FlushFileBuffers(file.Get());
+}
+
 DWORD FindProcessByName(const std::string& fileName)
 {
     UniqueFileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));

@@ -15,6 +15,11 @@ bool FileExistsNonEmpty(const std::string& path);
 // once): a file that a running program holds cannot be replaced.
 bool IsFileWritable(const std::string& path);
 
+// Pushes what was written to `path` out to the disk, so that a rename that
+// puts it in place can never expose a file whose bytes were lost. False when
+// the file cannot be opened for writing (a read-only file among them).
+bool FlushFileToDisk(const std::string& path);
+
 // Id of the first running process, other than this one, whose image file name
 // equals `fileName` (without regard to case); 0 when there is none.
 DWORD FindProcessByName(const std::string& fileName);

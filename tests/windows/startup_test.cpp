@@ -7,6 +7,7 @@
 
 #include <fstream>
 #include <string>
+#include <future>
 #include <thread>
 
 #include "win/file_status.h"
@@ -50,26 +51,55 @@ UniqueHandle StartUpdaterCopy(const std::string& folder, const std::string& name
 
 }  // namespace
 
-TEST(SingleInstance, GivesUpAfterSevenWaitsAndSucceedsOnceReleased)
+// Holds the mutex on a thread of its own, as another process would: a mutex
+// is owned by a thread, and the thread that owns it may always take it again.
+class OtherOwner {
+public:
+    enum class Ending { Release, Abandon };
+
+    OtherOwner(const std::string& name, DWORD holdMs, Ending ending)
+        : thread_([=] {
+              UniqueHandle mutex(::CreateMutexA(nullptr, TRUE, name.c_str()));
+              ok_ = mutex && ::GetLastError() != ERROR_ALREADY_EXISTS;
+              acquired_.set_value();
+              ::Sleep(holdMs);
+              // Ending the thread while it owns the mutex abandons it.
+              if (ending == Ending::Release) ::ReleaseMutex(mutex.Get());
+          })
+    {
+        acquired_.get_future().wait();
+    }
+    ~OtherOwner() { thread_.join(); }
+    bool Held() const { return ok_; }
+
+private:
+    std::promise<void> acquired_;
+    bool ok_ = false;
+    std::thread thread_;
+};
+
+TEST(SingleInstance, WaitsForTheOwnerAndTakesAnAbandonedMutex)
 {
     const std::string name = "updater_test_single_instance";
-    SingleInstance first = SingleInstance::Acquire(name);
-    ASSERT_TRUE(first.Held());
+    {
+        OtherOwner owner(name, 1500, OtherOwner::Ending::Release);
+        ASSERT_TRUE(owner.Held());
+        DWORD start = ::GetTickCount();
+        SingleInstance second = SingleInstance::Acquire(name, 300);
+        DWORD waited = ::GetTickCount() - start;
+        EXPECT_FALSE(second.Held());
+        EXPECT_GE(waited, 280u);
+        EXPECT_LT(waited, 1200u);
 
-    DWORD start = ::GetTickCount();
-    SingleInstance second = SingleInstance::Acquire(name, 40, 7);
-    DWORD waited = ::GetTickCount() - start;
-    EXPECT_FALSE(second.Held());
-    EXPECT_GE(waited, 7u * 40 - 20);   // seven waits ...
-    EXPECT_LT(waited, 8u * 40 + 200);  // ... and not an eighth
-
-    std::thread release([&first] {
-        ::Sleep(100);
-        first.Release();
-    });
-    SingleInstance third = SingleInstance::Acquire(name, 40, 7);
-    release.join();
-    EXPECT_TRUE(third.Held());
+        SingleInstance third = SingleInstance::Acquire(name, 10000);  // once released
+        EXPECT_TRUE(third.Held());
+    }
+    {
+        OtherOwner owner(name, 100, OtherOwner::Ending::Abandon);
+        ASSERT_TRUE(owner.Held());
+        SingleInstance next = SingleInstance::Acquire(name, 10000);
+        EXPECT_TRUE(next.Held()) << "an abandoned mutex was not taken";
+    }
 }
 
 TEST(SingleInstance, SecondProgramAndItsTemporaryCopyWaitForTheFirst)
@@ -80,7 +110,7 @@ TEST(SingleInstance, SecondProgramAndItsTemporaryCopyWaitForTheFirst)
         SCOPED_TRACE(name);
         // Hold the mutex the program in `folder` will ask for, as a running updater would.
         SingleInstance running =
-            SingleInstance::Acquire(MutexNameFor(folder + "update.exe", SystemLeadBytes()));
+            SingleInstance::Acquire(MutexNameFor(folder + "update.exe", SystemLeadBytes()), 0);
         ASSERT_TRUE(running.Held());
 
         UniqueHandle second = StartUpdaterCopy(folder, name);

@@ -51,7 +51,7 @@ TEST(SystemCodePage, ABackslashAfterAnAccentedLetterStillSeparatesFolders)
     // A "\" left in the mutex name would make Windows look for a namespace.
     std::string mutex = MutexNameFor(folder + "update.exe", rule);
     EXPECT_EQ(mutex.find('\\'), std::string::npos) << mutex;
-    EXPECT_TRUE(SingleInstance::Acquire(mutex, 10, 1).Held());
+    EXPECT_TRUE(SingleInstance::Acquire(mutex, 10).Held());
 
     ::RemoveDirectoryA((folder + "sub\\deep").c_str());
     ::RemoveDirectoryA((folder + "sub").c_str());

@@ -28,6 +28,13 @@ std::string PackageNameFor(std::string_view programFileName, LeadByteRule rule)
     return std::string(base) + ".bin";
 }
 
+std::string ProgramNameForCopy(std::string_view copyFileName, LeadByteRule rule)
+{
+    if (copyFileName.size() <= kCopySuffix.size() || !EndsWithNoCase(copyFileName, kCopySuffix, rule)) return {};
+    copyFileName.remove_suffix(kExeSuffix.size());
+    return std::string(copyFileName);
+}
+
 std::string MutexNameFor(std::string_view modulePath, LeadByteRule rule)
 {
     std::string name = ReplaceAll(modulePath, "\\", "_", std::string_view::npos, rule);

@@ -21,6 +21,11 @@ ModulePathParts SplitModulePath(std::string_view modulePath, LeadByteRule rule);
 // "update.exe" and "update.exe.exe" both give "update.bin".
 std::string PackageNameFor(std::string_view programFileName, LeadByteRule rule);
 
+// The program a temporary copy replaces: "update.exe" for "update.exe.exe";
+// empty when `copyFileName` is not a copy's name, so that a hand-over switch
+// given to the program itself never makes it copy itself over another file.
+std::string ProgramNameForCopy(std::string_view copyFileName, LeadByteRule rule);
+
 // The module path with every "\" as "_", and without the copy's extra ".exe".
 std::string MutexNameFor(std::string_view modulePath, LeadByteRule rule);
 
