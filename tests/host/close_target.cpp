@@ -1,15 +1,21 @@
 // A program for the closing tests to end: it may own a top-level window, may
-// ignore the quit message, may hold a file open that nobody else may open.
+// ignore the quit message, may hold a file open that nobody else may open
+// (or, with share-read, one that others may only read: a program still starts
+// from it, but nobody can replace it).
 // When it is ready it writes its marker file; a test waits for that.
 //
-//   close_target.exe marker=PATH [title=TEXT] [class=NAME] [ignore-quit] [hold=PATH]
+//   close_target.exe marker=PATH [title=TEXT] [class=NAME] [ignore-quit] [hold=PATH [share-read]]
+//                    [live=MS]
 //
 // A window is made when a title or a class is given. Ending through its
 // message loop gives exit code 42, so a test can tell it from a forced end (0).
+// Without a window it sleeps until it is ended, or for live=MS and exits 0: a
+// slow program for a hook that is waited for.
 #include <windows.h>
 
 #include <shellapi.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -18,8 +24,9 @@ namespace {
 constexpr int kQuitByItself = 42;
 
 struct Options {
-    std::string marker, title, className, hold;
+    std::string marker, title, className, hold, live;
     bool ignoreQuit = false;
+    bool shareRead = false;
 };
 
 // Arguments are "key=value" words; a value with blanks is quoted as a whole.
@@ -40,7 +47,9 @@ Options ReadOptions()
         value("title=", options.title);
         value("class=", options.className);
         value("hold=", options.hold);
+        value("live=", options.live);
         if (word == "ignore-quit") options.ignoreQuit = true;
+        if (word == "share-read") options.shareRead = true;
     }
     ::LocalFree(words);
     return options;
@@ -65,8 +74,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     Options options = ReadOptions();
     HANDLE held = INVALID_HANDLE_VALUE;
     if (!options.hold.empty()) {
-        held = ::CreateFileA(options.hold.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
+        held = options.shareRead ? ::CreateFileA(options.hold.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
+                                 : ::CreateFileA(options.hold.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (held == INVALID_HANDLE_VALUE) return 2;
     }
     bool hasWindow = !options.title.empty() || !options.className.empty();
@@ -77,6 +88,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     ::CloseHandle(marker);
 
     if (!hasWindow) {
+        if (!options.live.empty()) {
+            ::Sleep(static_cast<DWORD>(std::strtoul(options.live.c_str(), nullptr, 10)));
+            return 0;
+        }
         ::Sleep(INFINITE);
         return 1;
     }

@@ -38,7 +38,7 @@ class RunningProgram:
     window when given a title or class, may ignore the quit message and may
     hold a file open that nobody else can open. Stopped by its process id."""
 
-    def __init__(self, folder, name, title="", class_name="", ignore_quit=False, hold=None):
+    def __init__(self, folder, name, title="", class_name="", ignore_quit=False, hold=None, share_read=False):
         self.exe = folder / name
         shutil.copy(BUILD / "close_target.exe", self.exe)
         self.marker = folder / (name + ".ready")
@@ -47,6 +47,7 @@ class RunningProgram:
         args += [f"class={class_name}"] if class_name else []
         args += ["ignore-quit"] if ignore_quit else []
         args += [f"hold={windows_path(hold)}"] if hold else []
+        args += ["share-read"] if share_read else []
         self.process = subprocess.Popen([str(WINE_RUN), str(self.exe), *args], stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL)
         for _ in range(400):
