@@ -102,18 +102,23 @@ def expected_files(product, release):
 
 
 def faults(product, release, version):
-    """Why the product is not the release: empty when it is."""
-    found = []
+    """Why the product is not the release, in a few words: empty when it is."""
+    files = []
     for target, data in expected_files(product, release).items():
         name = target.relative_to(product).as_posix()
         if not target.is_file():
-            found.append(f"{name} is missing")
+            files.append(f"{name} is missing")
         elif target.read_bytes() != data:
-            found.append(f"{name} differs from the release")
+            files.append(f"{name} differs from the release")
     versions = client_versions(product / "update.bin")
-    for section, _ in read_release(release):
-        if versions.get(section) != version:
-            found.append(f"client.dat [{section}] ver={versions.get(section, '(none)')}, not {version}")
+    stale = [f"[{section}] ver={versions.get(section, '(none)')}" for section, _ in read_release(release)
+             if versions.get(section) != version]
+    found = []
+    if files:
+        found.append(files[0] + (f" (and {len(files) - 1} more files)" if len(files) > 1 else ""))
+    if stale:
+        found.append(f"client.dat {stale[0]}" + (f" (and {len(stale) - 1} more items)" if len(stale) > 1 else "") +
+                     f", not {version}")
     return found
 
 
