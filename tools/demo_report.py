@@ -148,9 +148,9 @@ def host_lines(host_output):
     for message, w, l in messages:
         if message == 2023:
             for m, (count, last) in sorted(progress.items()):
-                lines.append(f"{m} x{count:<4} {PROGRESS[m]}; last {m} {last[0]} {last[1]}")
+                lines.append(f"{m} ... {PROGRESS[m]}: {count} times, the last {m} {last[0]} {last[1]}")
             progress = {}
-            lines.append(f"2023 {w:<4} {HOST_CODES.get(w, 'unknown code')}")
+            lines.append(f"2023 {w} {HOST_CODES.get(w, 'unknown code')}")
         elif message in PROGRESS:
             count, _ = progress.get(message, (0, None))
             progress[message] = (count + 1, (w, l))

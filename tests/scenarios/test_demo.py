@@ -36,7 +36,7 @@ def test_the_demo_updates_its_product_to_the_release(servers, options):
     code, out, err = run_demo(*options)
     assert code == 0, "\n".join(out[-30:]) + err
     assert out[-1].startswith("demo: the demo product was updated to 1.1.0"), out[-5:]
-    assert "2023 3    newer version found" in out and "2023 1    updated" in out
+    assert "2023 3 newer version found" in out and "2023 1 updated" in out
 
     product, release = DEMO / "product", DEMO / "release"
     for name, target in [("demo.exe", "demo.exe"), ("readme.txt", "readme.txt"), ("data.dat", "data.dat"),
@@ -63,5 +63,5 @@ def test_a_demo_whose_server_offers_nothing_newer_fails(servers):
     code, out, _ = run_demo("--silent", "--no-newer")
     assert code == 1
     assert out[-1].startswith("demo: FAILED: the demo product was not updated to 1.1.0: demo.exe differs from the release"), out[-1]
-    assert "2023 2    nothing newer" in out
+    assert "2023 2 nothing newer" in out
     assert client_versions() == ["ver=1.0.0"] * 5
