@@ -37,6 +37,7 @@ def test_the_demo_updates_its_product_to_the_release(servers, options):
     assert code == 0, "\n".join(out[-30:]) + err
     assert out[-1].startswith("demo: the demo product was updated to 1.1.0"), out[-5:]
     assert "2023 3 newer version found" in out and "2023 1 updated" in out
+    assert any(line.endswith("    发“升级成功”消息(1)通知宿主程序。") for line in out), "no run log in UTF-8"
 
     product, release = DEMO / "product", DEMO / "release"
     for name, target in [("demo.exe", "demo.exe"), ("readme.txt", "readme.txt"), ("data.dat", "data.dat"),
