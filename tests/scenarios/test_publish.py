@@ -1,0 +1,117 @@
+"""A publisher's release as the real quibo-publish prepares it and the real
+update.exe under Wine installs it; and input the tool must refuse without
+writing anything."""
+import os
+import shutil
+import subprocess
+import zipfile
+from pathlib import Path
+
+import pytest
+
+from conftest import ROOT, windows_path
+from test_install import EXITING, NEW_VERSION, UPDATED, no_leftovers, zip_bytes
+
+# quibo-publish is a native program (preset native), built before the scenarios run.
+PUBLISH = Path(os.environ.get("UPDATER_NATIVE_BUILD", ROOT / "build" / "native")) / "quibo-publish"
+
+
+@pytest.fixture(scope="module")
+def publisher():
+    assert PUBLISH.is_file(), f"{PUBLISH} is missing: cmake --build build/native --target quibo-publish"
+    return PUBLISH
+
+
+def publish(publisher, *args):
+    return subprocess.run([str(publisher), *map(str, args)], capture_output=True, text=True, timeout=60)
+
+
+def client_dat(package):
+    with zipfile.ZipFile(package) as z:
+        return z.read("client.dat").decode("gbk")
+
+
+# Release files: name -> bytes. A name with a blank and Chinese letters must be
+# escaped in its address and still be installed under its own name.
+APP = b"MZ new program " * 4000
+NOTES = "第二版的说明\r\n".encode("gbk")
+ARCHIVE = zip_bytes({"res/a.txt": b"alpha", "res/sub/b.txt": b"beta" * 300})
+
+
+def test_a_published_release_is_installed_by_the_updater(publisher, product, www, tmp_path):
+    folder, url = www
+    release = tmp_path / "release"
+    release.mkdir()
+    (release / "app.exe").write_bytes(APP)
+    (release / "说明 新版.txt").write_bytes(NOTES)
+    (release / "pack.zip").write_bytes(ARCHIVE)
+    target = windows_path(product.folder)
+    (release / "release.ini").write_text(f"""; the publisher's description
+[file0]
+file=app.exe
+path={target}
+show_type=2
+op_mode=1
+[file1]
+file=说明 新版.txt
+ver=2.0.1
+path={target}\\doc
+show_type=2
+op_mode=1
+[file2]
+file=pack.zip
+path={target}
+uncompress=1
+show_type=2
+op_mode=1
+[UI]
+start_win=0
+""", encoding="utf-8")
+    (product.folder / "app.exe").write_bytes(b"old program")
+    (product.folder / "keep.txt").write_bytes(b"the user's")
+
+    done = publish(publisher, "--release", release, "--url", url, "--out", folder, "--ver", "2.0.0",
+                   "--client", "--client-ver", "1.0.0")
+    assert done.returncode == 0, done.stderr
+    shutil.move(folder / "update.bin", product.package)
+    assert "[file1]\r\nver=1.0.0" in client_dat(product.package)
+
+    run = product.run_host()
+    assert run.codes() == [NEW_VERSION, UPDATED, EXITING], product.log_lines()
+    assert (product.folder / "app.exe").read_bytes() == APP
+    assert (product.folder / "doc" / "说明 新版.txt").read_bytes() == NOTES
+    assert (product.folder / "res" / "a.txt").read_bytes() == b"alpha"
+    assert (product.folder / "res" / "sub" / "b.txt").read_bytes() == b"beta" * 300
+    assert (product.folder / "keep.txt").read_bytes() == b"the user's"
+    assert not (product.folder / "pack.zip").exists()
+    assert no_leftovers(product) == []
+    client = client_dat(product.package)
+    for section, ver in (("file0", "2.0.0"), ("file1", "2.0.1"), ("file2", "2.0.0")):
+        assert f"[{section}]\r\nver={ver}\r\n" in client, client
+
+
+GOOD_INI = "[file0]\nfile=app.exe\nver=1.0.0\npath={pf}\\Product\n"
+
+# name -> (release.ini, extra arguments, what stderr's one line says)
+BAD_INPUT = {
+    "a missing file": ("[file0]\nfile=absent.exe\nver=1.0.0\n", [], "[file0] file not found in the release folder: absent.exe"),
+    "an unreadable description": (GOOD_INI, ["--describe", "{release}"], "cannot read the release description"),
+    "a version of letters in the description": ("[file0]\nfile=app.exe\nver=1.2.beta\n", [],
+                                                '[file0] ver "1.2.beta" is not a version above 0'),
+    "a version of letters on the command line": (GOOD_INI, ["--ver", "one.two"],
+                                                 '"one.two" is not a version such as 1.2.0'),
+}
+
+
+@pytest.mark.parametrize("ini, extra, said", BAD_INPUT.values(), ids=BAD_INPUT)
+def test_bad_input_is_refused_with_one_line_and_nothing_written(publisher, tmp_path, ini, extra, said):
+    release, out = tmp_path / "release", tmp_path / "public"
+    release.mkdir()
+    out.mkdir()
+    (release / "app.exe").write_bytes(b"program")
+    (release / "release.ini").write_text(ini, encoding="utf-8")
+    args = ["--release", release, "--url", "http://127.0.0.1/p", "--out", out, "--client"]
+    done = publish(publisher, *args, *(a.format(release=release) for a in extra))
+    assert done.returncode == 2
+    assert done.stderr.splitlines() == [done.stderr.strip()] and said in done.stderr, done.stderr
+    assert list(out.iterdir()) == []
