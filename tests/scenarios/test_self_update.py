@@ -153,3 +153,26 @@ def test_a_failed_download_never_starts_a_copy(release, product):
     assert run.codes() == [DOWNLOAD_FAILED, EXITING]
     assert product.exe.read_bytes() == before
     assert leftovers(product) == []
+
+
+def test_a_new_program_and_package_together_are_both_in_place_for_the_restarted_run(release, product, www):
+    folder, url = www
+    (product.folder / "app.exe").write_bytes(b"old program")
+    app, program = b"new program" * 100, newer_program()
+    release.serve("file2", "app.exe", app, md5=md5(app))
+    new_client = f"[system]\nurls=url0={url}/server.bin\n[file0]\nver=1.0\n[file1]\nver=1.0\n[file2]\nver=1.0\n"
+    make_package(folder / "new.bin", {"pre.dat": PRE, "client.dat": new_client, "ui.dat": skin()})
+    new_package = (folder / "new.bin").read_bytes()
+    serve_program(release, program)
+    release.serve("file1", "update.bin", new_package, md5=md5(new_package), path="")
+    release.publish()
+
+    run = product.run_host()
+    # Hand-over (4), copy (4), then the restarted program updates the rest.
+    assert run.codes() == [EXITING, EXITING, NEW_VERSION, UPDATED, EXITING]
+    assert product.exe.read_bytes() == program
+    assert (product.folder / "app.exe").read_bytes() == app
+    client = client_dat(product)
+    for section in ("file0", "file1", "file2"):
+        assert f"[{section}]\r\nver=2.0" in client, client
+    assert leftovers(product) == []
