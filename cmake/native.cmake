@@ -14,12 +14,19 @@ endif()
 include(${CMAKE_CURRENT_LIST_DIR}/core.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/default_skin.cmake)
 
+# The publisher's readers take a publisher's files: they are fuzzed too.
+file(GLOB PUBLISH_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tools/publish/*.cpp)
+list(FILTER PUBLISH_SOURCES EXCLUDE REGEX "/publish_main\\.cpp$")
+add_library(publish STATIC ${PUBLISH_SOURCES})
+target_link_libraries(publish PUBLIC core)
+target_include_directories(publish PUBLIC ${PROJECT_SOURCE_DIR}/tools)
+
 if(UPDATER_FUZZ)
   file(GLOB FUZZ_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/fuzz/*_fuzz.cpp)
   foreach(src ${FUZZ_SOURCES})
     get_filename_component(name ${src} NAME_WE)
     add_executable(${name} ${src})
-    target_link_libraries(${name} PRIVATE core)
+    target_link_libraries(${name} PRIVATE core publish)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   endforeach()
   return()
@@ -27,11 +34,6 @@ endif()
 
 # The release publisher: a host tool that writes the server package (and, on
 # request, a client package) for a folder of files to publish.
-file(GLOB PUBLISH_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tools/publish/*.cpp)
-list(FILTER PUBLISH_SOURCES EXCLUDE REGEX "/publish_main\\.cpp$")
-add_library(publish STATIC ${PUBLISH_SOURCES})
-target_link_libraries(publish PUBLIC core)
-target_include_directories(publish PUBLIC ${PROJECT_SOURCE_DIR}/tools)
 add_executable(quibo-publish ${PROJECT_SOURCE_DIR}/tools/publish/publish_main.cpp)
 target_link_libraries(quibo-publish PRIVATE publish)
 # Without --skin the client package takes the skin this build made.
