@@ -1,0 +1,112 @@
+"""The example host program for publishers (examples/host) under Wine, beside
+the real update.exe in a product folder: what it hears from the updater, and
+that it gets out of the way of an update that replaces its own program file."""
+import shutil
+import subprocess
+import time
+
+import pytest
+
+from conftest import BUILD, WINE_RUN, windows_path, wine
+from test_install import Release
+
+NOTHING_NEW, NEW_VERSION, EXITING = 2, 3, 4
+EXITING_LOG_LINE = "发“退出升级程序”消息(4)通知宿主程序。"
+
+
+class Example:
+    """example_host.exe copied into the product folder and started there with
+    its diagnostic trace; stopped by its process id."""
+
+    def __init__(self, product, trace, *arguments):
+        self.exe = product.folder / "example_host.exe"
+        shutil.copy(BUILD / "example_host.exe", self.exe)
+        self.trace = trace
+        self.process = subprocess.Popen([str(WINE_RUN), str(self.exe), f"/trace:{windows_path(trace)}", *arguments],
+                                        cwd=product.folder, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def lines(self):
+        return self.trace.read_text(encoding="utf-8").splitlines() if self.trace.exists() else []
+
+    def messages(self):
+        """(message, wParam, lParam) of every updater message it handled."""
+        return [tuple(map(int, line.split())) for line in self.lines() if line.startswith("20")]
+
+    def wait_for_line(self, wanted, seconds=90):
+        for _ in range(int(seconds / 0.1)):
+            if wanted in self.lines() or self.process.poll() is not None:
+                break
+            time.sleep(0.1)
+        assert wanted in self.lines(), f"no {wanted!r} in the trace: {self.lines()}"
+
+    def ask_to_close(self):
+        """Closes it as Windows does at log-off: WM_CLOSE to its window."""
+        pid = next(line.split()[1] for line in self.lines() if line.startswith("example_host "))
+        wine(["taskkill", "/pid", pid], cwd=self.exe.parent, timeout=60)
+
+    def wait(self, seconds):
+        try:
+            return self.process.wait(seconds)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait(30)
+
+
+def wait_for_the_updater(product, seconds=90):
+    """The updater's run has ended when its log has the line of code 4: the
+    example host no longer listens by then."""
+    for _ in range(int(seconds / 0.1)):
+        if EXITING_LOG_LINE in product.log_lines():
+            return
+        time.sleep(0.1)
+    pytest.fail(f"the updater did not end: {product.log_lines()[-5:]}")
+
+
+@pytest.fixture
+def release(product, www):
+    return Release(product, www)
+
+
+def test_a_check_with_nothing_new_reports_2_then_4_and_the_example_stays_until_closed(release, product, tmp_path):
+    release.serve("file0", "data.txt", b"current data", ver="1.0")  # the version the product has
+    release.publish()
+    example = Example(product, tmp_path / "trace.txt", "/OP:CheckVer")
+    try:
+        example.wait_for_line(f"2023 {EXITING} 0")
+        time.sleep(1)
+        assert example.process.poll() is None, "the example ended although nobody closed it"
+        example.ask_to_close()
+        assert example.wait(60) == 0
+    finally:
+        example.stop()
+
+    assert example.messages() == [(2023, NOTHING_NEW, 0), (2023, EXITING, 0)]
+    lines = example.lines()
+    started = next(line for line in lines if line.startswith("start "))
+    assert started.startswith(f'start "{windows_path(product.folder)}\\update.exe" /HWND:')
+    assert started.endswith(" /OP:CheckVer")
+    assert lines[-2:] == ["close asked", "end"]
+    assert "发“未发现新版本”消息(2)通知宿主程序。" in product.log_lines()
+    assert not (product.folder / "data.txt").exists()
+
+
+def test_a_silent_update_closes_the_example_and_replaces_its_program_file(release, product, tmp_path):
+    new_program = b"the next example_host.exe" * 4000
+    release.serve("file0", "example_host.exe", new_program)
+    release.publish(show_type=2, op_mode=1)
+    example = Example(product, tmp_path / "trace.txt")
+    try:
+        assert example.wait(90) == 0, "the example did not close itself for the update"
+    finally:
+        example.stop()
+    lines = example.lines()
+    assert example.messages() == [(2023, NEW_VERSION, 0)]
+    assert lines[-2:] == ["close for update", "end"]
+
+    wait_for_the_updater(product)
+    assert "发“升级成功”消息(1)通知宿主程序。" in product.log_lines()
+    assert example.exe.read_bytes() == new_program
