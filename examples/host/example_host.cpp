@@ -2,7 +2,7 @@
 // for updates when it starts and again when the user presses its button, shows
 // what the updater reports, and closes itself when a newer version was found,
 // so that the updater can replace the product's files, this program included:
-// Windows does not let anyone replace the program file of a running program.
+// Windows lets nobody replace the program file of a running program.
 //
 //   example_host.exe [/trace:FILE] [updater arguments...]
 //
@@ -16,9 +16,9 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <cwchar>
 #include <string>
 
 #include "updater.h"
@@ -70,6 +70,16 @@ void Trace(const char* format, ...)
     ::CloseHandle(file);
 }
 
+// Writes down a message of the updater: "message wParam lParam", the code of a
+// result as the signed number it is.
+void TraceUpdaterMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == example::kResultMessage)
+        Trace("%u %d %ld", message, example::ResultCode(wParam), static_cast<long>(lParam));
+    else
+        Trace("%u %lu %ld", message, static_cast<unsigned long>(wParam), static_cast<long>(lParam));
+}
+
 std::string Utf8(const std::wstring& text)
 {
     int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
@@ -117,10 +127,9 @@ void CheckForUpdates(const std::wstring& arguments)
 
 void ShowFileBytes(WPARAM size, LPARAM done)
 {
-    wchar_t text[64];
-    std::swprintf(text, 64, L"%llu KB / %llu KB", static_cast<unsigned long long>(done) / 1024,
-                  static_cast<unsigned long long>(size) / 1024);
-    ::SetWindowTextW(g_host.detail, text);
+    std::wstring text = std::to_wstring(static_cast<unsigned long long>(done) / 1024) + L" KB / " +
+                        std::to_wstring(static_cast<unsigned long long>(size) / 1024) + L" KB";
+    ::SetWindowTextW(g_host.detail, text.c_str());
 }
 
 void ShowResult(int code)
@@ -141,9 +150,10 @@ void ShowResult(int code)
         } else if (kCloseWhenNewVersionFound) {
             // The updater now downloads and then replaces the product's files.
             // A real product saves the user's work here, then ends, releasing
-            // its program file and every file it has open. The publisher can
-            // have the updater start the product again afterwards (runme or
-            // run_after in the server configuration).
+            // its program file and every file it has open. (Left running, it
+            // would be ended by the updater, with no chance to save.) The
+            // publisher can have the updater start the product again
+            // afterwards (runme or run_after in the server configuration).
             Trace("close for update");
             ::DestroyWindow(g_host.window);
         } else {
@@ -166,12 +176,10 @@ void ShowResult(int code)
         // Always the last message of a run: the status keeps the result.
         ::EnableWindow(g_host.button, TRUE);
         break;
-    default: {
+    default:
         // A code this product does not know yet, from a newer updater.
-        wchar_t text[64];
-        std::swprintf(text, 64, L"更新程序报告：%d", code);  // the updater reports: n
-        SetStatus(text);
-    }
+        SetStatus((L"更新程序报告：" + std::to_wstring(code)).c_str());  // the updater reports: n
+        break;
     }
 }
 
@@ -207,22 +215,22 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         if (LOWORD(wParam) == kCheckButton) CheckForUpdates(L"");
         return 0;
     case example::kFilePercentMessage:
-        Trace("%u %lu %ld", message, static_cast<unsigned long>(wParam), static_cast<long>(lParam));
+        TraceUpdaterMessage(message, wParam, lParam);
         ::SendMessageW(g_host.fileBar, PBM_SETRANGE32, 0, static_cast<LPARAM>(wParam));
         ::SendMessageW(g_host.fileBar, PBM_SETPOS, static_cast<WPARAM>(lParam), 0);
         SetStatus(L"正在下载更新……");  // downloading the update
         return 0;
     case example::kFileBytesMessage:
-        Trace("%u %lu %ld", message, static_cast<unsigned long>(wParam), static_cast<long>(lParam));
+        TraceUpdaterMessage(message, wParam, lParam);
         ShowFileBytes(wParam, lParam);
         return 0;
     case example::kOverallMessage:
-        Trace("%u %lu %ld", message, static_cast<unsigned long>(wParam), static_cast<long>(lParam));
+        TraceUpdaterMessage(message, wParam, lParam);
         ::SendMessageW(g_host.overallBar, PBM_SETRANGE32, 0, static_cast<LPARAM>(wParam));
         ::SendMessageW(g_host.overallBar, PBM_SETPOS, static_cast<WPARAM>(lParam), 0);
         return 0;
     case example::kResultMessage:
-        Trace("%u %d %ld", message, example::ResultCode(wParam), static_cast<long>(lParam));
+        TraceUpdaterMessage(message, wParam, lParam);
         ShowResult(example::ResultCode(wParam));
         return 0;
     case WM_CLOSE:
@@ -243,12 +251,12 @@ void ReadArguments()
     int count = 0;
     LPWSTR* words = ::CommandLineToArgvW(::GetCommandLineW(), &count);
     if (!words) return;
-    const std::wstring traceSwitch = L"/trace:";
+    const wchar_t traceSwitch[] = L"/trace:";
+    const size_t traceSwitchLength = std::wcslen(traceSwitch);
     for (int i = 1; i < count; ++i) {
         std::wstring word = words[i];
-        if (::CompareStringOrdinal(word.c_str(), static_cast<int>(std::min(word.size(), traceSwitch.size())),
-                                   traceSwitch.c_str(), static_cast<int>(traceSwitch.size()), TRUE) == CSTR_EQUAL) {
-            g_host.tracePath = word.substr(traceSwitch.size());
+        if (::_wcsnicmp(word.c_str(), traceSwitch, traceSwitchLength) == 0) {
+            g_host.tracePath = word.substr(traceSwitchLength);
             continue;
         }
         if (word.find(L' ') != std::wstring::npos) word = L"\"" + word + L"\"";
@@ -262,7 +270,7 @@ void ReadArguments()
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
 {
     ReadArguments();
-    Trace("example_host %lu", ::GetCurrentProcessId());  // lets a tool find this process
+    Trace("example_host %lu", ::GetCurrentProcessId());  // a tool can close this very process by its id
 
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
     ::InitCommonControlsEx(&controls);
