@@ -89,8 +89,13 @@ def release(product, www):
     return Release(product, www)
 
 
-def test_a_check_with_nothing_new_reports_2_then_4_and_the_example_stays_until_closed(release, product, tmp_path):
-    release.serve("file0", "data.txt", b"current data", ver="1.0")  # the version the product has
+@pytest.mark.parametrize("server_version, result", [
+    ("1.0", NOTHING_NEW),  # the version the product has
+    ("2.0", NEW_VERSION),  # newer, but a check installs nothing: no reason to close
+], ids=["nothing-new", "newer"])
+def test_a_check_reports_its_result_then_4_and_the_example_stays_until_closed(release, product, tmp_path,
+                                                                             server_version, result):
+    release.serve("file0", "data.txt", b"served data", ver=server_version)
     release.publish()
     example = Example(product, tmp_path / "trace.txt", "/OP:CheckVer")
     try:
@@ -103,13 +108,12 @@ def test_a_check_with_nothing_new_reports_2_then_4_and_the_example_stays_until_c
     assert closed == 0
     assert updater_ended
 
-    assert example.messages() == [(2023, NOTHING_NEW, 0), (2023, EXITING, 0)]
+    assert example.messages() == [(2023, result, 0), (2023, EXITING, 0)]
     lines = example.lines()
     started = next(line for line in lines if line.startswith("start "))
     assert started.startswith(f'start "{windows_path(product.folder)}\\update.exe" /HWND:')
     assert started.endswith(" /OP:CheckVer")
     assert lines[-2:] == ["close asked", "end"], "the example did not wait to be closed"
-    assert "发“未发现新版本”消息(2)通知宿主程序。" in product.log_lines()
     assert not (product.folder / "data.txt").exists()
 
 
