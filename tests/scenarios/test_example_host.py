@@ -42,7 +42,7 @@ class Example:
         assert wanted in self.lines(), f"no {wanted!r} in the trace: {self.lines()}"
 
     def ask_to_close(self):
-        """Closes it as Windows does at log-off: WM_CLOSE to its window."""
+        """Asks it to close as taskkill without /f does: WM_CLOSE to its window."""
         pid = next(line.split()[1] for line in self.lines() if line.startswith("example_host "))
         wine(["taskkill", "/pid", pid], cwd=self.exe.parent, timeout=60)
 
