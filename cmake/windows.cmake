@@ -123,3 +123,9 @@ foreach(src ${WIN_BENCH_SOURCES})
   add_executable(${name} ${src})
   target_link_libraries(${name} PRIVATE winsys psapi)
 endforeach()
+
+# The example host program for publishers (examples/host): plain Win32, none
+# of the updater's own code, so that a publisher can copy it as it is.
+add_executable(example_host WIN32 ${PROJECT_SOURCE_DIR}/examples/host/example_host.cpp
+                                  ${PROJECT_SOURCE_DIR}/examples/host/updater.cpp)
+target_link_libraries(example_host PRIVATE comctl32 shell32 gdi32 user32 kernel32)
