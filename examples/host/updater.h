@@ -43,8 +43,8 @@ inline int ResultCode(WPARAM wParam) { return static_cast<int>(wParam); }
 std::wstring UpdaterCommandLine(HWND window, const std::wstring& extraArguments);
 
 // Starts that command line without waiting for it: the messages say how the
-// run goes. The updater writes its log "client.log" into its current folder,
-// so it is started in the product's folder. False when it could not start
+// run goes. It is started in the product's folder, as the updater's own
+// files are there. False when it could not start
 // (update.exe missing, for instance); GetLastError tells why.
 bool StartUpdater(const std::wstring& commandLine);
 
