@@ -14,13 +14,13 @@ std::string FetchConfigFtp(const std::string& url, const std::string& user, cons
 {
     ParsedUrl parsed = ParseUrl(url);
 
-    UniqueInternetHandle session = OpenFtpSession();
+    FtpSession session = OpenFtpSession();
     if (!session) return {};
     WriteLog("连接FTP服务器");
     UniqueInternetHandle connection;
     if (!parsed.server.empty())
         connection =
-            OpenFtpConnection(session.Get(), FtpLogin{parsed.server, user, password, parsed.port}, limits);
+            OpenFtpConnection(session, FtpLogin{parsed.server, user, password, parsed.port}, limits);
     if (!connection) {
         WriteLog("连接FTP服务器失败，可能是网络问题，也可能是用户名（口令）设置不对。");
         return {};

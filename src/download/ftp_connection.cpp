@@ -1,5 +1,6 @@
 #include "download/ftp_connection.h"
 
+#include <cassert>
 #include <cstdio>
 #include <memory>
 
@@ -32,29 +33,32 @@ FtpPath SplitFtpPath(const std::string& objectPath)
     return {objectPath.substr(0, slash + 1), objectPath.substr(slash + 1)};
 }
 
-UniqueInternetHandle OpenFtpSession()
+FtpSession OpenFtpSession()
 {
     std::string agent = AppTitle();
     if (agent.empty()) agent = "AppUnknown";
-    UniqueInternetHandle session(
+    auto session = std::make_shared<UniqueInternetHandle>(
         ::InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    if (!session) WriteLog("Cannot open an Internet Session. Please check your internet configuration.");
-    return session;
+    if (*session) return session;
+    WriteLog("Cannot open an Internet Session. Please check your internet configuration.");
+    return nullptr;
 }
 
-UniqueInternetHandle OpenFtpConnection(HINTERNET session, const FtpLogin& login, const FtpLimits& limits)
+UniqueInternetHandle OpenFtpConnection(const FtpSession& session, const FtpLogin& login, const FtpLimits& limits)
 {
+    assert(session && *session);
     for (int attempt = 0; attempt < kConnectAttempts; ++attempt) {
-        SetTimeouts(session, limits.attemptMs);
+        SetTimeouts(session->Get(), limits.attemptMs);
         // Wine's FTP keeps to its own minute whatever the time-outs say, so
         // the attempt runs on a thread of its own that can be left behind;
-        // a connection it opens too late is closed there.
+        // a connection it opens too late is closed there, and the session
+        // it runs in stays open until then.
         auto connection = std::make_shared<UniqueInternetHandle>();
         BlockingCaller caller;
         bool inTime = caller.Run(
             [connection, session, login] {
                 connection->Reset(::InternetConnectA(
-                    session, login.server.c_str(), static_cast<INTERNET_PORT>(login.port), OrNull(login.user),
+                    session->Get(), login.server.c_str(), static_cast<INTERNET_PORT>(login.port), OrNull(login.user),
                     OrNull(login.password), INTERNET_SERVICE_FTP, INTERNET_FLAG_PASSIVE, 1));
             },
             limits.attemptMs);
@@ -82,10 +86,10 @@ bool FtpConnection::ConnectFtp(const std::string& server, const std::string& use
     std::snprintf(portLine, sizeof portLine, "端口：%ld", static_cast<long>(port));
     WriteLog(portLine);
 
-    connection_ = OpenFtpConnection(session_.Get(), FtpLogin{server, user, password, port}, limits);
+    connection_ = OpenFtpConnection(session_, FtpLogin{server, user, password, port}, limits);
     if (!connection_) {
         WriteLog("FTP服务器" + server + "连接失败");
-        session_.Reset();
+        session_.reset();
         return false;
     }
     WriteLog("FTP服务器" + server + "连接成功");
@@ -96,7 +100,7 @@ bool FtpConnection::ConnectFtp(const std::string& server, const std::string& use
 void FtpConnection::Close()
 {
     connection_.Reset();
-    session_.Reset();
+    session_.reset();
     server_.clear();
     folder_.clear();  // a new connection starts in its login folder
 }

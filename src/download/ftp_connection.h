@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <memory>
 #include <string>
 
 #include "download/transfer_limits.h"
@@ -27,13 +28,15 @@ struct FtpPath {
 FtpPath SplitFtpPath(const std::string& objectPath);
 
 // An internet session for FTP work, named after the application; null, with
-// a line in the run log, when none can be opened.
-UniqueInternetHandle OpenFtpSession();
+// a line in the run log, when none can be opened. Shared: a login attempt
+// that was given up on keeps the session it runs in until it ends.
+using FtpSession = std::shared_ptr<UniqueInternetHandle>;
+FtpSession OpenFtpSession();
 
 // Logs in through `session` in passive mode, up to five attempts in a row,
 // each with 30-second time-outs and given up after limits.attemptMs even
 // when the server keeps it waiting; null when every attempt failed.
-UniqueInternetHandle OpenFtpConnection(HINTERNET session, const FtpLogin& login, const FtpLimits& limits);
+UniqueInternetHandle OpenFtpConnection(const FtpSession& session, const FtpLogin& login, const FtpLimits& limits);
 
 class FtpConnection {
 public:
@@ -60,7 +63,7 @@ public:
     void ForgetFolder() { folder_.clear(); }
 
 private:
-    UniqueInternetHandle session_;
+    FtpSession session_;
     UniqueInternetHandle connection_;  // declared last: closed before its session
     std::string server_;
     std::string folder_;  // empty when not known
