@@ -5,8 +5,7 @@
 
 #include <optional>
 
-#include "core/config/config_ini.h"
-#include "core/package/package.h"
+#include "core/config/client_config.h"
 #include "core/startup/command_line.h"
 #include "core/startup/self_update_lines.h"
 #include "install/file_copy.h"
@@ -16,8 +15,6 @@ namespace quibo {
 
 namespace {
 
-constexpr char kClientMember[] = "client.dat";
-constexpr char kPackagePassword[] = "";
 // The program's process may still be going away when the copy finds the
 // mutex free; these bound how long the copy looks and retries for it.
 constexpr int kProcessWaits = 12;
@@ -75,11 +72,8 @@ void RecordVersion(const SelfUpdateFiles& files, const SelfVersionRecord& record
 {
     const std::string package = files.PackagePath();
     const std::string changed = package + ".~qbver";
-    CConfigIni client;
     if (::CopyFileA(package.c_str(), changed.c_str(), FALSE) &&
-        client.LoadText(ReadPackageMember(changed, kClientMember, kPackagePassword)) &&
-        client.WriteString(record.section, "ver", record.version) &&
-        WritePackageMember(client.ToText(), changed, kClientMember, kPackagePassword))
+        WriteClientVersion(changed, record.section, record.version))
         CopyFileInto(changed, package);
     ::DeleteFileA(changed.c_str());
 }

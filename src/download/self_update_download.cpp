@@ -3,9 +3,8 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "core/config/config_ini.h"
+#include "core/config/client_config.h"
 #include "core/log/run_log.h"
-#include "core/package/package.h"
 #include "download/download_worker.h"
 #include "download/file_fetch.h"
 #include "win/file_status.h"
@@ -14,19 +13,13 @@ namespace quibo {
 
 namespace {
 
-constexpr char kClientMember[] = "client.dat";
-constexpr char kPackagePassword[] = "";
-
 // Writes the package item's new version into the downloaded package, then
 // puts it in the place of the configuration package in one rename, once its
 // bytes are on the disk: the old package stays whole until the new one is.
 bool SwapPackage(const std::string& downloaded, const std::string& package, int index,
                  const std::string& version)
 {
-    CConfigIni ini;
-    if (!ini.LoadText(ReadPackageMember(downloaded, kClientMember, kPackagePassword)) ||
-        !ini.WriteString("file" + std::to_string(index), "ver", version) ||
-        !WritePackageMember(ini.ToText(), downloaded, kClientMember, kPackagePassword)) {
+    if (!WriteClientVersion(downloaded, "file" + std::to_string(index), version)) {
         WriteLog("错误：无法写入下载的配置包：" + downloaded);
         return false;
     }

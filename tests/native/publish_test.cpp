@@ -11,6 +11,7 @@
 #include "core/package/package.h"
 #include "publish/publish_run.h"
 #include "publish/publish_text.h"
+#include "config_test_support.h"
 #include "zip_test_support.h"
 
 using namespace quibo;
@@ -135,15 +136,7 @@ TEST_F(PublishFixture, ClientPackageNamesTheServerPackageAndOlderVersionsWithThe
 
     const std::string package = (Out() / "update.bin").string();
     UpdateConfig config;
-    struct NoPlatform : ConfigSeam {
-        std::string ProductName() override { return {}; }
-        std::string FileVersionText() override { return {}; }
-        std::string FetchConfigHttp(const std::string&) override { return {}; }
-        std::string FetchConfigFtp(const std::string&, const std::string&, const std::string&) override { return {}; }
-        std::string FetchConfigLocal(const std::string&) override { return {}; }
-        int Random() override { return 0; }
-        void ShowInfoBox(const std::string&) override {}
-    } seam;
+    FakeSeam seam;
     ASSERT_TRUE(LoadClientConfig(config, ConfigContext{}, ReadPackageMember(package, "client.dat", ""), seam));
     ASSERT_EQ(config.serverAddresses.size(), 1u);
     EXPECT_EQ(config.serverAddresses[0].url, "http://updates.example.com/product/server.bin");

@@ -11,12 +11,12 @@ from pathlib import Path
 import pytest
 
 from conftest import BUILD, WINE_RUN, windows_path, wine
-from test_install import Release
+from test_install import Release, StartedProgram
 
 NOTHING_NEW, NEW_VERSION, EXITING = 2, 3, 4
 
 
-class Example:
+class Example(StartedProgram):
     """example_host.exe copied into the product folder and started there with
     its diagnostic trace; stopped by its process id."""
 
@@ -45,17 +45,6 @@ class Example:
         """Asks it to close as taskkill without /f does: WM_CLOSE to its window."""
         pid = next(line.split()[1] for line in self.lines() if line.startswith("example_host "))
         wine(["taskkill", "/pid", pid], cwd=self.exe.parent, timeout=60)
-
-    def wait(self, seconds):
-        try:
-            return self.process.wait(seconds)
-        except subprocess.TimeoutExpired:
-            return None
-
-    def stop(self):
-        if self.process.poll() is None:
-            self.process.kill()
-            self.process.wait(30)
 
 
 def updater_pids(product):

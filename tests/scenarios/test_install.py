@@ -33,7 +33,26 @@ def snapshot(folder):
             for p in sorted(folder.rglob("*"))}
 
 
-class RunningProgram:
+class StartedProgram:
+    """A program that a test started under Wine (`self.process`), stopped by
+    its process id."""
+
+    def running(self):
+        return self.process.poll() is None
+
+    def wait(self, seconds):
+        try:
+            return self.process.wait(seconds)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def stop(self):
+        if self.running():
+            self.process.kill()
+            self.process.wait(30)
+
+
+class RunningProgram(StartedProgram):
     """Our test program under Wine, copied as `name` into `folder`: it owns a
     window when given a title or class, may ignore the quit message and may
     hold a file open that nobody else can open. Stopped by its process id."""
@@ -55,20 +74,6 @@ class RunningProgram:
                 break
             time.sleep(0.05)
         assert self.marker.exists(), "the test program did not start"
-
-    def running(self):
-        return self.process.poll() is None
-
-    def wait(self, seconds):
-        try:
-            return self.process.wait(seconds)
-        except subprocess.TimeoutExpired:
-            return None
-
-    def stop(self):
-        if self.running():
-            self.process.kill()
-            self.process.wait(30)
 
 
 class Release:

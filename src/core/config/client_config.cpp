@@ -1,9 +1,11 @@
 #include "core/config/client_config.h"
 
+#include "core/config/config_ini.h"
 #include "core/config/config_read.h"
 #include "core/config/log_banner.h"
 #include "core/log/run_banner.h"
 #include "core/log/run_log.h"
+#include "core/package/package.h"
 
 namespace quibo {
 
@@ -60,6 +62,14 @@ bool LoadClientConfig(UpdateConfig& config, const ConfigContext& context,
     ReadClientVersions(config, ItemKind::File, kFileItemCount, "【", "】");
     ReadClientVersions(config, ItemKind::Dir, kDirItemCount, "[", "]");
     return true;
+}
+
+bool WriteClientVersion(const std::string& packagePath, const std::string& section, const std::string& version)
+{
+    CConfigIni client;
+    return client.LoadText(ReadPackageMember(packagePath, "client.dat", "")) &&
+           client.WriteString(section, "ver", version) &&
+           WritePackageMember(client.ToText(), packagePath, "client.dat", "");
 }
 
 }  // namespace quibo

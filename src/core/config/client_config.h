@@ -19,4 +19,9 @@ namespace quibo {
 bool LoadClientConfig(UpdateConfig& config, const ConfigContext& context,
                       const std::optional<std::string>& clientText, ConfigSeam& seam);
 
+// Sets `ver` of `section` in "client.dat" of the package at `packagePath`
+// (rewritten in place, through the archive's own temporary file). False when
+// the member cannot be read or the package cannot be written.
+bool WriteClientVersion(const std::string& packagePath, const std::string& section, const std::string& version);
+
 }  // namespace quibo
