@@ -297,6 +297,7 @@ private:
             fs::copy_file(client, keptClient, fs::copy_options::overwrite_existing, ec);
             if (ec) {
                 error = "cannot keep a copy of " + client.string() + ": " + ec.message();
+                fs::remove(keptClient, ec);
                 return PublishResult::WriteFailed;
             }
         }
