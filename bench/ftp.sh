@@ -26,7 +26,7 @@ cleanup() {
     rm -rf "$work"
     find "$cache" -name 'bench_*' -delete 2>/dev/null || true
 }
-trap cleanup EXIT
+bench_at_exit cleanup
 # The server names its port in its first lines: ">>> starting FTP server on 127.0.0.1:PORT, ...".
 for _ in $(seq 100); do
     listening=$(sed -n 's/.*starting FTP server on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$work/server.log")

@@ -15,7 +15,7 @@ bench_wine
 files=${FILES:-2000}
 mib=${SIZE_MIB:-1024}
 work="$(mktemp -d "${TMPDIR:-/tmp}/install_bench.XXXXXX")"
-trap 'rm -rf "$work"' EXIT
+bench_at_exit 'rm -rf "$work"'
 
 # 20 folders of files; the last bytes vary so that no two files are alike.
 per=$(((mib << 20) / files))

@@ -16,11 +16,59 @@ bench_program() {
     [ -e "$bench" ] || cmake --build "$build" --target "${name%.exe}" >/dev/null
 }
 
-# Under Wine, with the project's prefix and display.
+# bench_at_exit COMMAND: COMMAND runs when the script ends, before those
+# registered earlier. Scripts register here instead of setting their own EXIT
+# trap, which would replace the one that stops what this file started.
+bench_exit_commands=()
+bench_at_exit() {
+    bench_exit_commands+=("$1")
+    trap bench_run_exit_commands EXIT
+    trap 'exit 130' INT  # so that the commands run on Ctrl-C and on kill too
+    trap 'exit 143' TERM
+}
+bench_run_exit_commands() {
+    local i
+    for ((i = ${#bench_exit_commands[@]} - 1; i >= 0; i--)); do eval "${bench_exit_commands[i]}" || true; done
+}
+
+# The pid of this tree's virtual display, or of its Wine server, when one runs.
+bench_xvfb_pid() {
+    local pid
+    pid=$(cat "$UPDATER_ROOT/build/xvfb.pid" 2>/dev/null || true)
+    if pid_is "$pid" Xvfb; then echo "$pid"; fi
+}
+bench_wineserver_pid() {
+    local pid
+    pid=$(cat "$(updater_wineserver_pidfile)" 2>/dev/null || true)
+    if pid_is "$pid" wineserver64 || pid_is "$pid" wineserver32 || pid_is "$pid" wineserver; then echo "$pid"; fi
+}
+
+# Under Wine, with the project's prefix and display. The display and the Wine
+# server are stopped again at exit, by id, when they were started here; those
+# that already ran (a test run's, another script's) are left alone.
 bench_wine() {
     source "$root/tools/wine-env.sh"
+    bench_xvfb_before=$(bench_xvfb_pid)
+    bench_wineserver_before=$(bench_wineserver_pid)
     updater_ensure_display
     updater_ensure_prefix
+    bench_at_exit bench_wine_end
+}
+
+bench_wine_end() {
+    local pid
+    pid=$(bench_wineserver_pid)
+    if [ -n "$pid" ] && [ -z "$bench_wineserver_before" ]; then
+        # Ends the Wine processes of this prefix first, Wine's services among them.
+        timeout 10 wineserver -k >/dev/null 2>&1 || true
+        stop_process "$pid"
+        rm -f "$(updater_wineserver_pidfile)"
+    fi
+    pid=$(bench_xvfb_pid)
+    if [ -n "$pid" ] && [ -z "$bench_xvfb_before" ]; then
+        stop_process "$pid"
+        rm -f "$UPDATER_ROOT/build/xvfb.pid" "$UPDATER_ROOT/build/xvfb.display"
+    fi
 }
 
 # bench_curl OUT EXPECTED [CURL ARGUMENTS...]: "best_MB/s peak_MiB" of $runs
@@ -86,7 +134,7 @@ bench_servers() {
     cacert="$root/build/servers/ca/test-ca.crt"
     out="$(mktemp -d)"
     bench_served=()
-    trap bench_servers_end EXIT
+    bench_at_exit bench_servers_end
 }
 
 bench_servers_end() {

@@ -57,6 +57,7 @@ TEST(CommandLine, ArgumentsFollowTheProgramName)
     const std::pair<const char*, const char*> cases[] = {
         {"\"C:\\Program Files\\self_update\\update.exe\" /HWND:5", " /HWND:5"},
         {"update.exe /OP:CheckVer", " /OP:CheckVer"},
+        {"update.exe\t/OP:CheckVer", "\t/OP:CheckVer"},  // a tab ends the name as a blank does
         {"\"C:\\a b\\update.exe\"", ""},
         {"C:\\x\"y z\"\\update.exe self_finish", " self_finish"},
         // A switch right after the closing quote is legal and belongs to the arguments.

@@ -60,6 +60,12 @@ TEST(UrlEntry, ReadUrlListStopsAtAMissingEntryAndSkipsEntriesWithoutScheme)
     // A scheme without anything after it is no address either.
     EXPECT_EQ(Urls(ReadUrlList("url0=http://;;url1=ftp://b/2.bin")), List{"ftp://b/2.bin||"});
     EXPECT_EQ(Urls(ReadUrlList("url0=http://")), List{});
+    // Credentials written into an FTP address serve when the entry names no
+    // user; the last "@" ends them, so a password may hold one.
+    EXPECT_EQ(Urls(ReadUrlList("url0=ftp://anna:p@ss@ftp.example.com/x")),
+              List{"ftp://anna:p@ss@ftp.example.com/x|anna|p@ss"});
+    EXPECT_EQ(Urls(ReadUrlList("url0=ftp://anna@h/x")), List{"ftp://anna@h/x|anna|"});
+    EXPECT_EQ(Urls(ReadUrlList("url0=ftp://anna:pw@h/x,,bob,,secret")), List{"ftp://anna:pw@h/x|bob|secret"});
     // An empty entry ends the scan like a missing one.
     EXPECT_EQ(Urls(ReadUrlList("url0=;;url1=http://b/2.bin")), List{});
 
@@ -82,6 +88,9 @@ TEST(UrlParse, ServiceServerObjectAndPort)
         {"HTTPS://www.acme.com", UrlService::Https, "www.acme.com", "/", 443},
         {"ftp://anna:pw@ftp.acme.com:2121/pub/server.bin", UrlService::Ftp, "ftp.acme.com", "/pub/server.bin",
          2121},
+        // The last "@" ends the credentials: a password may hold one.
+        {"ftp://anna:p@ss@ftp.example.com/x", UrlService::Ftp, "ftp.example.com", "/x", 21},
+        {"http://host:/x", UrlService::Http, "host", "/x", 80},  // an empty port is the default
         {"file:///C:/pkg/my%20dir/server.bin", UrlService::File, "", "C:/pkg/my%20dir/server.bin", 0},
         {"File://C:/pkg/server.bin", UrlService::File, "", "C:/pkg/server.bin", 0},
         {"file://fileserver/share/server.bin", UrlService::File, "", "//fileserver/share/server.bin", 0},

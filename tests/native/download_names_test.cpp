@@ -29,6 +29,7 @@ TEST(DownloadNames, NamesThatCouldLeaveTheItemFolderAreRefused)
         if (!c.name.empty() && c.name.find_first_of("\\/") == std::string::npos) {
             EXPECT_EQ(UnsafeRecordReason({"sub\\" + c.name + "/deeper", "ok.txt", "t", 0}).empty(), c.safe)
                 << c.name;
+            EXPECT_EQ(UnsafeRecordReason({"sub\\" + c.name, "ok.txt", "t", 0}).empty(), c.safe) << c.name;
         }
     }
     EXPECT_FALSE(UnsafeRecordReason({"a\\..\\b", "ok.txt", "t", 0}).empty());

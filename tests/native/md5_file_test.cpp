@@ -132,3 +132,27 @@ TEST_F(FileMd5Test, BetweenReadsRunsDuringALongDigest)
     ASSERT_TRUE(md5.DigestFile(Write("long", Pattern(3 * 256 * 1024))));
     EXPECT_GE(calls, 3);
 }
+
+TEST_F(FileMd5Test, ExpectedValuesMatchInAnyLetterCase)
+{
+    const std::string path = Write("abc", "abc");  // 900150983cd24fb0d6963f7d28e17f72
+    const struct {
+        std::string expected;
+        bool matches;
+    } cases[] = {
+        {"900150983cd24fb0d6963f7d28e17f72", true},
+        {"900150983CD24FB0D6963F7D28E17F72", true},
+        {"900150983Cd24fB0d6963F7d28e17F72", true},
+        {"900150983cd24fb0d6963f7d28e17f73", false},
+        {"900150983cd24fb0d6963f7d28e17f7", false},
+        {"", false},
+    };
+    for (const auto& c : cases) {
+        std::string digest;
+        EXPECT_EQ(Md5Matches(path, c.expected, digest), c.matches) << c.expected;
+        EXPECT_EQ(digest, "900150983cd24fb0d6963f7d28e17f72");
+    }
+    std::string digest;
+    EXPECT_FALSE(Md5Matches((folder_ / "missing").string(), "d41d8cd98f00b204e9800998ecf8427e", digest));
+    EXPECT_EQ(digest, "");
+}

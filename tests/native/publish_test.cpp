@@ -4,6 +4,8 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
+#include <utility>
 
 #include "core/config/client_config.h"
 #include "core/checksum/file_md5.h"
@@ -61,7 +63,7 @@ public:
         WriteBytes(Release() / "release.ini", kDescription);
         fs::create_directories(Out());
         options.releaseDir = Release().string();
-        options.baseUrl = "http://updates.example.com/product/";
+        options.baseUrl = "ftp://updates.example.com/product/";
         options.outDir = Out().string();
         options.defaultVer = "2.0";
     }
@@ -98,7 +100,7 @@ TEST_F(PublishFixture, ServerPackageReadsBackWithItsAddressesDigestsAndSwitches)
     const UpdateItem& app = config.files[0];
     EXPECT_EQ(app.serverVersion, "1.10.0");
     ASSERT_EQ(app.addresses.size(), 1u);
-    EXPECT_EQ(app.addresses[0].url, "http://updates.example.com/product/app.exe");
+    EXPECT_EQ(app.addresses[0].url, "ftp://updates.example.com/product/release-1/app.exe");
     EXPECT_EQ(app.md5, kAppMd5);
     EXPECT_EQ(app.name, "app.exe");
     EXPECT_NE(text.find("path={pf}\\Product\r\n"), std::string::npos) << "placeholders are the updater's to expand";
@@ -107,12 +109,12 @@ TEST_F(PublishFixture, ServerPackageReadsBackWithItsAddressesDigestsAndSwitches)
     const UpdateItem& notes = config.files[3];
     EXPECT_EQ(notes.serverVersion, "2.0") << "the --ver default";
     ASSERT_EQ(notes.addresses.size(), 1u);
-    EXPECT_EQ(notes.addresses[0].url, "http://updates.example.com/product/read%20me.txt");
+    EXPECT_EQ(notes.addresses[0].url, "ftp://updates.example.com/product/release-1/read%20me.txt");
     EXPECT_EQ(notes.name, "read me.txt");
 
     const UpdateItem& data = config.dirs[0];
     ASSERT_EQ(data.addresses.size(), 1u);
-    EXPECT_EQ(data.addresses[0].url, "http://updates.example.com/product/data");
+    EXPECT_EQ(data.addresses[0].url, "ftp://updates.example.com/product/release-1/data");
     EXPECT_EQ(data.filter, "*.dll");
 
     EXPECT_EQ(config.showType, ShowType::Normal) << "dir0 has no show_type, which reads as 0";
@@ -121,9 +123,11 @@ TEST_F(PublishFixture, ServerPackageReadsBackWithItsAddressesDigestsAndSwitches)
     EXPECT_EQ(config.pages.startWin, 0);
 
     // OUT can be served as it is: the files beside the package, nothing half-written.
-    EXPECT_EQ(ReadBytes(Out() / "app.exe"), kAppBytes);
-    EXPECT_EQ(OutNames(), (std::vector<std::string>{"app.exe", "data", "data/a.dll", "data/sub", "data/sub/b.dll",
-                                                    "read me.txt", "server.bin"}));
+    EXPECT_EQ(ReadBytes(Out() / "release-1" / "app.exe"), kAppBytes);
+    EXPECT_EQ(OutNames(), (std::vector<std::string>{"release-1", "release-1/app.exe", "release-1/data",
+                                                    "release-1/data/a.dll", "release-1/data/sub",
+                                                    "release-1/data/sub/b.dll", "release-1/read me.txt",
+                                                    "server.bin"}));
 }
 
 TEST_F(PublishFixture, ClientPackageNamesTheServerPackageAndOlderVersionsWithTheSkin)
@@ -139,7 +143,7 @@ TEST_F(PublishFixture, ClientPackageNamesTheServerPackageAndOlderVersionsWithThe
     FakeSeam seam;
     ASSERT_TRUE(LoadClientConfig(config, ConfigContext{}, ReadPackageMember(package, "client.dat", ""), seam));
     ASSERT_EQ(config.serverAddresses.size(), 1u);
-    EXPECT_EQ(config.serverAddresses[0].url, "http://updates.example.com/product/server.bin");
+    EXPECT_EQ(config.serverAddresses[0].url, "ftp://updates.example.com/product/server.bin");
     EXPECT_EQ(config.files[0].clientVersion, "1.9");
     EXPECT_EQ(config.files[3].clientVersion, "1.9");
     EXPECT_EQ(config.dirs[0].clientVersion, "1.9");
@@ -152,20 +156,92 @@ TEST_F(PublishFixture, ClientPackageNamesTheServerPackageAndOlderVersionsWithThe
             << member;
 }
 
-TEST_F(PublishFixture, PublishingAgainReplacesTheEarlierRelease)
+// Where a file item's address points inside OUT.
+fs::path Served(const fs::path& out, const std::string& url)
+{
+    const std::string base = "ftp://updates.example.com/product/";
+    EXPECT_EQ(url.compare(0, base.size(), base), 0) << url;
+    std::string rest = url.substr(base.size());
+    for (size_t at; (at = rest.find("%20")) != std::string::npos;) rest.replace(at, 3, " ");
+    return out / rest;
+}
+
+// What a client may be fetching while a new release is published: every
+// file the server package in place names, with the digest it gives.
+std::vector<std::pair<fs::path, std::string>> NamedFiles(const fs::path& out, const std::string& serverText)
+{
+    UpdateConfig config;
+    ParseServerConfig(config, ConfigContext{}, serverText);
+    std::vector<std::pair<fs::path, std::string>> files;
+    for (const UpdateItem& item : config.files)
+        if (!item.addresses.empty()) files.emplace_back(Served(out, item.addresses[0].url), item.md5);
+    return files;
+}
+
+TEST_F(PublishFixture, PublishingAgainNeverChangesWhatTheServerPackageInPlaceNames)
 {
     std::string error;
     ASSERT_EQ(Publish(options, error), PublishResult::Published) << error;
+    const std::string first = ServerText();
     WriteBytes(Release() / "app.exe", "hello again\n");
     fs::remove_all(Release() / "data" / "sub");
     ASSERT_EQ(Publish(options, error), PublishResult::Published) << error;
 
-    UpdateConfig config;
-    ParseServerConfig(config, ConfigContext{}, ServerText());
     std::string digest;
-    EXPECT_TRUE(Md5Matches((Out() / "app.exe").string(), config.files[0].md5, digest));
-    EXPECT_NE(config.files[0].md5, kAppMd5);
-    EXPECT_FALSE(fs::exists(Out() / "data" / "sub")) << "a folder item is the release's folder, not a merge";
+    for (const auto& [path, md5] : NamedFiles(Out(), first))
+        EXPECT_TRUE(Md5Matches(path.string(), md5, digest)) << "the first release's " << path;
+    const auto second = NamedFiles(Out(), ServerText());
+    ASSERT_EQ(second.size(), 2u);
+    for (const auto& [path, md5] : second) EXPECT_TRUE(Md5Matches(path.string(), md5, digest)) << path;
+    EXPECT_EQ(second[0].first, Out() / "release-2" / "app.exe");
+    EXPECT_NE(second[0].second, kAppMd5);
+    EXPECT_FALSE(fs::exists(Out() / "release-2" / "data" / "sub")) << "a folder item is the release's folder, not a merge";
+
+    // The release before the one in place goes; the one just replaced stays
+    // for clients still fetching from it.
+    ASSERT_EQ(Publish(options, error), PublishResult::Published) << error;
+    EXPECT_FALSE(fs::exists(Out() / "release-1"));
+    EXPECT_TRUE(fs::exists(Out() / "release-2" / "app.exe"));
+    EXPECT_TRUE(fs::exists(Out() / "release-3" / "app.exe"));
+}
+
+// Every name and its bytes below OUT.
+std::map<std::string, std::string> Snapshot(const fs::path& out)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::recursive_directory_iterator(out))
+        files[fs::relative(e.path(), out).string()] = e.is_regular_file() ? ReadBytes(e.path()) : "<folder>";
+    return files;
+}
+
+TEST_F(PublishFixture, APublishCutShortLeavesThePublishedReleaseAsItWas)
+{
+    options.client = true;
+    options.skinDir = UPDATER_DEFAULT_SKIN_DIR;
+    std::string error;
+    ASSERT_EQ(Publish(options, error), PublishResult::Published) << error;
+    WriteBytes(Release() / "app.exe", "hello again\n");
+    WriteBytes(Release() / "data" / "a.dll", "new dll");
+
+    // Three items and two packages are written: let each write fail in turn.
+    for (int failing = 1; failing <= 5; ++failing) {
+        SCOPED_TRACE(failing);
+        const auto before = Snapshot(Out());
+        options.failingWrite = failing;
+        EXPECT_EQ(Publish(options, error), PublishResult::WriteFailed);
+        EXPECT_TRUE(Snapshot(Out()) == before) << error;
+    }
+
+    // Everything written and checked, but the server package cannot be put
+    // in place: the client package already switched goes back.
+    options.failingWrite = 0;
+    fs::rename(Out() / "server.bin", Out() / "server.dat.kept");
+    fs::create_directories(Out() / "server.bin");
+    fs::rename(Out() / "server.dat.kept", Out() / "server.bin" / "server.bin");
+    const auto before = Snapshot(Out());
+    EXPECT_EQ(Publish(options, error), PublishResult::WriteFailed);
+    EXPECT_NE(error.find("server.bin in place"), std::string::npos) << error;
+    EXPECT_TRUE(Snapshot(Out()) == before);
 }
 
 // The updater would expand "{temp}" in a rename and install under another
@@ -230,6 +306,8 @@ TEST_F(PublishFixture, BadInputGivesOneLineAndWritesNothing)
         {"no skin", [](PublishFixture& f) { f.options.client = true; f.options.skinDir = f.Out().string(); },
          "no skin"},
         {"no scheme", [](PublishFixture& f) { f.options.baseUrl = "updates.example.com"; }, "--url must be"},
+        {"folder over HTTP", [](PublishFixture& f) { f.options.baseUrl = "https://updates.example.com/p"; },
+         "[dir0] data: a folder item is fetched by listing its folder"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,6 +1,8 @@
 // Reading archives made by the reference tools, and refusing damaged ones.
+#include <ctime>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -186,9 +188,20 @@ TEST(ZipRead, DamagedArchivesFailClearlyWithoutCrashing)
          "text.txt", CZipException::badData},
         {"stored sizes differ", [](std::string& z) { AddTo32(z, CentralAt(z, "stored.bin") + 20, -1); },
          "stored.bin", CZipException::badData},
+        // Seven bytes fit into the gap of the local header's name and extra
+        // field: only the local header itself shows the overlap.
         {"compressed size runs into the next member",
-         [](std::string& z) { AddTo32(z, CentralAt(z, "text.txt") + 20, 7); }, "text.txt",
+         [](std::string& z) { AddTo32(z, CentralAt(z, "text.txt") + 20, 7); }, "", CZipException::badArchive},
+        {"central entry signature damaged", [](std::string& z) { z[CentralAt(z, "stored.bin") + 1] = 'X'; }, "",
          CZipException::badArchive},
+        // Shifted alike, the offsets would still find every member once
+        // subtracted, but the directory is not where the end record says.
+        {"directory and every local offset moved forward",
+         [](std::string& z) {
+             AddTo32(z, EndRecordAt(z) + 16, 64);
+             for (const Expected& e : InfoZipMembers()) AddTo32(z, CentralAt(z, e.name) + 42, 64);
+         },
+         "", CZipException::badArchive},
         // The data descriptor after the data leaves room for the longer size.
         {"compressed size too long",
          [](std::string& z) { AddTo32(z, CentralAt(z, "Dir/Nested/Text.TXT") + 20, 7); },
@@ -238,6 +251,58 @@ TEST(ZipRead, AFalseEndRecordInsideTheCommentDoesNotMislead)
     a.OpenMemory(zip);
     ExpectMembers(a, InfoZipMembers());
     EXPECT_EQ(a.GetComment(), comment);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ZipRead, BytesAroundTheArchiveDoNotHideItsMembers)
+{
+    const std::pair<const char*, std::function<void(std::string&)>> cases[] = {
+        {"bytes appended after the end record", [](std::string& z) { z += std::string(300, 'x') + "tail"; }},
+        {"a stub in front, as in a self-extractor", [](std::string& z) { z.insert(0, std::string(4096, 'M')); }},
+    };
+    for (const auto& [what, change] : cases) {
+        SCOPED_TRACE(what);
+        std::string zip = FixtureBytes("infozip.zip");
+        change(zip);
+        CZipArchive a;
+        a.OpenMemory(zip);
+        ExpectMembers(a, InfoZipMembers());
+    }
+}
+
+std::time_t LocalTime(int year, int month, int day, int hour, int minute, int second)
+{
+    std::tm when{};
+    when.tm_year = year - 1900, when.tm_mon = month - 1, when.tm_mday = day;
+    when.tm_hour = hour, when.tm_min = minute, when.tm_sec = second, when.tm_isdst = -1;
+    return std::mktime(&when);
+}
+
+TEST(ZipTime, LocalTimesRoundTripInTwoSecondSteps)
+{
+    struct Case {
+        int time[6];
+        int back[6];  // what the MS-DOS fields give back
+    } cases[] = {
+        {{2021, 3, 4, 10, 20, 59}, {2021, 3, 4, 10, 20, 58}},
+        {{2021, 3, 4, 10, 20, 58}, {2021, 3, 4, 10, 20, 58}},
+        {{2021, 12, 31, 23, 59, 59}, {2021, 12, 31, 23, 59, 58}},
+        {{2000, 2, 29, 0, 0, 1}, {2000, 2, 29, 0, 0, 0}},
+        {{1980, 1, 1, 0, 0, 0}, {1980, 1, 1, 0, 0, 0}},
+        {{1975, 6, 1, 12, 0, 0}, {1980, 1, 1, 0, 0, 0}},  // before the earliest MS-DOS date
+    };
+    for (const Case& c : cases) {
+        const int* t = c.time;
+        const int* b = c.back;
+        SCOPED_TRACE(std::to_string(t[0]) + "-" + std::to_string(t[1]) + "-" + std::to_string(t[2]) + " " +
+                     std::to_string(t[3]) + ":" + std::to_string(t[4]) + ":" + std::to_string(t[5]));
+        ZipDosTime dos = TimeToDos(LocalTime(t[0], t[1], t[2], t[3], t[4], t[5]));
+        EXPECT_EQ(dos.time & 0x1F, b[5] / 2);
+        EXPECT_EQ(DosToTime(dos), LocalTime(b[0], b[1], b[2], b[3], b[4], b[5]));
+    }
 }
 
 }  // namespace

@@ -100,6 +100,9 @@ BAD_INPUT = {
                                                 '[file0] ver "1.2.beta" is not a version above 0'),
     "a version of letters on the command line": (GOOD_INI, ["--ver", "one.two"],
                                                  '"one.two" is not a version such as 1.2.0'),
+    # The updater lists a folder item's folder, which HTTP cannot do.
+    "a folder item over HTTP": ("[dir0]\nfolder=data\nver=1.0.0\n", [],
+                                "[dir0] data: a folder item is fetched by listing its folder"),
 }
 
 
@@ -109,6 +112,8 @@ def test_bad_input_is_refused_with_one_line_and_nothing_written(publisher, tmp_p
     release.mkdir()
     out.mkdir()
     (release / "app.exe").write_bytes(b"program")
+    (release / "data").mkdir()
+    (release / "data" / "a.dll").write_bytes(b"library")
     (release / "release.ini").write_text(ini, encoding="utf-8")
     args = ["--release", release, "--url", "http://127.0.0.1/p", "--out", out, "--client"]
     done = publish(publisher, *args, *(a.format(release=release) for a in extra))

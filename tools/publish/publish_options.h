@@ -15,6 +15,7 @@ struct PublishOptions {
     std::string skinDir;       // the folder of ui.dat and its BMP pictures
     std::string defaultVer;    // "ver" of items whose section gives none
     std::string clientVer = "0.0.0";  // installed version written into client.dat
+    int failingWrite = 0;      // tests only: this write (1 = the first file or package) fails
 };
 
 // False with a one-line reason for an unknown, repeated or incomplete flag.

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <set>
 #include <system_error>
@@ -16,6 +17,7 @@
 #include "publish/package_texts.h"
 #include "publish/publish_text.h"
 #include "publish/release_check.h"
+#include "publish/release_folders.h"
 
 namespace quibo::publish {
 
@@ -42,14 +44,20 @@ std::string Lower(std::string text)
     return text;
 }
 
-bool IsServedScheme(const std::string& url)
+bool HasScheme(const std::string& url, std::initializer_list<const char*> schemes)
 {
-    for (const char* scheme : {"http://", "https://", "ftp://", "file://"}) {
+    for (const char* scheme : schemes) {
         const std::string s = scheme;
         if (Lower(url.substr(0, s.size())) == s && url.size() > s.size()) return true;
     }
     return false;
 }
+
+bool IsServedScheme(const std::string& url) { return HasScheme(url, {"http://", "https://", "ftp://", "file://"}); }
+
+// The updater fetches a folder item by listing the folder, which it can do
+// on FTP servers and shares only: over HTTP it would fetch nothing.
+bool IsListedScheme(const std::string& url) { return HasScheme(url, {"ftp://", "file://"}); }
 
 // Everything the updater will be asked to fetch from one folder item must
 // have names it takes.
@@ -107,6 +115,7 @@ private:
             error = "--out must not be the release folder";
             return false;
         }
+        folders_ = FindReleaseFolders(options_.outDir);
         return ReadDescription(error) && CheckSources(error) && (!options_.client || ReadSkin(error));
     }
 
@@ -147,7 +156,13 @@ private:
                 error = section + "ver " + item.ver + " is not newer than --client-ver " + options_.clientVer;
                 return false;
             }
-            PublishedItem p = DescribePublished(item, options_.baseUrl);
+            if (!isFile && !IsListedScheme(options_.baseUrl)) {
+                error = section + item.source +
+                        ": a folder item is fetched by listing its folder, which only ftp:// and file:// "
+                        "addresses allow; publish on such an address or list the folder's files as [fileN] items";
+                return false;
+            }
+            PublishedItem p = DescribePublished(item, options_.baseUrl + "/" + folders_.next);
             if (!isFile) {
                 std::string unsafe = UnsafeFolderEntry(source);
                 if (!unsafe.empty()) {
@@ -199,10 +214,17 @@ private:
             fs::create_directories(out, ec);
             createdOut_ = !ec;
         }
+        const fs::path files = StagedFiles();
+        fs::remove_all(files, ec);  // left by a run that was cut short
+        fs::create_directories(files, ec);
+        if (ec) {
+            error = "cannot write " + files.string() + ": " + ec.message();
+            return PublishResult::WriteFailed;
+        }
         for (const PublishedItem& p : published_) {
-            const fs::path target = Staging(p.item->source);
-            fs::remove_all(target, ec);
-            fs::copy(fs::path(options_.releaseDir) / p.item->source, target, fs::copy_options::recursive, ec);
+            const fs::path target = files / p.item->source;
+            if (!MayWrite()) ec = std::make_error_code(std::errc::no_space_on_device);
+            else fs::copy(fs::path(options_.releaseDir) / p.item->source, target, fs::copy_options::recursive, ec);
             if (ec) {
                 error = "cannot write " + target.string() + ": " + ec.message();
                 return PublishResult::WriteFailed;
@@ -226,7 +248,7 @@ private:
         {
             std::ofstream empty(path, std::ios::binary | std::ios::trunc);
             empty << std::string("PK\x05\x06", 4) << std::string(18, '\0');  // a zip archive with no member
-            if (!empty) {
+            if (!empty || !MayWrite()) {
                 error = "cannot write " + path.string();
                 return false;
             }
@@ -243,7 +265,8 @@ private:
     {
         for (const PublishedItem& p : published_) {
             std::string digest;
-            if (p.item->kind == ItemKind::File && !Md5Matches(Staging(p.item->source).string(), p.md5, digest)) {
+            if (p.item->kind == ItemKind::File &&
+                !Md5Matches((StagedFiles() / p.item->source).string(), p.md5, digest)) {
                 error = "the copy of " + p.item->source + " differs from the release";
                 return PublishResult::CheckFailed;
             }
@@ -255,35 +278,65 @@ private:
         return error.empty() ? PublishResult::Published : PublishResult::CheckFailed;
     }
 
+    // The old server package names only the old release's folder, so
+    // nothing it points at changes until it is replaced by one rename. The
+    // client package is put in place just before it and put back when the
+    // server package cannot be.
     PublishResult PutInPlace(std::string& error)
     {
-        // The server package last: a client never reads one that names files
-        // not yet in place.
-        std::vector<std::string> order;
-        for (const PublishedItem& p : published_) order.push_back(p.item->source);
-        if (options_.client) order.push_back(kClientPackage);
-        order.push_back(kServerPackage);
-        for (const std::string& name : order) {
-            std::error_code ec;
-            const fs::path final = fs::path(options_.outDir) / name;
-            if (fs::is_directory(final, ec)) fs::remove_all(final, ec);
-            fs::rename(Staging(name), final, ec);
+        std::error_code ec;
+        const fs::path out = options_.outDir;
+        const fs::path files = out / folders_.next;
+        if (!Rename(StagedFiles(), files, error)) return PublishResult::WriteFailed;
+        filesPlaced_ = true;
+
+        const fs::path client = out / kClientPackage;
+        const fs::path keptClient = Staging(std::string(kClientPackage) + ".old");
+        const bool hadClient = options_.client && fs::is_regular_file(client, ec);
+        if (hadClient) {
+            fs::copy_file(client, keptClient, fs::copy_options::overwrite_existing, ec);
             if (ec) {
-                error = "cannot put " + final.string() + " in place: " + ec.message();
+                error = "cannot keep a copy of " + client.string() + ": " + ec.message();
+                fs::remove(keptClient, ec);
                 return PublishResult::WriteFailed;
             }
         }
+        if (options_.client && !Rename(Staging(kClientPackage), client, error)) {
+            fs::remove(keptClient, ec);
+            return PublishResult::WriteFailed;
+        }
+        if (!Rename(Staging(kServerPackage), out / kServerPackage, error)) {
+            if (hadClient) fs::rename(keptClient, client, ec);
+            else if (options_.client) fs::remove(client, ec);
+            return PublishResult::WriteFailed;
+        }
+        fs::remove(keptClient, ec);
+        filesPlaced_ = false;  // they are the release now
+        RemoveOlderReleases(options_.outDir, folders_.previous);
         return PublishResult::Published;
+    }
+
+    static bool Rename(const fs::path& from, const fs::path& to, std::string& error)
+    {
+        std::error_code ec;
+        fs::rename(from, to, ec);
+        if (ec) error = "cannot put " + to.string() + " in place: " + ec.message();
+        return !ec;
     }
 
     void RemoveStaged()
     {
         std::error_code ec;
-        for (const PublishedItem& p : published_) fs::remove_all(Staging(p.item->source), ec);
+        fs::remove_all(StagedFiles(), ec);
+        if (filesPlaced_) fs::remove_all(fs::path(options_.outDir) / folders_.next, ec);
         for (const char* name : {kServerPackage, kClientPackage}) fs::remove(Staging(name), ec);
         if (createdOut_) fs::remove(options_.outDir, ec);  // only while empty
     }
 
+    // Test hook: the write numbered `failingWrite` fails, as on a full disk.
+    bool MayWrite() { return ++writes_ != options_.failingWrite; }
+
+    fs::path StagedFiles() const { return Staging(folders_.next); }
     fs::path Staging(const std::string& name) const { return fs::path(options_.outDir) / (name + kStagingSuffix); }
     std::string ServerUrl() const { return options_.baseUrl + "/" + kServerPackage; }
 
@@ -293,7 +346,10 @@ private:
     std::vector<ExpectedMember> skin_;
     std::vector<ExpectedMember> clientMembers_;
     std::string serverText_;
+    ReleaseFolders folders_;
     bool createdOut_ = false;
+    bool filesPlaced_ = false;  // the new release's folder is in place, its server package not yet
+    int writes_ = 0;
 };
 
 }  // namespace

@@ -1,5 +1,7 @@
-// One publishing run: check the input, write the release beside its final
-// names, read it back, and only then rename it into place.
+// One publishing run: check the input, write the release's files into a
+// folder of their own and its packages beside their final names, read it all
+// back, and only then make it public by renaming the server package into
+// place.
 #pragma once
 
 #include <string>

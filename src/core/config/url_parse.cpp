@@ -62,8 +62,15 @@ ParsedUrl ParseUrl(std::string_view address)
     std::string_view authority = rest.substr(0, slash);
     url.object = slash == std::string_view::npos ? std::string("/") : std::string(rest.substr(slash));
 
+    // The server follows the last "@": a password may hold one itself.
     size_t at = FindLastChar(authority, '@');
-    if (at != std::string_view::npos) authority = authority.substr(at + 1);
+    if (at != std::string_view::npos) {
+        std::string_view credentials = authority.substr(0, at);
+        size_t colon = FindText(credentials, ":");
+        url.user = std::string(credentials.substr(0, colon));
+        if (colon != std::string_view::npos) url.password = std::string(credentials.substr(colon + 1));
+        authority = authority.substr(at + 1);
+    }
     size_t colon = FindLastChar(authority, ':');
     if (colon != std::string_view::npos) {
         int port = ParseDecimal(authority.substr(colon + 1));

@@ -12,6 +12,8 @@ enum class UrlService { Http, Https, Ftp, File, Other };
 struct ParsedUrl {
     UrlService service = UrlService::Other;
     std::string server;
+    std::string user;      // written into the address as "user:password@"
+    std::string password;  // before the server; empty when not
     std::string object;  // "/..." for network addresses; a local path for file:
     int port = 0;        // explicit, or the scheme's default (0 for file:)
 };

@@ -7,6 +7,7 @@
 #include "core/zip/zip_crypto.h"
 #include "core/zip/zip_exception.h"
 #include "core/zip/zip_format.h"
+#include "core/zip/zip_local.h"
 #include "core/zip/zip_mem_file.h"
 #include "core/zip/zip_member_reader.h"
 #include "core/zip/zip_name.h"
@@ -85,6 +86,10 @@ void CZipArchive::Load(std::unique_ptr<CZipAbstractFile> file)
     std::uint64_t prefix = start - end.directoryOffset;
     for (Member& m : members) m.at = prefix + m.header.localOffset;
     PlaceMembers(members, start, file->Size());
+    // Each local header says where its data starts: an archive whose data
+    // runs into the next member is refused now, not half way through an
+    // extraction.
+    for (const Member& m : members) LocateMemberData(*file, m.at, m.end, m.header);
 
     prefix_ = prefix;
     members_ = std::move(members);

@@ -45,8 +45,8 @@ void CZipArchive::PlaceMembers(std::vector<Member>& members, std::uint64_t direc
             Refuse(CZipException::badArchive, "members " + Quoted(m.header.name) + " and " +
                                                   Quoted(next->header.name) + " share one local header");
         // A member's room ends where the next one starts. Its local header's
-        // fixed part and its data must fit in it now; the header's name and
-        // extra lengths are checked against it when the member is read.
+        // fixed part and its data must fit in it; the header's name and
+        // extra lengths are checked against it once the header is read.
         m.end = next ? next->at : directoryStart;
         if (m.at > m.end || m.end - m.at < kLocalSize + std::uint64_t{m.header.compressedSize})
             Refuse(CZipException::badArchive,
