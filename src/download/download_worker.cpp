@@ -111,7 +111,15 @@ private:
             EmptyFolder(folder);
             context_.view.SetRowProgress(row_, 0);
             const bool ftp = taken.parsed.service == UrlService::Ftp;
-            if (!ftp && taken.parsed.service != UrlService::File) return DownloadEnd::Done;
+            if (!ftp && taken.parsed.service != UrlService::File) {
+                // A web server lists no folder: such an address brings no
+                // file, and an item with nothing brought is not installed.
+                WriteLog("错误：文件夹只能从FTP服务器或本地文件夹下载，此地址没有下载任何文件：" +
+                         taken.address.url);
+                if (!taken.last) continue;
+                context_.view.SetStatus(kFailed);
+                return DownloadEnd::Failed;
+            }
             if (ftp && !ConnectFor(context_, taken)) {
                 if (context_.control.stop) return Stopped();
                 if (taken.last) return DownloadEnd::Failed;
@@ -175,6 +183,7 @@ private:
             bool ok = ftp ? FtpDownloadFile(context_.session.Ftp(), context_.control, context_.view, source, local,
                                             record.size, row_)
                           : CopyLocalFile(context_.control, context_.view, source, local, row_);
+            if (!ok) ::DeleteFileA(local.c_str());  // no part of a file is kept
             if (context_.control.stop) return Step::Stopped;
             if (!ok) return Step::Retry;
             const int percent = static_cast<int>((k + 1) * 100 / total);

@@ -35,11 +35,15 @@ public:
             // Only a file an md5 can prove is continued; any other is
             // fetched from its start.
             if (!Resumable(taken)) ::DeleteFileA(local_.c_str());
-            switch (FromAddress(taken)) {
-            case Step::Done: return FetchEnd::Done;
+            const Step step = FromAddress(taken);
+            if (step == Step::Done) return FetchEnd::Done;
+            // What a failed or stopped transfer wrote stays only where a
+            // later download goes on from it.
+            if (!Resumable(taken)) ::DeleteFileA(local_.c_str());
+            switch (step) {
             case Step::NextAddress: continue;
             case Step::Failed: return FetchEnd::Failed;
-            case Step::Stopped: return FetchEnd::Stopped;
+            default: return FetchEnd::Stopped;
             }
         }
         // No address at all: nothing to fetch.
@@ -132,6 +136,9 @@ private:
         HttpRequest http(c_.httpLimits);
         if (!CheckHttpUrl(http, url, message)) {
             if (!taken.last || c_.control.stop) return true;
+            // A request that failed for a known reason (a refused redirect,
+            // time run out) says nothing about the file being there.
+            if (message.empty()) message = http.FailureReason();
             if (style_ == FetchStyle::SelfUpdate)
                 c_.view.SetStatus(message.empty() ? "在服务器端没找到该文件！" : message);
             else

@@ -2,6 +2,7 @@
 
 #include "core/log/run_log.h"
 #include "core/text/code_page.h"
+#include "download/free_space.h"
 #include "download/ftp_read.h"
 #include "download/progress_report.h"
 #include "download/same_size.h"
@@ -42,7 +43,8 @@ bool FtpDownloadFile(FtpConnection& ftp, TransferControl& control, TransferView&
     }
 
     std::uint32_t size = knownSize;
-    if (size == 0 && !FindRemoteSize(ftp.Handle(), remote.name, size)) WriteLog("错误：无法取得文件长度！");
+    const bool sized = size != 0 || FindRemoteSize(ftp.Handle(), remote.name, size);
+    if (!sized) WriteLog("错误：无法取得文件长度！");
     if (size != 0) AppendSizeSuffix(view, row, size);
     view.SetFileProgress(0);
     if (size != 0 && SkipSameSizeFile(control, view, localPath, size, row)) return true;
@@ -52,6 +54,13 @@ bool FtpDownloadFile(FtpConnection& ftp, TransferControl& control, TransferView&
         WriteLog("错误：无法在Ftp服务器中打开文件：" + remote.name);
         return false;
     }
+    // A data connection that ends early ends the file like a complete one:
+    // without the size nothing tells a cut-off file from a whole one.
+    if (!sized) {
+        WriteLog("错误：服务器没有给出文件长度，无法确认文件是否完整：" + remote.name);
+        return false;
+    }
+    if (!HasRoomFor(view, localPath, size)) return false;
     TargetFile file(control.Files(), localPath);
     if (!file.IsOpen()) {
         WriteLog("错误：无法在本地创建文件：" + localPath);

@@ -75,10 +75,10 @@ Listing ListTree(FtpConnection& ftp, const std::string& root, const std::string&
             WriteLog("错误：服务器文件夹层次太深：" + subfolder);
             return Listing::TooDeep;
         }
-        // A subfolder that cannot be opened is in the run log; the rest of
-        // the folder is still taken.
-        if (ListTree(ftp, root, subfolder, records, filter, true, depthLeft - 1) == Listing::TooDeep)
-            return Listing::TooDeep;
+        // A subfolder that cannot be opened fails the whole listing: the
+        // product would be installed without its files.
+        const Listing listed = ListTree(ftp, root, subfolder, records, filter, true, depthLeft - 1);
+        if (listed != Listing::Done) return listed;
     }
     return Listing::Done;
 }

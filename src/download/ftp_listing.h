@@ -18,11 +18,12 @@ constexpr int kMaxFtpFolderDepth = 16;
 // passes `filter`. The record's subfolder is relative to `root`. Names are
 // taken as the server gives them, also those that would point outside a
 // folder on Windows ("..\x"): the caller checks every record (see
-// UnsafeRecordReason). Every folder that cannot be opened or listed is named
-// in the run log; false when that is `folder` itself. Subfolders go `maxDepth`
-// levels down at most: a tree deeper than that (or one that loops back into
-// itself through a link) cannot be listed to its end, so it fails whole,
-// adding no records, with the folder that went too deep in the run log.
+// UnsafeRecordReason). A folder that cannot be opened or listed, `folder`
+// itself or any subfolder, fails the whole listing, adding no records, with
+// that folder in the run log: the product would lack its files. Subfolders
+// go `maxDepth` levels down at most: a tree deeper than that (or one that
+// loops back into itself through a link) cannot be listed to its end, so it
+// fails whole too, with the folder that went too deep in the run log.
 // Moves the connection's current folder.
 bool ListFtpFolder(FtpConnection& ftp, const std::string& root, const std::string& folder,
                    std::vector<DownloadRecord>& records, const std::string& filter, bool includeSubfolders,

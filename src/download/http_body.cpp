@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "core/log/run_log.h"
 #include "core/transfer/read_size.h"
 
 namespace quibo {
@@ -18,7 +19,10 @@ bool ReadHttpBody(HttpRequest& http, std::uint64_t expected,
         DWORD available = 0;
         if (!http.WaitForData(available)) return false;
         const std::uint64_t left = expected - total;
-        if (available > left) return false;  // more than the server announced
+        if (available > left) {
+            WriteLog("错误：服务器发来的数据多于它声明的" + std::to_string(expected) + "字节：" + http.Address());
+            return false;
+        }
         // A read never asks past the announced end: what comes after it
         // shows in the next wait.
         DWORD want = static_cast<DWORD>(std::min<std::uint64_t>(sizer.Next(available), left));
@@ -33,7 +37,10 @@ bool ReadHttpBody(HttpRequest& http, std::uint64_t expected,
     }
     // A connection that ends early ends the body like a complete one: only
     // the count tells a cut-off file from a whole one.
-    return total == expected;
+    if (total == expected) return true;
+    WriteLog("错误：连接在收到" + std::to_string(total) + "字节后中断，服务器声明的长度为" +
+             std::to_string(expected) + "字节：" + http.Address());
+    return false;
 }
 
 }  // namespace quibo

@@ -2,6 +2,7 @@
 
 #include "core/log/run_log.h"
 #include "core/transfer/range_answer.h"
+#include "download/free_space.h"
 #include "download/http_body.h"
 #include "download/http_session.h"
 #include "download/http_status.h"
@@ -16,7 +17,7 @@ namespace {
 
 // The answer's body of `length` bytes into `localPath`, after the `kept`
 // bytes already there (0: the file is written from its start).
-bool ReadInto(TransferControl& control, TransferView& view, HttpRequest& http, DWORD length,
+bool ReadInto(TransferControl& control, TransferView& view, HttpRequest& http, std::uint64_t length,
               const std::string& localPath, int row, std::uint64_t kept)
 {
     const std::uint64_t total = kept + length;
@@ -25,6 +26,7 @@ bool ReadInto(TransferControl& control, TransferView& view, HttpRequest& http, D
         view.SetFileProgress(0);
         if (SkipSameSizeFile(control, view, localPath, length, row)) return true;
     }
+    if (!HasRoomFor(view, localPath, length)) return false;
 
     TargetFile file(control.Files(), localPath, kept);
     if (!file.IsOpen()) return false;
@@ -59,7 +61,7 @@ bool HttpDownload(TransferControl& control, TransferView& view, HttpRequest& htt
                   int row)
 {
     // Without a length a cut-off body could not be told from a whole one.
-    DWORD length = http.ContentLength();
+    const std::uint64_t length = http.AnnouncedLength();
     if (length == 0) return false;
     return ReadInto(control, view, http, length, localPath, row, 0);
 }
@@ -77,7 +79,7 @@ bool ResumeHttpDownload(TransferControl& control, TransferView& view, const std:
     if (!http.Open(url)) return false;
     DWORD status = 0;
     if (!http.QueryNumber(HTTP_QUERY_STATUS_CODE, status)) return false;
-    DWORD length = http.ContentLength();
+    const std::uint64_t length = http.AnnouncedLength();
     switch (JudgeRangeAnswer(status, http.QueryText(HTTP_QUERY_CONTENT_RANGE), from, length)) {
     case RangeAnswer::Append:
         WriteLog("断点续传：从第" + std::to_string(from) + "字节继续下载");

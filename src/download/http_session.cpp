@@ -1,6 +1,7 @@
 #include "download/http_session.h"
 
 #include "core/log/run_log.h"
+#include "core/transfer/header_number.h"
 #include "core/transfer/read_size.h"
 #include "download/http_redirect.h"
 #include "download/url_escape.h"
@@ -130,6 +131,7 @@ void HttpRequest::AskFrom(std::uint64_t offset)
 
 bool HttpRequest::Open(const std::string& url)
 {
+    failure_.clear();
     std::string address = PrepareHttpUrl(url);
     if (address.empty()) return false;
     handles_ = std::make_shared<HttpHandles>();
@@ -147,14 +149,14 @@ bool HttpRequest::Open(const std::string& url)
             return true;
         }
         if (redirects == limits_.redirects) {
-            WriteLog("错误：重定向次数过多：" + url);
+            Fail("错误：重定向次数过多：" + url);
             return false;
         }
         std::string next;
         switch (CheckRedirect(address, location, next)) {
         case RedirectCheck::Follow: break;
-        case RedirectCheck::LeavesHttps: WriteLog("错误：拒绝从HTTPS地址重定向到：" + next); return false;
-        case RedirectCheck::NotHttp: WriteLog("错误：不支持的重定向地址：" + next); return false;
+        case RedirectCheck::LeavesHttps: Fail("错误：拒绝从HTTPS地址重定向到：" + next); return false;
+        case RedirectCheck::NotHttp: Fail("错误：不支持的重定向地址：" + next); return false;
         }
         address = next;
     }
@@ -205,8 +207,16 @@ std::string HttpRequest::QueryText(DWORD query) const
 
 DWORD HttpRequest::ContentLength() const
 {
-    DWORD length = 0;
-    return QueryNumber(HTTP_QUERY_CONTENT_LENGTH, length) ? length : 0;
+    const std::uint64_t length = AnnouncedLength();
+    return length <= MAXDWORD ? static_cast<DWORD>(length) : 0;
+}
+
+std::uint64_t HttpRequest::AnnouncedLength() const
+{
+    // Read as text: the number form of the query is 32 bits wide, and a
+    // larger length must not come out as a smaller one.
+    std::uint64_t length = 0;
+    return ParseContentLength(QueryText(HTTP_QUERY_CONTENT_LENGTH), length) ? length : 0;
 }
 
 bool HttpRequest::WaitForData(DWORD& available)
@@ -261,6 +271,12 @@ bool HttpRequest::Blocking(std::function<void()> call)
     return false;
 }
 
-void HttpRequest::TimedOut() { WriteLog("错误：等待服务器超时：" + address_); }
+void HttpRequest::TimedOut() { Fail("错误：等待服务器超时：" + address_); }
+
+void HttpRequest::Fail(const std::string& reason)
+{
+    WriteLog(reason);
+    failure_ = reason;
+}
 
 }  // namespace quibo

@@ -52,8 +52,18 @@ public:
     // A header of the answer as text (HTTP_QUERY_CONTENT_RANGE, ...); empty
     // when the server sent none.
     std::string QueryText(DWORD query) const;
-    // The Content-Length of the answer; 0 when the server sent none.
+    // The Content-Length of the answer; 0 when the server sent none, or one
+    // past 32 bits.
     DWORD ContentLength() const;
+    // The Content-Length as the server wrote it, of any size; 0 when it sent
+    // none or one that is no number.
+    std::uint64_t AnnouncedLength() const;
+    // Why the request failed before any answer could be used (a refused
+    // redirect, too many of them, the time run out), as the run log has it;
+    // empty when no such reason is known.
+    const std::string& FailureReason() const { return failure_; }
+    // The address asked last (after redirects).
+    const std::string& Address() const { return address_; }
 
     // Waits for body data: `available` bytes can then be read at once (0
     // at the end of the body). False on an error or when time ran out.
@@ -82,10 +92,13 @@ private:
     bool Spend(Clock::time_point start);
     bool Blocking(std::function<void()> call);
     void TimedOut();
+    // Writes `reason` to the run log and keeps it as the failure reason.
+    void Fail(const std::string& reason);
 
     HttpLimits limits_;
     TimeBudget budget_;
     std::string address_;  // the address asked last
+    std::string failure_;
     std::string headers_;
     std::shared_ptr<HttpHandles> handles_;
     BlockingCaller caller_;  // declared last: gone before the handles it may use

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "core/log/run_log.h"
+#include "download/free_space.h"
 #include "download/progress_report.h"
 #include "download/target_file.h"
 #include "download/transfer_meter.h"
@@ -28,6 +29,7 @@ bool CopyLocalFile(TransferControl& control, TransferView& view, const std::stri
         WriteLog("读文件失败！" + sourcePath);
         return false;
     }
+    if (!HasRoomFor(view, localPath, static_cast<std::uint64_t>(length.QuadPart))) return false;
     TargetFile file(control.Files(), localPath);
     if (!file.IsOpen()) {
         WriteLog("创建文件失败！");

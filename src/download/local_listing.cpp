@@ -22,10 +22,8 @@ std::string Subfolder(const std::string& root, const std::string& folder, LeadBy
     return sub;
 }
 
-}  // namespace
-
-bool ListLocalFolder(const std::string& root, const std::string& folder, std::vector<DownloadRecord>& records,
-                     const std::string& filter, bool includeSubfolders, LeadByteRule rule)
+bool ListTree(const std::string& root, const std::string& folder, std::vector<DownloadRecord>& records,
+              const std::string& filter, bool includeSubfolders, LeadByteRule rule)
 {
     if (!IsFolder(folder)) {
         WriteLog("不存在文件夹：" + folder);
@@ -36,6 +34,9 @@ bool ListLocalFolder(const std::string& root, const std::string& folder, std::ve
     std::vector<std::string> subfolders;
     WIN32_FIND_DATAA found;
     HANDLE find = ::FindFirstFileA(pattern.c_str(), &found);
+    // Only a drive's empty root has no entry at all; anything else that ends
+    // the enumeration before its last entry leaves files out.
+    DWORD end = ::GetLastError();
     if (find != INVALID_HANDLE_VALUE) {
         do {
             const std::string name = found.cFileName;
@@ -48,12 +49,30 @@ bool ListLocalFolder(const std::string& root, const std::string& folder, std::ve
                     {Subfolder(root, folder, rule), name, FlattenedName(folder, name, rule), found.nFileSizeLow});
             }
         } while (::FindNextFileA(find, &found));
+        end = ::GetLastError();
         ::FindClose(find);
     }
+    if (end != ERROR_NO_MORE_FILES && end != ERROR_FILE_NOT_FOUND) {
+        WriteLog("无法读取文件夹：" + folder);
+        return false;
+    }
+    // A subfolder that cannot be read fails the whole listing: the product
+    // would be installed without its files.
     if (includeSubfolders)
         for (const std::string& subfolder : subfolders)
-            ListLocalFolder(root, subfolder, records, filter, true, rule);
+            if (!ListTree(root, subfolder, records, filter, true, rule)) return false;
     return true;
+}
+
+}  // namespace
+
+bool ListLocalFolder(const std::string& root, const std::string& folder, std::vector<DownloadRecord>& records,
+                     const std::string& filter, bool includeSubfolders, LeadByteRule rule)
+{
+    const size_t before = records.size();
+    if (ListTree(root, folder, records, filter, includeSubfolders, rule)) return true;
+    records.resize(before);  // a listing cut short names no files
+    return false;
 }
 
 }  // namespace quibo

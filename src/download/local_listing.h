@@ -15,7 +15,10 @@ namespace quibo {
 // path below `root` ("\" separated); its temporary name is FlattenedName of
 // the folder and the name. Links to folders are not followed, so a tree
 // that loops back into itself is listed once. False, with "不存在文件夹："
-// and the folder in the run log, when `folder` is not a folder. The paths
+// and the folder in the run log, when `folder` (or one of the subfolders
+// asked for) is not a folder, and with "无法读取文件夹：" when one cannot be
+// read to its end: a listing with files left out is no listing, and adds no
+// records. The paths
 // come from the system: `rule` is its code page's.
 bool ListLocalFolder(const std::string& root, const std::string& folder, std::vector<DownloadRecord>& records,
                      const std::string& filter, bool includeSubfolders, LeadByteRule rule);

@@ -33,6 +33,7 @@ TEST(RangeAnswer, OnlyTheExactRestOfTheFileIsAppended)
         {"other unit", 206, "items 1000-4999/5000", 1000, 4000, RangeAnswer::Refetch},
         {"trailing text", 206, "bytes 1000-4999/5000x", 1000, 4000, RangeAnswer::Refetch},
         {"number too large", 206, "bytes 1000-99999999999999999999/5000", 1000, 4000, RangeAnswer::Refetch},
+        {"multiple choices: no file at all", 300, "", 1000, 100, RangeAnswer::Fail},
         {"not found", 404, "", 1000, 100, RangeAnswer::Fail},
         {"server error", 500, "", 1000, 100, RangeAnswer::Fail},
     };

@@ -7,6 +7,7 @@ tests. Sizes and delays come from the query string.
   /nolength?size=N           200, N bytes, no Content-Length (connection closes)
   /cut?size=N                declares N bytes, sends half of them, closes
   /reset?size=N              declares N bytes, sends half of them, resets the connection
+  /lying?size=N&sent=M       declares N bytes (any size), sends M of them, closes
   /slow?size=N&chunk=C&delay=S&id=T
                              N bytes in pieces of C, S seconds apart
   /echo/ANYTHING             200, the request line and headers as sent
@@ -162,6 +163,23 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
     def route_cut(self, url, query, size):
         self.send_half(size)
+
+    def route_lying(self, url, query, size):
+        sent = int(query.get("sent", "1000"))
+        self.send_response(200)
+        self.send_header("Content-Type", "application/octet-stream")
+        self.send_header("Content-Length", str(size))
+        self.end_headers()
+        try:
+            done = 0
+            while done < sent:
+                n = min(65536, sent - done)
+                self.wfile.write(body_bytes(done, n))
+                done += n
+            self.wfile.flush()
+        except (BrokenPipeError, ConnectionResetError):
+            pass
+        self.close_connection = True
 
     def route_reset(self, url, query, size):
         self.send_half(size)

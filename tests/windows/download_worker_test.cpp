@@ -492,3 +492,118 @@ TEST_F(DownloadWorkerTest, TheUpdatersOwnFilesReplaceThePackageInOneRename)
     EXPECT_EQ(ReadBytes(folder + "update.bin"), before);
     EXPECT_EQ(view.statuses.back(), "在服务器端没找到该文件！");
 }
+
+TEST_F(DownloadWorkerTest, AFolderOnAWebAddressBringsNothingAndFailsItsItem)
+{
+    const std::string local = base + "src";
+    ::CreateDirectoryA(local.c_str(), nullptr);
+    WriteBytes(local + "\\a.dll", "A");
+    const struct {
+        const char* what;
+        std::vector<std::string> urls;
+        DownloadEnd end;
+        size_t records;
+    } cases[] = {
+        {"http", {Http("folder/")}, DownloadEnd::Failed, 0},
+        {"https", {std::string(kHttps) + "folder"}, DownloadEnd::Failed, 0},
+        {"http, then a local folder", {Http("folder/"), "file:///" + local}, DownloadEnd::Done, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        config = UpdateConfig();
+        config.dirs[2] = NewItem(c.urls);
+        view.doneRows.clear();
+        LogCapture log;
+        EXPECT_EQ(Run(), c.end);
+        EXPECT_EQ(records.Of(ItemKind::Dir, 2).size(), c.records);
+        EXPECT_NE(log.Text().find("    错误：文件夹只能从FTP服务器或本地文件夹下载，此地址没有下载任何文件：" +
+                                  c.urls[0] + "\r\n"),
+                  std::string::npos)
+            << log.Text();
+        if (c.end == DownloadEnd::Failed) {
+            EXPECT_TRUE(view.doneRows.empty());
+            EXPECT_EQ(view.statuses.back(), "文件下载失败!");
+        }
+    }
+}
+
+TEST_F(DownloadWorkerTest, AFolderWithASubfolderThatCannotBeListedFails)
+{
+    // The FTP server refuses to enter "locked_*" folders.
+    FtpTree tree("worker_locked");
+    tree.Put("a.dll", "A");
+    tree.Put("locked_sub/b.dll", "B");
+    // A local subfolder whose path is too long for the system's calls.
+    const std::string local = base + "src";
+    ::CreateDirectoryA(local.c_str(), nullptr);
+    WriteBytes(local + "\\a.dll", "A");
+    const std::wstring longFolder =
+        L"\\\\?\\" + std::wstring(local.begin(), local.end()) + L"\\" + std::wstring(200, L'd');
+    const std::wstring longer = longFolder + L"\\" + std::wstring(100, L'e');
+    ASSERT_TRUE(::CreateDirectoryW(longFolder.c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryW(longer.c_str(), nullptr));
+    const struct {
+        const char* what;
+        std::string url;
+        const char* line;
+    } cases[] = {
+        {"ftp", kBaseUrlText + tree.Remote(), "无法打开服务器文件夹："},
+        {"local", "file:///" + local, "不存在文件夹："},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        config = UpdateConfig();
+        config.dirs[0] = NewItem({c.url});
+        config.dirs[0].isIncSubdir = true;
+        LogCapture log;
+        EXPECT_EQ(Run(), DownloadEnd::Failed);
+        EXPECT_TRUE(records.Of(ItemKind::Dir, 0).empty());
+        EXPECT_NE(log.Text().find(c.line), std::string::npos) << log.Text();
+        EXPECT_TRUE(view.doneRows.empty());
+    }
+    ::RemoveDirectoryW(longer.c_str());
+    ::RemoveDirectoryW(longFolder.c_str());
+}
+
+TEST_F(DownloadWorkerTest, AFailedItemLeavesNoPartOfAFileBehind)
+{
+    FtpTree tree("worker_part");
+    tree.Put("file_cut.bin", PatternBytes(300000));  // the server sends half of it
+    const std::string odd = kOdd;
+    const struct {
+        const char* what;
+        bool folder;
+        std::string url;
+        bool md5;
+        bool kept;  // the part stays, for the next run to go on from
+    } cases[] = {
+        {"http, cut", false, odd + "cut?size=400000", false, false},
+        {"http, far more announced than sent", false, odd + "lying?size=4000000000&sent=400000", false, false},
+        {"ftp file", false, kBaseUrlText + tree.Remote("file_cut.bin"), false, false},
+        {"ftp folder", true, kBaseUrlText + tree.Remote(), false, false},
+        {"http with an md5", false, odd + "cut?size=400000", true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        config = UpdateConfig();
+        UpdateItem& item = c.folder ? config.dirs[0] : config.files[0];
+        item = NewItem({c.url}, "part.bin");
+        if (c.md5) item.md5 = Md5Of(PatternBytes(400000));
+        EXPECT_EQ(Run(), DownloadEnd::Failed);
+        std::map<std::string, std::string> left;
+        Collect(job.downloadFolder.substr(0, job.downloadFolder.size() - 1), "", left);
+        EXPECT_EQ(left.size(), c.kept ? 1u : 0u);
+        for (const auto& [path, bytes] : left) EXPECT_TRUE(c.kept) << path << " " << bytes.size();
+        RemoveTree(job.downloadFolder.substr(0, job.downloadFolder.size() - 1));
+    }
+}
+
+TEST_F(DownloadWorkerTest, ARefusedRedirectIsShownForWhatItIs)
+{
+    ServedFile served("worker_redirect.bin", "data");
+    const std::string url = std::string(kHttps) + "to_http/worker_redirect.bin";
+    config.files[0] = NewItem({url}, "r.bin");
+    EXPECT_EQ(Run(), DownloadEnd::Failed);
+    for (const std::string& s : view.statuses) EXPECT_EQ(s.find("不存在"), std::string::npos) << s;
+    EXPECT_EQ(view.Count("错误：拒绝从HTTPS地址重定向到：" + Http("worker_redirect.bin")), 1);
+}

@@ -112,18 +112,47 @@ TEST_F(FtpDownloadTest, EmptyFileIsCompleteAtOnce)
     EXPECT_FALSE(Contains(log.Text(), "无法取得文件长度"));  // listed, with a size of 0
 }
 
-TEST_F(FtpDownloadTest, FileTheServerDoesNotListIsStillDownloaded)
+TEST_F(FtpDownloadTest, FileOfUnknownSizeIsNeverTakenAsWhole)
 {
-    // WinINet's find reads a ";" in the name as a list of two patterns, so
-    // this file is never found by its name, only opened.
-    const std::string bytes = PatternBytes(7000);
-    tree.Put("odd;name.bin", bytes);
-    const std::string local = scratch / "odd.bin";
-    LogCapture log;
-    ASSERT_TRUE(Download("odd;name.bin", local));
-    EXPECT_TRUE(Contains(log.Text(), "    错误：无法取得文件长度！\r\n"));
-    EXPECT_EQ(ReadBytes(local), bytes);
-    EXPECT_EQ(view.RowName(0), "file.bin");  // no size to show
+    // The server tells no size of "unsized_*" and sends only half of
+    // "*_cut*": with nothing to hold the bytes against, neither the cut
+    // file nor a whole one can be told from the other. WinINet's find reads
+    // a ";" in a name as a list of two patterns, so a file so named is never
+    // found by its name either.
+    const struct {
+        const char* name;
+        std::uint32_t knownSize;
+        bool ok;
+        bool unsized;  // the run log says so
+    } cases[] = {
+        {"unsized_cut.bin", 0, false, true},
+        {"unsized_whole.bin", 0, false, true},
+        {"odd;name.bin", 0, false, true},
+        {"odd;name.bin", 8000, true, false},
+        {"listed_cut.bin", 0, false, false},
+        {"unsized_cut.bin", 8000, false, false},  // the listing's size shows the cut
+        {"unsized_whole.bin", 8000, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.knownSize));
+        tree.Put(c.name, PatternBytes(8000));
+        const std::string local = scratch / "unsized.bin";
+        LogCapture log;
+        EXPECT_EQ(Download(c.name, local, c.knownSize), c.ok);
+        const std::string text = log.Text();
+        if (c.unsized) {
+            EXPECT_TRUE(Contains(text, "    错误：无法取得文件长度！\r\n")) << text;
+            EXPECT_TRUE(Contains(text, "    错误：服务器没有给出文件长度，无法确认文件是否完整：" +
+                                           std::string(c.name) + "\r\n"))
+                << text;
+        } else {
+            EXPECT_FALSE(Contains(text, "无法取得文件长度")) << text;
+        }
+        if (c.ok) {
+            EXPECT_EQ(ReadBytes(local), PatternBytes(8000));
+        }
+        ::DeleteFileA(local.c_str());
+    }
 }
 
 TEST_F(FtpDownloadTest, SecondFileOfTheSameFolderDoesNotChangeFolderAgain)

@@ -92,6 +92,22 @@ TEST_F(FtpListingTest, MissingFolderFailsWithItsLogLine)
     EXPECT_TRUE(records.empty());
 }
 
+TEST_F(FtpListingTest, SubfolderThatCannotBeOpenedFailsTheWholeListing)
+{
+    // The server refuses to enter "locked_*" folders: the files below one
+    // are part of the product all the same.
+    tree.Put("pkg/sub/locked_more/e.txt", "e");
+    LogCapture log;
+    const std::string root = tree.Remote("pkg");
+    EXPECT_FALSE(ListFtpFolder(ftp, root, root, records, "", true));
+    EXPECT_TRUE(records.empty());
+    EXPECT_TRUE(Contains(log.Text(), "    无法打开服务器文件夹：" + tree.Remote("pkg/sub/locked_more") + "\r\n"))
+        << log.Text();
+    // Without subfolders it is never asked for.
+    EXPECT_TRUE(ListFtpFolder(ftp, root, root, records, "", false));
+    EXPECT_EQ(records.size(), 3u);
+}
+
 TEST_F(FtpListingTest, TreeDeeperThanTheLimitFailsWholeWithItsLogLine)
 {
     const struct {

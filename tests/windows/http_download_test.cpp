@@ -147,8 +147,34 @@ TEST_F(HttpDownloadTest, WhatIsNotTheWholeFileIsNoDownload)
 TEST_F(HttpDownloadTest, BodyLongerThanAnnouncedFailsAndEndsAtTheAnnouncedLength)
 {
     // Chunked, so that WinINet itself does not stop at the Content-Length.
-    EXPECT_FALSE(Download(std::string(kOdd) + "overlong?size=5000&extra=4000000"));
+    const std::string url = std::string(kOdd) + "overlong?size=5000&extra=4000000";
+    LogCapture log;
+    EXPECT_FALSE(Download(url));
     EXPECT_LE(LocalFileSize(target), 5000);
+    EXPECT_NE(log.Text().find("    错误：服务器发来的数据多于它声明的5000字节：" + url + "\r\n"), std::string::npos)
+        << log.Text();
+}
+
+TEST_F(HttpDownloadTest, BodyCutShortNamesWhatArrivedInTheLog)
+{
+    const std::string url = std::string(kOdd) + "cut?size=300000";
+    LogCapture log;
+    EXPECT_FALSE(Download(url));
+    EXPECT_NE(log.Text().find("    错误：连接在收到150000字节后中断，服务器声明的长度为300000字节：" + url + "\r\n"),
+              std::string::npos)
+        << log.Text();
+}
+
+TEST_F(HttpDownloadTest, AFileTheDiskHasNoRoomForIsRefusedBeforeAnythingIsWritten)
+{
+    // A petabyte announced (past 32 bits, too): no disk here holds it.
+    const std::string url = std::string(kOdd) + "lying?size=1125899906842624&sent=100000";
+    EXPECT_FALSE(Download(url));
+    ASSERT_EQ(view.statuses.size(), 1u);
+    EXPECT_EQ(view.statuses[0].rfind("错误：磁盘空间不足，下载此文件需要1125899906842624字节，" + dir.Path() + "只有", 0),
+              0u)
+        << view.statuses[0];
+    EXPECT_FALSE(FileExists(target));
 }
 
 TEST_F(HttpDownloadTest, RedirectsAreFollowedTenTimesAndNeverAwayFromHttps)

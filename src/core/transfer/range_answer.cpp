@@ -2,23 +2,11 @@
 
 #include <cctype>
 
+#include "core/transfer/header_number.h"
+
 namespace quibo {
 
 namespace {
-
-// Reads decimal digits at `pos`; false when there are none or they overflow.
-bool ReadNumber(const std::string& text, size_t& pos, std::uint64_t& value)
-{
-    const size_t begin = pos;
-    value = 0;
-    while (pos < text.size() && std::isdigit(static_cast<unsigned char>(text[pos]))) {
-        const unsigned digit = static_cast<unsigned>(text[pos] - '0');
-        if (value > (UINT64_MAX - digit) / 10) return false;
-        value = value * 10 + digit;
-        ++pos;
-    }
-    return pos > begin;
-}
 
 bool Skip(const std::string& text, size_t& pos, char c)
 {
@@ -38,8 +26,8 @@ bool ParseContentRange(const std::string& text, std::uint64_t& first, std::uint6
         if (pos >= text.size() || std::tolower(static_cast<unsigned char>(text[pos])) != *u) return false;
     if (!Skip(text, pos, ' ')) return false;
     while (pos < text.size() && text[pos] == ' ') ++pos;
-    if (!ReadNumber(text, pos, first) || !Skip(text, pos, '-') || !ReadNumber(text, pos, last) ||
-        !Skip(text, pos, '/') || !ReadNumber(text, pos, total))
+    if (!ReadDecimal(text, pos, first) || !Skip(text, pos, '-') || !ReadDecimal(text, pos, last) ||
+        !Skip(text, pos, '/') || !ReadDecimal(text, pos, total))
         return false;
     while (pos < text.size() && text[pos] == ' ') ++pos;
     return pos == text.size();
