@@ -309,7 +309,7 @@ TEST(InstallRecovery, DamageInTheUnflushedTailIsLetGo)
     StopAfterMainIsNew(p);
     const std::string journal = InstallJournalPath(p.package);
     WriteBytes(journal, ReadBytes(journal) + "deadbeef wrote " + p.app / "main.exe" + "\n" +
-                            JournalLine({JournalTag::Backup, p.app / "x", ""}));
+                            JournalLine({JournalTag::Version, "file0", "2.0"}));
     LogCapture log;
     EXPECT_EQ(RecoverInstall(journal, p.package), RecoveryOutcome::RolledBack);
     ExpectWholeState(p, RecoveryOutcome::RolledBack);

@@ -133,6 +133,22 @@ bool ReadLine(std::string_view line, JournalRecord& record)
     return CheckedBody(line, body) && ParseBody(body, record);
 }
 
+// A record that confirms a step comes after the record that announced it;
+// when that one is not among `records`, a lost line announced it.
+bool Announced(const std::vector<JournalRecord>& records, const JournalRecord& confirming)
+{
+    JournalTag announcing;
+    switch (confirming.tag) {
+    case JournalTag::Wrote:
+    case JournalTag::Forget: announcing = JournalTag::Write; break;
+    case JournalTag::Backup: announcing = JournalTag::BackupStart; break;
+    default: return true;
+    }
+    return std::any_of(records.begin(), records.end(), [&](const JournalRecord& r) {
+        return r.tag == announcing && r.path == confirming.path;
+    });
+}
+
 }  // namespace
 
 bool IsFlushedOnItsOwn(JournalTag tag)
@@ -187,10 +203,17 @@ ParsedJournal ParseJournal(std::string_view text)
             }
             // Damage among the records the next flush would have carried:
             // nothing after it was done on their word, so the records before
-            // it are the journal. A flushed record after it is another matter.
+            // it are the journal. A flushed record after it, or a damaged line
+            // that still reads as one, is another matter.
+            JournalRecord itself;
+            if (lines[i].size() > 9 && ParseBody(lines[i].substr(9), itself) && IsFlushedOnItsOwn(itself.tag)) {
+                parsed.error = "line " + std::to_string(i + 1) + ": damaged";
+                return parsed;
+            }
             for (size_t j = i + 1; j < lines.size(); ++j) {
                 JournalRecord later;
-                if (ReadLine(lines[j], later) && IsFlushedOnItsOwn(later.tag)) {
+                if (ReadLine(lines[j], later) &&
+                    (IsFlushedOnItsOwn(later.tag) || !Announced(parsed.records, later))) {
                     parsed.error = "line " + std::to_string(i + 1) + ": damaged";
                     return parsed;
                 }

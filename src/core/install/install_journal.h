@@ -39,9 +39,10 @@
 // That is safe because nothing is done before its record is complete.
 // Records that only confirm a step are not flushed on their own (see
 // IsFlushedOnItsOwn), so a crash may leave a damaged line among them; the
-// records before such a line are taken as the whole journal when every valid
-// line after it is again one of those. Any other damage makes the whole
-// journal unreadable.
+// records before such a line are taken as the whole journal when the damaged
+// line does not still read as a flushed record and every valid line after it
+// is again one of those, confirming a step announced before the damage. Any
+// other damage makes the whole journal unreadable.
 #pragma once
 
 #include <string>
