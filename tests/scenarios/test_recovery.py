@@ -4,6 +4,7 @@ the run exactly, closes the product that holds a file first, keeps the
 journal and every backup it needs while anything is left to restore, and
 installs nothing until the recovery is complete."""
 import os
+import shutil
 import stat
 
 import pytest
@@ -62,21 +63,34 @@ def folder_release(release, product, tmp_path):
     return release
 
 
-def kill_half_way(product, step):
-    """Stops the run dead at `step` of the installation; the product is then
-    part new, part old."""
-    killed = product.run_host(timeout=300, env={STOP: str(step)})
-    assert UPDATED not in killed.codes()
-    assert (product.folder / JOURNAL).exists()
+def new_data_files(product):
+    files = product_files(product)
+    return [k for k in files if k.startswith("data/") and files[k].startswith(b"new")]
 
 
-def test_a_run_killed_half_way_is_undone_although_the_product_holds_a_replaced_file(folder_release, product, www):
+def kill_half_way(product, tmp_path):
+    """Stops the run dead in the middle of placing the data files (the step
+    is searched for, each try from the same start): the product is then part
+    new, part old, and its journal is there."""
+    start = tmp_path / "start"
+    shutil.copytree(product.folder, start)
+    for step in range(1500, 4000, 250):
+        shutil.rmtree(product.folder)
+        shutil.copytree(start, product.folder)
+        killed = product.run_host(timeout=300, env={STOP: str(step)})
+        assert UPDATED not in killed.codes()
+        if 0 < len(new_data_files(product)) < FILES:
+            assert (product.folder / JOURNAL).exists()
+            return
+    pytest.fail("no step stopped the run half way")
+
+
+def test_a_run_killed_half_way_is_undone_although_the_product_holds_a_replaced_file(folder_release, product, www,
+                                                                                    tmp_path):
     folder_release.publish(system="close_proc1=holder.exe")
     before = product_files(product)
-    kill_half_way(product, 1700)
-    files = product_files(product)
-    new = [k for k in files if k.startswith("data/") and files[k].startswith(b"new")]
-    assert 0 < len(new) < FILES, len(new)
+    kill_half_way(product, tmp_path)
+    new = new_data_files(product)
     # The product runs again and holds a file the run replaced: it can be
     # neither deleted nor replaced while it runs.
     holder = RunningProgram(product.folder, "holder.exe", hold=product.folder / new[0])
@@ -93,9 +107,27 @@ def test_a_run_killed_half_way_is_undone_although_the_product_holds_a_replaced_f
     assert any("正在恢复更新前状态" in line for line in product.log_lines())
 
 
-def test_a_missing_backup_keeps_the_new_file_and_the_journal_and_nothing_is_installed(folder_release, product, www):
+def test_a_check_leaves_the_journal_and_the_product_alone(folder_release, product, tmp_path):
+    folder_release.publish(system="close_proc1=holder.exe")
+    kill_half_way(product, tmp_path)
+    journal = (product.folder / JOURNAL).read_bytes()
+    holder = RunningProgram(product.folder, "holder.exe", hold=product.folder / new_data_files(product)[0])
+    try:
+        # The product waits for the answer: a check neither closes it nor
+        # touches the files; the next run that may install recovers.
+        check = product.run_host("/HWND:{hwnd} /OP:CheckVer", timeout=300)
+        assert check.codes() == [3, EXITING], check.codes()
+        assert holder.running()
+        assert (product.folder / JOURNAL).read_bytes() == journal
+        assert any("发现未完成的更新记录，留待下次更新时处理" in line for line in product.log_lines())
+    finally:
+        holder.stop()
+
+
+def test_a_missing_backup_keeps_the_new_file_and_the_journal_and_nothing_is_installed(folder_release, product,
+                                                                                      tmp_path):
     folder_release.publish()
-    kill_half_way(product, 1700)
+    kill_half_way(product, tmp_path)
     (product.folder / "prod.exe.ebk").unlink()
     for start in range(2):
         run = product.run_host(timeout=300)
