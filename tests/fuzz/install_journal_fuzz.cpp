@@ -49,7 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         for (const std::string& path : *list)
             if (path.empty() || !named.count(path)) std::abort();
     const RecoveryClosing& closing = plan.closing;
-    for (const auto* list : {&plan.readOnly, &closing.byExecutable, &closing.byTitle, &closing.byClass,
+    const std::vector<std::string>& readOnly = plan.readOnly;
+    for (const auto* list : {&readOnly, &closing.byExecutable, &closing.byTitle, &closing.byClass,
                              &closing.heldTargets})
         for (const std::string& entry : *list)
             if (entry.empty() || !named.count(entry)) std::abort();
