@@ -10,7 +10,8 @@ import stat
 import pytest
 
 from conftest import windows_path
-from test_install import RunningProgram, no_leftovers, release, snapshot, zip_bytes  # noqa: F401 (fixture)
+from test_install import RunningProgram, appears, no_leftovers, release, snapshot, zip_bytes  # noqa: F401 (fixture)
+from test_run_flow import hook
 
 STOP = "QUIBO_INSTALL_STOP_STEP"
 UPDATED, EXITING, FAILED = 1, 4, -3
@@ -197,4 +198,29 @@ def test_a_read_only_file_is_backed_up_restored_with_its_mark_and_updated_later(
     release.publish()
     assert UPDATED in product.run_host(timeout=300).codes()
     assert ro.read_bytes() == b"newer ro"
+    assert no_leftovers(product) == []
+
+
+def test_programs_left_by_a_run_killed_after_its_versions_run_at_the_next_start(release, product, www, tmp_path):
+    """Killed after the versions are written and before "runme" and
+    "run_udafters" ran: the next start runs them."""
+    ran = product.folder / "tool.ran"
+    tool = f"@echo off\r\necho %*> \"{windows_path(ran)}\"\r\n".encode()
+    after = hook(product, "udafters")
+    release.serve("file0", "tool.bat", tool, runme=1, runme_pause=1, runme_param="-x")
+    release.publish(system=f"run_udafters={after[0]}")
+    start = tmp_path / "start"
+    shutil.copytree(product.folder, start)
+    for step in range(1, 60):
+        shutil.rmtree(product.folder)
+        shutil.copytree(start, product.folder)
+        killed = product.run_host(timeout=300, env={STOP: str(step)})
+        assert UPDATED not in killed.codes(), "no step between the versions and the programs"
+        if (product.folder / JOURNAL).exists() and b"ver=2.0" in release.members()["client.dat"]:
+            break
+    assert not ran.exists() and not after[1].exists()
+    with ServerAside(www):
+        product.run_host(timeout=300)
+    assert ran.read_text().strip() == "-x"
+    assert appears(after[1])
     assert no_leftovers(product) == []
