@@ -339,3 +339,79 @@ TEST(InstallRecovery, EveryActionIsLogged)
                                     }));
     ExpectWholeState(p, RecoveryOutcome::RolledBack);
 }
+
+namespace {
+
+// A program that holds `held` open with no sharing at all, as a running
+// product holds its own files; ended by its handle when the test is over.
+class Holder {
+public:
+    Holder(const std::string& folder, const std::string& name, const std::string& held)
+    {
+        char self[MAX_PATH] = {};
+        ::GetModuleFileNameA(nullptr, self, MAX_PATH);
+        std::string source(self);
+        source = source.substr(0, source.find_last_of('\\') + 1) + "close_target.exe";
+        const std::string program = folder + name;
+        const std::string marker = folder + name + ".ready";
+        ::CopyFileA(source.c_str(), program.c_str(), FALSE);
+        std::string line = "\"" + program + "\" \"marker=" + marker + "\" \"hold=" + held + "\"";
+        STARTUPINFOA si = {sizeof si};
+        PROCESS_INFORMATION pi = {};
+        if (!::CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+            return;
+        ::CloseHandle(pi.hThread);
+        process_ = pi.hProcess;
+        transfertest::WaitFor([&] { return FileExists(marker) || Ended(); });
+    }
+    ~Holder()
+    {
+        if (!process_) return;
+        ::TerminateProcess(process_, 99);
+        ::WaitForSingleObject(process_, 5000);
+        ::CloseHandle(process_);
+    }
+    Holder(const Holder&) = delete;
+    Holder& operator=(const Holder&) = delete;
+
+    bool Ended(DWORD ms = 0) const { return process_ && ::WaitForSingleObject(process_, ms) == WAIT_OBJECT_0; }
+    bool Running() const { return process_ && !Ended(); }
+
+private:
+    HANDLE process_ = nullptr;
+};
+
+}  // namespace
+
+// The product runs again when the next start finds the journal, and holds a
+// file the run replaced: the recovery closes what the run had closed (with
+// its warning) before it restores; without that record the held file cannot
+// be restored, and the journal stays.
+TEST(InstallRecovery, WhatTheRunClosedIsClosedAgainFirst)
+{
+    for (bool recorded : {true, false}) {
+        SCOPED_TRACE(recorded ? "recorded" : "not recorded");
+        Product p;
+        StopAfterMainIsNew(p);
+        const std::string journal = InstallJournalPath(p.package);
+        const std::string name = "holder" + std::to_string(::GetCurrentProcessId()) + ".exe";
+        if (recorded)
+            WriteBytes(journal, ReadBytes(journal) + JournalLine({JournalTag::CloseExe, name, ""}) +
+                                    JournalLine({JournalTag::Warn, "请先关闭程序", ""}));
+        Holder holder(p.dl.Path(), name, p.app / "main.exe");
+        ASSERT_TRUE(holder.Running());
+        RecordingInstallView view;
+        const RecoveryOutcome outcome = RecoverInstall(journal, p.package, {}, &view);
+        if (recorded) {
+            EXPECT_EQ(outcome, RecoveryOutcome::RolledBack);
+            EXPECT_TRUE(holder.Ended(5000));
+            EXPECT_EQ(view.boxes, std::vector<std::string>{"请先关闭程序"});
+            ExpectWholeState(p, outcome);
+        } else {
+            EXPECT_EQ(outcome, RecoveryOutcome::Incomplete);
+            EXPECT_TRUE(holder.Running());
+            EXPECT_TRUE(FileExists(journal));
+            EXPECT_TRUE(FileExists(p.app / "main.exe.ebk"));
+        }
+    }
+}
