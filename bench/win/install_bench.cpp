@@ -88,8 +88,7 @@ int main(int argc, char** argv)
         backupSeconds += t1 - t0;
         copySeconds += Now() - t1;
     }
-    if (ok) {
-        tx.MarkPlaced();
+    if (ok && tx.MarkPlaced()) {
         tx.DeleteBackups();
     } else {
         tx.RollBack();

@@ -100,8 +100,17 @@ CUpdateApp::PassEnd CUpdateApp::RunPass()
         return PassEnd::Finished;
     }
     // A run that was killed while it installed is undone (or finished)
-    // before anything reads the product's files.
-    RecoverInstall(InstallJournalPath(PackagePath()), PackagePath(), StopAtStepFromEnvironment());
+    // before anything reads the product's files. A check or a preview must
+    // not close the product that waits for its answer: it leaves the journal
+    // to the next run that may install.
+    const std::string journal = InstallJournalPath(PackagePath());
+    installBlocked_ = false;
+    if (context_.runMode == RunMode::CheckVer || context_.runMode == RunMode::Preview) {
+        if (InstallJournalPending(journal)) WriteLog("发现未完成的更新记录，留待下次更新时处理：" + journal);
+    } else {
+        installBlocked_ =
+            !RecoveryAllowsInstall(RecoverInstall(journal, PackagePath(), StopAtStepFromEnvironment()));
+    }
     if (trayCreated_) tray_.ShowTrayIcon();
     return RunFlow();
 }
@@ -210,6 +219,15 @@ CUpdateApp::PassEnd CUpdateApp::RunFlow()
 
     if (context_.runMode == RunMode::Preview) {
         RunWizard();
+        return PassEnd::Finished;
+    }
+    if (installBlocked_) {
+        // Installing over a run that is not recovered could lose the old
+        // files for good; a host hears the update failed.
+        const std::string text = "上次未完成的更新尚未恢复，本次不进行更新！";
+        WriteLog(text);
+        ShowInfoBox(text, nullptr, config_.showType, MB_TOPMOST);
+        HostNotify(hostWindow_, HostCode::DownloadFailed);
         return PassEnd::Finished;
     }
 

@@ -66,6 +66,7 @@ private:
     PreSettings pre_;
     bool commandLineOk_ = true;
     bool selfFinish_ = false;         // restarted by the copy of a self-update
+    bool installBlocked_ = false;     // an earlier installation is not recovered: nothing is installed
     bool selfUpdateFetched_ = false;  // the last wizard fetched and verified the updater's own files
     SingleInstance instance_;
     HICON trayIcon_ = nullptr;

@@ -141,7 +141,7 @@ bool Unpack(CZipArchive& zip, const std::vector<MemberTarget>& members, const st
         // The unpacked bytes reach the disk before the journal says they are
         // there. A member unpacked read-only is left to the system's own writing.
         FlushFileToDisk(member.path);
-        transaction.Wrote(member.path);
+        if (!transaction.Wrote(member.path)) return false;
     }
     return true;
 }

@@ -60,4 +60,20 @@ bool CopyFileInto(const std::string& source, const std::string& target, const st
     return true;
 }
 
+bool ClearReadOnly(const std::string& path)
+{
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY)) return false;
+    DWORD cleared = attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+    return ::SetFileAttributesA(path.c_str(), cleared ? cleared : FILE_ATTRIBUTE_NORMAL) != 0;
+}
+
+void MarkReadOnly(const std::string& path)
+{
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+    ::SetFileAttributesA(path.c_str(), (attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_NORMAL)) |
+                                           FILE_ATTRIBUTE_READONLY);
+}
+
 }  // namespace quibo

@@ -16,4 +16,10 @@ namespace quibo {
 bool CopyFileInto(const std::string& source, const std::string& target,
                   const std::function<void()>& beforeReplace = {});
 
+// Read-only files can be neither replaced nor deleted. True when the file
+// carried the mark (it is cleared now); false when it did not or is missing.
+bool ClearReadOnly(const std::string& path);
+// Puts the mark (back) on an existing file.
+void MarkReadOnly(const std::string& path);
+
 }  // namespace quibo

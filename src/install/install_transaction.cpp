@@ -27,22 +27,6 @@ bool DeleteIfPresent(const std::string& path)
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-// Records that must be on the disk before the step after them starts. The
-// others only confirm a step ("wrote", "backup", "forget") or come before a
-// flushed record that guards the next change ("empty" and "backup" before
-// "write", "ver" before "placed"): the next flush carries them along.
-bool MustFlush(JournalTag tag)
-{
-    switch (tag) {
-    case JournalTag::Wrote:
-    case JournalTag::Backup:
-    case JournalTag::Empty:
-    case JournalTag::Forget:
-    case JournalTag::Version: return false;
-    default: return true;
-    }
-}
-
 void SetStage(InstallView& view, const std::string& text)
 {
     view.SetStatus(text);
@@ -66,11 +50,16 @@ void InstallTransaction::Step()
 bool InstallTransaction::Journal(JournalTag tag, const std::string& path, const std::string& version)
 {
     Step();
-    if (!journal_) return false;
     const std::string line = JournalLine({tag, path, version});
     DWORD put = 0;
-    return ::WriteFile(journal_.Get(), line.data(), static_cast<DWORD>(line.size()), &put, nullptr) &&
-           put == line.size() && (!MustFlush(tag) || ::FlushFileBuffers(journal_.Get()));
+    const bool ok = journal_ &&
+                    ::WriteFile(journal_.Get(), line.data(), static_cast<DWORD>(line.size()), &put, nullptr) &&
+                    put == line.size() && (!IsFlushedOnItsOwn(tag) || ::FlushFileBuffers(journal_.Get()));
+    if (!ok) {
+        if (!journalFailed_) WriteLog("无法写入更新记录文件：" + journalPath_);
+        journalFailed_ = true;
+    }
+    return ok;
 }
 
 const std::string& InstallTransaction::Spelling(const std::string& path)
@@ -78,7 +67,7 @@ const std::string& InstallTransaction::Spelling(const std::string& path)
     return spellings_.emplace(PathKey(path), path).first->second;
 }
 
-bool InstallTransaction::Begin()
+bool InstallTransaction::Begin(const std::vector<JournalRecord>& preamble)
 {
     Step();
     // CREATE_NEW: a journal left by an earlier run is its only record.
@@ -88,7 +77,8 @@ bool InstallTransaction::Begin()
         WriteLog("无法创建更新记录文件：" + journalPath_);
         return false;
     }
-    const std::string header = JournalHeader();
+    std::string header = JournalHeader();
+    for (const JournalRecord& record : preamble) header += JournalLine(record);
     DWORD put = 0;
     if (!::WriteFile(journal_.Get(), header.data(), static_cast<DWORD>(header.size()), &put, nullptr) ||
         put != header.size() || !::FlushFileBuffers(journal_.Get())) {
@@ -118,13 +108,27 @@ InstallTransaction::BackupResult InstallTransaction::Backup(const std::string& p
         settled_.insert(key);
         return BackupResult::NotNeeded;
     }
+    const std::string backup = BackupPath(p);
+    if (::GetFileAttributesA(backup.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        // Not this run's: the product's own file, or the only copy of what
+        // an earlier run could not restore.
+        WriteLog("错误：备份文件：" + backup + "已存在，不能覆盖！");
+        return BackupResult::Failed;
+    }
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
+        // The product's own mark: cleared only now that the file is backed
+        // up, and put back once the run is over.
+        if (!Journal(JournalTag::ReadOnly, p)) return BackupResult::Failed;
+        ClearReadOnly(p);
+        readOnly_.push_back(p);
+    }
     if (!IsFileWritable(p)) return BackupResult::Locked;
 
     if (!Journal(JournalTag::BackupStart, p)) return BackupResult::Failed;
     Step();
-    if (!CopyFileInto(p, BackupPath(p), [this] { Step(); })) return BackupResult::Failed;
+    if (!CopyFileInto(p, backup, [this] { Step(); })) return BackupResult::Failed;
     backups_.push_back(p);
-    liveBackups_.insert(PathKey(BackupPath(p)));
+    liveBackups_.insert(PathKey(backup));
     settled_.insert(key);
     return Journal(JournalTag::Backup, p) ? BackupResult::Made : BackupResult::Failed;
 }
@@ -135,19 +139,21 @@ bool InstallTransaction::WillWrite(const std::string& path)
     const std::wstring key = PathKey(p);
     if (liveBackups_.count(key)) return false;
     if (!Journal(JournalTag::Write, p)) return false;
+    if (everWritten_.count(key)) ClearReadOnly(p);  // this run's own file, written again
     Erase(written_, p);
     written_.push_back(p);
     everWritten_.insert(key);
     return true;
 }
 
-void InstallTransaction::Wrote(const std::string& path) { Journal(JournalTag::Wrote, Spelling(path)); }
+bool InstallTransaction::Wrote(const std::string& path) { return Journal(JournalTag::Wrote, Spelling(path)); }
 
-void InstallTransaction::Forget(const std::string& path)
+bool InstallTransaction::Forget(const std::string& path)
 {
     const std::string& p = Spelling(path);
-    Journal(JournalTag::Forget, p);
+    if (!Journal(JournalTag::Forget, p)) return false;
     Erase(written_, p);
+    return true;
 }
 
 bool InstallTransaction::WillMakeFolder(const std::string& path)
@@ -162,28 +168,35 @@ bool InstallTransaction::CopyIn(const std::string& source, const std::string& ta
     if (!WillWrite(target)) return false;
     Step();
     if (!CopyFileInto(source, target, [this] { Step(); })) return false;
-    Wrote(target);
-    return true;
+    return Wrote(target);
 }
 
-void InstallTransaction::RecordVersion(const std::string& section, const std::string& version)
+bool InstallTransaction::RecordVersion(const std::string& section, const std::string& version)
 {
-    Journal(JournalTag::Version, section, version);
+    return Journal(JournalTag::Version, section, version);
 }
 
-void InstallTransaction::MarkPlaced() { Journal(JournalTag::Placed); }
+bool InstallTransaction::RecordProgram(const std::string& command, bool wait)
+{
+    return Journal(JournalTag::Run, command, wait ? "1" : "0");
+}
+
+bool InstallTransaction::MarkPlaced() { return Journal(JournalTag::Placed); }
 
 void InstallTransaction::DeleteWritten(const std::string& path)
 {
     Step();
+    ClearReadOnly(path);
     WriteLog("新文件：" + path + (DeleteIfPresent(path) ? "删除成功！" : "删除失败！"));
 }
 
 void InstallTransaction::Restore(const std::string& path)
 {
     Step();
-    if (CopyFileInto(BackupPath(path), path, [this] { Step(); })) {
-        Journal(JournalTag::Restored, path);
+    ClearReadOnly(path);  // a file this run wrote
+    // Without its record the backup is still needed: a later start restores
+    // again from it.
+    if (CopyFileInto(BackupPath(path), path, [this] { Step(); }) && Journal(JournalTag::Restored, path)) {
         view_.SetStatus("文件：" + path + "恢复成功！");
         return;
     }
@@ -196,11 +209,11 @@ void InstallTransaction::Restore(const std::string& path)
 void InstallTransaction::PutBackEmpty(const std::string& path)
 {
     Step();
+    ClearReadOnly(path);
     UniqueFileHandle file(
         ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    const bool ok = static_cast<bool>(file);
+    const bool ok = file && ::FlushFileBuffers(file.Get()) && Journal(JournalTag::Restored, path);
     file.Reset();
-    if (ok) Journal(JournalTag::Restored, path);
     view_.SetStatus("文件：" + path + (ok ? "恢复成功！" : "恢复失败！"));
 }
 
@@ -215,21 +228,29 @@ void InstallTransaction::RemoveNewFolders()
     folders_.clear();
 }
 
-void InstallTransaction::RollBack()
+bool InstallTransaction::RollBack()
 {
     SetStage(view_, "正在恢复更新前状态！");
     std::vector<std::string> emptied;
-    for (const std::string& p : empties_)
-        if (everWritten_.count(PathKey(p))) emptied.push_back(p);
-    // Everything written goes first, newest first across all items, so that
-    // no restored file is deleted again by a later item's list.
-    for (auto it = written_.rbegin(); it != written_.rend(); ++it) DeleteWritten(*it);
+    std::set<std::wstring> replaced;  // old content goes over them: never deleted first
+    for (const std::string& p : empties_) {
+        if (!everWritten_.count(PathKey(p))) continue;
+        emptied.push_back(p);
+        replaced.insert(PathKey(p));
+    }
+    for (const std::string& p : backups_) replaced.insert(PathKey(p));
+    // The files without old content go first, newest first across all items,
+    // so that no restored file is deleted again by a later item's list.
+    for (auto it = written_.rbegin(); it != written_.rend(); ++it)
+        if (!replaced.count(PathKey(*it))) DeleteWritten(*it);
     written_.clear();
     for (const std::string& p : backups_) Restore(p);
     for (const std::string& p : emptied) PutBackEmpty(p);
     empties_.clear();
     RemoveNewFolders();
+    const bool complete = kept_.empty() && !journalFailed_;
     DeleteBackups();
+    return complete;
 }
 
 void InstallTransaction::DeleteBackups()
@@ -241,6 +262,8 @@ void InstallTransaction::DeleteBackups()
         const std::string backup = BackupPath(p);
         WriteLog("备份文件：" + backup + (::DeleteFileA(backup.c_str()) ? "删除成功！" : "删除失败！"));
     }
+    for (const std::string& p : readOnly_) MarkReadOnly(p);
+    readOnly_.clear();
     backups_.clear();
     liveBackups_.clear();
 }
@@ -249,13 +272,32 @@ void InstallTransaction::End()
 {
     Step();
     journal_.Reset();
-    ::DeleteFileA(journalPath_.c_str());
+    if (kept_.empty() && !journalFailed_) {
+        ::DeleteFileA(journalPath_.c_str());
+    } else {
+        // What a failed restore kept, or a step the journal may not show,
+        // is left for the next start to finish.
+        WriteLog("更新记录文件：" + journalPath_ + "保留，下次启动时继续恢复！");
+    }
+    Clear();
+}
+
+void InstallTransaction::Leave()
+{
+    Step();
+    journal_.Reset();
+    Clear();
+}
+
+void InstallTransaction::Clear()
+{
     // The run is over: nothing it did may be undone by a later call.
     written_.clear();
     empties_.clear();
     folders_.clear();
     backups_.clear();
     liveBackups_.clear();
+    readOnly_.clear();
 }
 
 }  // namespace quibo

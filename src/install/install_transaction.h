@@ -5,48 +5,73 @@
 //
 // The steps of an installation, in order:
 //
-//   1. Begin(): the journal (configuration package path + ".journal") is
-//      created and its header flushed, before any file is touched. An existing
-//      journal is never overwritten: it belongs to a run not yet recovered.
+//   1. Begin(closing): the journal (configuration package path + ".journal")
+//      is created; its header and the records of what the closing stage
+//      closed (programs by name, title and class, the targets that may be
+//      held, the warning box, whether the run is silent) are flushed before
+//      any file is touched. An existing journal is never overwritten: it
+//      belongs to a run not yet recovered.
 //   2. For each file about to be replaced, Backup(P): when P exists with a
-//      size above 0 it must open for reading and writing; "backup-start P" is
-//      journalled, P is copied to P.ebk (bytes flushed, then renamed into
-//      place), and "backup P" is journalled. A file that exists empty is only
-//      journalled ("empty P"), so that undoing the run puts an empty file back.
+//      size above 0: an existing P.ebk belongs to no step of this run (the
+//      product's own file, or the only copy of an earlier content) and fails
+//      the backup; a read-only mark the product put on P is journalled
+//      ("readonly P") and cleared; P must open for reading and writing;
+//      "backup-start P" is journalled, P is copied to P.ebk (bytes flushed,
+//      then renamed into place), and "backup P" is journalled. A file that
+//      exists empty is only journalled ("empty P"), so that undoing the run
+//      puts an empty file back.
 //   3. For each file written, WillWrite(P) journals "write P" before the first
 //      byte, then the file is written (CopyFileInto, or unpacked) and flushed,
 //      then Wrote(P) journals "wrote P". Folders about to be made are
 //      journalled by WillMakeFolder. A written file deleted again on purpose
-//      (a package after unpacking) is journalled by Forget(P).
-//   4. RecordVersion() journals each "ver" value to be written back, then
+//      (a package after unpacking) is journalled by Forget(P). A file this run
+//      wrote loses a read-only mark before the run replaces or deletes it.
+//   4. RecordVersion() journals each "ver" value to be written back and
+//      RecordProgram() each program to run afterwards ("run C W"), then
 //      MarkPlaced() journals "placed": every file is in place.
-//   5. On success: the configuration is written back, DeleteBackups(), End().
+//   5. On success: the configuration is written back, DeleteBackups() (which
+//      also puts the product's read-only marks back), then End(), or Leave()
+//      while programs are still to run or the versions could not be written:
+//      the journal then stays for the finishing step or the next start.
 //      On failure at any point: RollBack() (it deletes the backups itself),
-//      End(). End() removes the journal.
+//      End().
 //
 // Every journal line is on the disk before the step it announces starts; the
 // bytes of a backup or a new file are flushed before the record that confirms
 // them. So at any instant the journal names every file the run may have
 // changed (see core/install/install_journal.h for the format). A record that
 // only confirms a step, or that a flushed record follows before anything
-// depends on it ("backup" and "empty" before "write", "ver" before
-// "placed"), is not flushed on its own: the next flush takes it along.
+// depends on it (IsFlushedOnItsOwn), is not flushed on its own: the next flush
+// takes it along. A journal write that fails stops the step that needed it,
+// and the run rolls back.
+//
+// Rollback: files the run wrote that had no old content are deleted, newest
+// first; every backup is copied over its file (written beside it and renamed
+// over it, never deleted first), then "restored P" is journalled; files that
+// existed empty are emptied again; folders the run made are removed when
+// empty; the backups are deleted. A restore that fails, or whose "restored"
+// record cannot be written, keeps its P.ebk, and End() then keeps the journal:
+// the next start goes on from there.
 //
 // Recovery (RecoverInstall, install_recovery.h), at start-up when a journal is
-// found:
+// found, in a run that may install (a check-only or preview run leaves it):
 //
-//   - no "placed": the run is undone. Temporary files of unfinished copies are
-//     deleted; every file the run began to write is deleted, newest first;
-//     every completed backup is copied back, then its P.ebk deleted (a backup
-//     that cannot be copied back is kept and logged); files that existed empty
-//     are put back empty; unfinished backups are deleted; folders the run
-//     made are removed when empty.
+//   - The programs the journal names are closed first, by the rules of the
+//     closing stage and with its warning box; when one cannot be closed
+//     nothing is touched and the journal stays.
+//   - no "placed": the run is undone as a rollback is. Temporary files of
+//     unfinished copies and unfinished backups are deleted.
 //   - "placed": the run is finished. The journalled "ver" values are written
-//     into member "client.dat" of the package and the backups are deleted.
-//   - Then the journal is removed. Each restore is journalled ("restored P")
-//     before its backup goes, so a recovery (or a rollback) that is itself
-//     cut short can simply be run again.
-//   - A journal that cannot be read is renamed to + ".bad" and left alone.
+//     into member "client.dat" of the package, the backups are deleted and
+//     the "run" programs are started.
+//   - Then the journal is removed, unless something could not be restored or
+//     the versions could not be written: the journal and every P.ebk it still
+//     needs then stay, the run says so and installs nothing, and every later
+//     start tries again. Each restore is journalled ("restored P") before its
+//     backup goes, so a recovery (or a rollback) that is itself cut short can
+//     simply be run again.
+//   - A journal whose damage is not confined to its unflushed tail is renamed
+//     to + ".bad" and left alone; while that file is there no run installs.
 //
 // Paths are compared without regard to case; each file keeps the spelling it
 // was first given. Not thread-safe: one installation thread owns the object.
@@ -74,13 +99,14 @@ public:
     InstallTransaction& operator=(const InstallTransaction&) = delete;
 
     // False when the journal cannot be made (or one is already there).
-    bool Begin();
+    // `preamble`: the records of what the closing stage closed.
+    bool Begin(const std::vector<JournalRecord>& preamble = {});
 
     enum class BackupResult {
         Made,       // P.ebk holds the old content
         NotNeeded,  // missing or empty, already backed up, or written by this run
         Locked,     // P does not open for reading and writing
-        Failed,     // the copy failed
+        Failed,     // the copy or its record failed, or P.ebk is there already
         Refused,    // P is another file's backup, or P.ebk is a file this run wrote
     };
     BackupResult Backup(const std::string& path);
@@ -88,10 +114,10 @@ public:
     // Journals that `path` is about to be written; false when it must not be
     // (it is the backup of another file) or the journal cannot be written.
     bool WillWrite(const std::string& path);
-    // The file's bytes are on disk.
-    void Wrote(const std::string& path);
+    // The file's bytes are on disk. False when that cannot be journalled.
+    [[nodiscard]] bool Wrote(const std::string& path);
     // A written file was deleted again on purpose: nothing to undo for it.
-    void Forget(const std::string& path);
+    [[nodiscard]] bool Forget(const std::string& path);
     // A folder is about to be made; a rollback removes it again when empty.
     bool WillMakeFolder(const std::string& path);
     // WillWrite, CopyFileInto, Wrote; false when refused or the copy failed.
@@ -99,18 +125,26 @@ public:
 
     // A "ver" value that the write-back sets; a recovery after MarkPlaced
     // sets it again.
-    void RecordVersion(const std::string& section, const std::string& version);
+    [[nodiscard]] bool RecordVersion(const std::string& section, const std::string& version);
+    // A program to start once the run is over; a recovery after MarkPlaced
+    // starts it when the run could not.
+    [[nodiscard]] bool RecordProgram(const std::string& command, bool wait);
     // Every file is in place: from here on a recovery finishes the run.
-    void MarkPlaced();
+    [[nodiscard]] bool MarkPlaced();
 
-    // Deletes what was written (newest first), then copies every backup back.
-    // A backup that cannot be copied back is kept. Ends with DeleteBackups.
-    void RollBack();
-    // Deletes the backups, except those a failed restore keeps.
+    // Deletes what was written without old content (newest first), copies
+    // every backup over its file. A backup that cannot be copied back is
+    // kept. Ends with DeleteBackups. False when something is left to restore.
+    bool RollBack();
+    // Deletes the backups, except those a failed restore keeps, and puts the
+    // product's read-only marks back.
     void DeleteBackups();
     // Removes the journal and empties the lists: the run is over, and a
-    // later RollBack has nothing to undo.
+    // later RollBack has nothing to undo. The journal stays (and the run
+    // says so) while a failed restore keeps a backup or a record is missing.
     void End();
+    // Closes the journal and leaves it for a later step or start to finish.
+    void Leave();
 
     const std::vector<std::string>& Backups() const { return backups_; }
     const std::vector<std::string>& Written() const { return written_; }
@@ -123,6 +157,7 @@ private:
     void DeleteWritten(const std::string& path);
     void Restore(const std::string& path);
     void PutBackEmpty(const std::string& path);
+    void Clear();
     void RemoveNewFolders();
 
     std::string journalPath_;
@@ -137,10 +172,12 @@ private:
     std::vector<std::string> written_;     // written and not forgotten, in order of writing
     std::vector<std::string> empties_;     // existed with size 0
     std::vector<std::string> folders_;     // made by this run
+    std::vector<std::string> readOnly_;    // the product had marked them read-only
     std::set<std::wstring> everWritten_;   // every path this run wrote
     std::set<std::wstring> settled_;       // backed up, or found empty
     std::set<std::wstring> liveBackups_;   // the ".ebk" names of the backups
     std::set<std::wstring> kept_;          // backups a failed restore keeps
+    bool journalFailed_ = false;           // a record did not reach the disk
 };
 
 }  // namespace quibo

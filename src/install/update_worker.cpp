@@ -59,24 +59,36 @@ public:
         view_.SetProgressRange(kDone);
         view_.SetStatus("正在备份旧文件...");
         view_.SetTrayStage("正在备份旧文件...");
-        if (!transaction_.Begin()) {  // it has logged why
+        if (!transaction_.Begin(ClosingRecords())) {  // it has logged why
             view_.SetStatus("更新失败！");
             return outcome_;
         }
         if (!BackUpAll() || !PlaceAll()) return Fail();
         // From here on a killed run is finished, not undone: the journal
-        // holds the versions still to be written.
+        // holds the versions still to be written and the programs to run.
         const std::vector<Version> versions = VersionsToWrite();
-        for (const Version& version : versions) transaction_.RecordVersion(version.section, version.value);
-        transaction_.MarkPlaced();
+        for (const Version& version : versions)
+            if (!transaction_.RecordVersion(version.section, version.value)) return Fail();
+        const std::vector<PendingProgram> programs = ProgramsAfterwards();
+        for (const PendingProgram& program : programs)
+            if (!transaction_.RecordProgram(program.command, program.wait)) return Fail();
+        if (!transaction_.MarkPlaced()) return Fail();
 
         view_.SetProgress(kDone);
         view_.SetStatus("正在更新配置文件");
         view_.SetTrayStage("正在更新配置文件");
-        WriteVersions(versions);
+        const bool versionsWritten = WriteVersions(versions);
 
         transaction_.DeleteBackups();
-        transaction_.End();
+        if (!versionsWritten) {
+            WriteLog("更新记录文件保留，下次启动时再写入版本号。");
+            transaction_.Leave();
+        } else if (!programs.empty()) {
+            outcome_.pendingJournal = InstallJournalPath(job_.programFolder + job_.packageName);
+            transaction_.Leave();
+        } else {
+            transaction_.End();
+        }
         view_.SetStatus("更新完成！");
         HostNotify(job_.hostWindow, HostCode::Updated);
         view_.SetTrayStage("更新完成");
@@ -137,6 +149,41 @@ private:
         return stage;
     }
 
+    // What the closing stage closes, for the journal: a recovery closes it
+    // again before it restores anything.
+    std::vector<JournalRecord> ClosingRecords() const
+    {
+        std::vector<JournalRecord> records;
+        if (IsSilent(config_.showType)) records.push_back({JournalTag::Silent, {}, {}});
+        if (!config_.closeProcesses) return records;
+        const ClosingStage stage = ClosingStageOf();
+        const std::pair<JournalTag, const std::vector<std::string>*> lists[] = {
+            {JournalTag::CloseExe, &stage.byExecutable},
+            {JournalTag::CloseTitle, &stage.byTitle},
+            {JournalTag::CloseClass, &stage.byClass},
+            {JournalTag::Held, &stage.lockedTargets},
+        };
+        for (const auto& [tag, entries] : lists)
+            for (const std::string& entry : *entries)
+                if (!entry.empty()) records.push_back({tag, entry, {}});
+        if (stage.warn && !stage.warning.empty()) records.push_back({JournalTag::Warn, stage.warning, {}});
+        return records;
+    }
+
+    // The programs the finishing step runs after a successful installation.
+    std::vector<PendingProgram> ProgramsAfterwards() const
+    {
+        std::vector<PendingProgram> programs;
+        for (int k = 0; k < kFileItemCount; ++k) {
+            const UpdateItem& item = config_.files[k];
+            const std::string& path = outcome_.runPaths[k];
+            if (!item.isNew || !item.runme || path.empty()) continue;
+            programs.push_back({item.runmeParam.empty() ? path : path + " " + item.runmeParam, item.runmePause});
+        }
+        if (!config_.system.runUdafters.empty()) programs.push_back({config_.system.runUdafters, false});
+        return programs;
+    }
+
     void RunBeforeHook()
     {
         const std::string& hook = config_.system.runUdbefore;
@@ -170,7 +217,6 @@ private:
             return transaction_.Backup(target) != InstallTransaction::BackupResult::Failed;
         }
         WriteLog("备份文件：" + target);
-        if (!IsFileWritable(target)) return Locked(target);
         WriteLog("将文件：" + target + " 备份为 " + target + ".ebk");
         switch (transaction_.Backup(target)) {
         case InstallTransaction::BackupResult::Made:
@@ -258,11 +304,11 @@ private:
             return false;
         }
         // The package was only copied in to be unpacked.
-        if (::DeleteFileA(package.c_str()))
-            transaction_.Forget(package);
-        else
+        if (!::DeleteFileA(package.c_str())) {
             WriteLog("错误：无法删除压缩包：" + package);
-        return true;
+            return true;
+        }
+        return transaction_.Forget(package);
     }
 
     struct Version {
@@ -293,11 +339,12 @@ private:
         return versions;
     }
 
-    void WriteVersions(const std::vector<Version>& versions)
+    // False when the versions could not be written into the package.
+    bool WriteVersions(const std::vector<Version>& versions)
     {
         if (InstallsNewPackage()) {
             view_.SetStatus("发现有新的本地配置文件，替换旧的本地配置文件！");
-            return;
+            return true;
         }
         size_t next = 0;
         for (ItemKind kind : {ItemKind::File, ItemKind::Dir}) {
@@ -313,9 +360,12 @@ private:
                 ++next;
             }
         }
-        if (!WritePackageMember(config_.client.ToText(), job_.programFolder + job_.packageName, kClientMember,
-                                kPackagePassword))
-            WriteLog("本地配置文件（" + job_.packageName + "）无法修改！");
+        if (versions.empty()) return true;
+        if (WritePackageMember(config_.client.ToText(), job_.programFolder + job_.packageName, kClientMember,
+                               kPackagePassword))
+            return true;
+        WriteLog("本地配置文件（" + job_.packageName + "）无法修改！");
+        return false;
     }
 
     InstallOutcome Fail()
@@ -341,6 +391,13 @@ InstallOutcome RunInstall(const InstallJob& job, InstallView& view)
 {
     assert(job.config && job.records);
     return Installer(job, view).Run();
+}
+
+void ProgramsRan(InstallOutcome& outcome)
+{
+    if (outcome.pendingJournal.empty()) return;
+    ::DeleteFileA(outcome.pendingJournal.c_str());
+    outcome.pendingJournal.clear();
 }
 
 }  // namespace quibo

@@ -11,8 +11,10 @@
 //   4. placing: every downloaded file is checked against its md5 once more
 //      and copied into its target folder, zip packages are unpacked;
 //   5. the configuration: the items' new versions are written into
-//      "client.dat" of the configuration package;
-//   6. the backups are deleted and the host is told.
+//      "client.dat" of the configuration package (when that fails, the
+//      journal keeps them and the next start writes them);
+//   6. the backups are deleted and the host is told; the journal stays while
+//      programs to run afterwards are pending.
 // From stage 3 on, the InstallTransaction records every step in a journal
 // that a later start uses to finish or undo a run that was killed; see
 // install_transaction.h for the journal and its recovery.
@@ -53,10 +55,17 @@ struct InstallOutcome {
     InstallEnd end = InstallEnd::Failed;
     // Per file item: the installed file to run afterwards ("runme"), or empty.
     std::array<std::string, kFileItemCount> runPaths;
+    // The journal that still lists the programs to run after the
+    // installation ("runme", "run_udafters"): a start after a kill runs them.
+    // Removed by ProgramsRan once they have run.
+    std::string pendingJournal;
 };
 
 // The whole installation, on the calling (worker) thread. `view` shows its
 // texts, progress 0 to 60 and boxes.
 InstallOutcome RunInstall(const InstallJob& job, InstallView& view);
+
+// The programs after the installation have run: their journal goes.
+void ProgramsRan(InstallOutcome& outcome);
 
 }  // namespace quibo

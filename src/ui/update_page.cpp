@@ -202,6 +202,7 @@ void UpdatePage::FinishUpdate(bool success)
         if (succeeded_) RunInstalledPrograms();
         RunAfterUpdateHook();
     }
+    ProgramsRan(outcome_);  // a start after a kill before here runs them
     SetStatus("更新结束");
     if (!success && !state_.Silent() && state_.runMode != RunMode::SelfUpdate && state_.config.pages.endWin2 != 0)
         ShowEndBox(state_.config.pages.endWin2Msg);

@@ -40,6 +40,14 @@ const std::vector<JournalRecord> kAwkward = {
     {T::Version, "file3", "1.2.3"},
     {T::Version, "dir0", ""},
     {T::Restored, "C:\\App\\x", ""},
+    {T::ReadOnly, "C:\\App\\ro.ini", ""},
+    {T::Run, "\"C:\\App\\setup.exe\" /S", "1"},
+    {T::CloseExe, "app.exe", ""},
+    {T::CloseTitle, "My App - 100%", ""},
+    {T::CloseClass, "AppClass", ""},
+    {T::Held, "C:\\App\\main.exe", ""},
+    {T::Warn, "\xC7\xEB\xB9\xD8\xB1\xD5 now", ""},
+    {T::Silent, "", ""},
     {T::Placed, "", ""},
 };
 
@@ -106,11 +114,43 @@ TEST(InstallJournal, DamageBeforeTheLastLineIsRefused)
         {"an escape of a plain byte", JournalHeader() + ChecksummedLine("write %41") + tail},
         {"an escape that is not hex", JournalHeader() + ChecksummedLine("write %zz") + tail},
         {"a raw control byte", JournalHeader() + ChecksummedLine("write a\tb") + tail},
+        {"a raw DEL byte", JournalHeader() + ChecksummedLine("write a\x7F" "b") + tail},
+        {"a damaged line before a flushed one", JournalHeader() + "deadbeef wrote a\n" +
+                                                    JournalLine({T::Wrote, "b", ""}) + tail},
+        {"a damaged first line", "deadbeef quibo-install 1\n" + JournalLine({T::Wrote, "b", ""}) + "x\n"},
     };
     for (const auto& c : cases) {
         ParsedJournal parsed = ParseJournal(c.text);
-        EXPECT_FALSE(parsed.ok) << c.what;
+        EXPECT_FALSE(parsed.ok) << c.what << " " << parsed.records.size();
         EXPECT_FALSE(parsed.error.empty()) << c.what;
+    }
+}
+
+// Records that only confirm a step reach the disk with the next flush: a
+// crash may leave a damaged line among them, and no step was taken on their
+// word. The records before the damage are the journal.
+TEST(InstallJournal, DamageInTheUnflushedTailLeavesTheRecordsBeforeIt)
+{
+    const std::string head = Render({{T::BackupStart, "C:\\a", ""}, {T::Write, "C:\\b", ""}});
+    const std::string damaged = "deadbeef wrote C:\\b\n";
+    const struct {
+        const char* what;
+        std::string tail;
+        size_t dropped;
+    } cases[] = {
+        {"only unflushed records after it",
+         damaged + JournalLine({T::Backup, "C:\\a", ""}) + JournalLine({T::Version, "file0", "2"}) +
+             JournalLine({T::Run, "x.exe", "0"}),
+         4},
+        {"damaged lines only", damaged + damaged, 2},
+        {"and a torn last line", damaged + JournalLine({T::Wrote, "C:\\b", ""}) + "0123", 2},
+    };
+    for (const auto& c : cases) {
+        ParsedJournal parsed = ParseJournal(head + c.tail);
+        ASSERT_TRUE(parsed.ok) << c.what << ": " << parsed.error;
+        EXPECT_EQ(parsed.records.size(), 2u) << c.what;
+        EXPECT_EQ(parsed.validLength, head.size()) << c.what;
+        EXPECT_EQ(parsed.droppedLines, c.dropped) << c.what;
     }
 }
 
@@ -134,8 +174,8 @@ TEST(InstallJournal, RollbackPlanUndoesWhatTheRunBegan)
     };
     RecoveryPlan plan = PlanRecovery(records);
     EXPECT_FALSE(plan.finish);
-    EXPECT_EQ(plan.deleteWritten,
-              (std::vector<std::string>{"C:\\App\\new.txt", "C:\\App\\empty.ini", "C:\\App\\old.exe"}));
+    // Files with old content are replaced by it, never deleted first.
+    EXPECT_EQ(plan.deleteWritten, std::vector<std::string>{"C:\\App\\new.txt"});
     EXPECT_EQ(plan.restoreBackups, std::vector<std::string>{"C:\\App\\old.exe"});
     EXPECT_EQ(plan.restoreEmpty, std::vector<std::string>{"C:\\App\\empty.ini"});
     EXPECT_EQ(plan.deleteBackups, std::vector<std::string>{"C:\\App\\half.dll.ebk"});
@@ -158,7 +198,7 @@ TEST(InstallJournal, RestoredPathsAreLeftAsTheyAre)
         {T::Restored, "C:\\e", ""},
     };
     RecoveryPlan plan = PlanRecovery(records);
-    EXPECT_EQ(plan.deleteWritten, std::vector<std::string>{"C:\\b"});
+    EXPECT_TRUE(plan.deleteWritten.empty());
     EXPECT_EQ(plan.restoreBackups, std::vector<std::string>{"C:\\b"});
     EXPECT_TRUE(plan.restoreEmpty.empty());
     EXPECT_EQ(plan.deleteBackups, std::vector<std::string>{"C:\\a.ebk"});
@@ -178,4 +218,36 @@ TEST(InstallJournal, PlacedRunIsFinishedNotUndone)
     EXPECT_EQ(plan.deleteBackups, std::vector<std::string>{"C:\\a.ebk"});
     EXPECT_EQ(plan.versions,
               (std::vector<std::pair<std::string, std::string>>{{"file0", "1.1"}, {"dir2", "3.1"}}));
+}
+
+// What held the files is closed again before a rollback; the programs of a
+// finished run are started; the product's read-only marks go back on.
+TEST(InstallJournal, PlanCarriesTheClosingTheProgramsAndTheMarks)
+{
+    const std::vector<JournalRecord> head = {
+        {T::CloseExe, "app.exe", ""},      {T::CloseTitle, "App", ""}, {T::CloseClass, "AppWnd", ""},
+        {T::Held, "C:\\App\\a.dll", ""},   {T::Warn, "close it", ""}, {T::Silent, "", ""},
+        {T::ReadOnly, "C:\\App\\r", ""},    {T::BackupStart, "C:\\App\\r", ""}, {T::Backup, "C:\\App\\r", ""},
+        {T::Write, "C:\\App\\r", ""},      {T::Run, "setup.exe /S", "1"},       {T::Run, "after.exe", "0"},
+    };
+    RecoveryPlan undo = PlanRecovery(head);
+    EXPECT_EQ(undo.closing.byExecutable, std::vector<std::string>{"app.exe"});
+    EXPECT_EQ(undo.closing.byTitle, std::vector<std::string>{"App"});
+    EXPECT_EQ(undo.closing.byClass, std::vector<std::string>{"AppWnd"});
+    EXPECT_EQ(undo.closing.heldTargets, std::vector<std::string>{"C:\\App\\a.dll"});
+    EXPECT_TRUE(undo.closing.warn);
+    EXPECT_EQ(undo.closing.warning, "close it");
+    EXPECT_TRUE(undo.closing.silent);
+    EXPECT_EQ(undo.readOnly, std::vector<std::string>{"C:\\App\\r"});
+    EXPECT_TRUE(undo.programs.empty());  // nothing of an undone run runs
+
+    std::vector<JournalRecord> placed = head;
+    placed.push_back({T::Placed, "", ""});
+    RecoveryPlan finish = PlanRecovery(placed);
+    ASSERT_EQ(finish.programs.size(), 2u);
+    EXPECT_EQ(finish.programs[0].command, "setup.exe /S");
+    EXPECT_TRUE(finish.programs[0].wait);
+    EXPECT_EQ(finish.programs[1].command, "after.exe");
+    EXPECT_FALSE(finish.programs[1].wait);
+    EXPECT_EQ(finish.readOnly, std::vector<std::string>{"C:\\App\\r"});
 }

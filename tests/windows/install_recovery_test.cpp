@@ -81,10 +81,9 @@ struct Product {
                 if (!tx.CopyIn(dl / name, d + name)) return false;
             if (!ExtractArchive(d + "pack.zip", d, tx, view)) return false;
             ::DeleteFileA((d + "pack.zip").c_str());
-            tx.Forget(d + "pack.zip");
-            tx.RecordVersion("file0", "2.0");
-            tx.RecordVersion("dir0", "5.1");
-            tx.MarkPlaced();
+            if (!tx.Forget(d + "pack.zip") || !tx.RecordVersion("file0", "2.0") || !tx.RecordVersion("dir0", "5.1") ||
+                !tx.MarkPlaced())
+                return false;
             CConfigIni client;
             client.LoadText(ClientText(package));
             client.WriteString("file0", "ver", "2.0");
@@ -210,7 +209,111 @@ TEST(InstallRecovery, UnreadableJournalIsKeptAsideAndNothingIsTouched)
                         journal + ".bad！"),
               std::string::npos)
         << text;
+    // While the journal kept aside is there, every start refuses to install.
+    WriteBytes(journal + ".bad", "kept for a person");
+    for (int start = 0; start < 2; ++start) EXPECT_EQ(RecoverInstall(journal, p.package), RecoveryOutcome::Unreadable);
+    EXPECT_NE(log.Text().find("更新记录文件：" + journal + ".bad无法识别，需要人工检查，在此之前不进行更新！"),
+              std::string::npos);
+    ::DeleteFileA((journal + ".bad").c_str());
     EXPECT_EQ(RecoverInstall(journal, p.package), RecoveryOutcome::NoJournal);
+}
+
+namespace {
+
+// The run stopped just after main.exe was copied in over its backup.
+void StopAfterMainIsNew(Product& p)
+{
+    for (int n = 1;; ++n) {
+        Product probe;
+        probe.Install(StopAt(n));
+        if (ReadBytes(probe.app / "main.exe") != "new main") continue;
+        ASSERT_FALSE(p.Install(StopAt(n)));
+        return;
+    }
+}
+
+}  // namespace
+
+// A backup that cannot be copied back leaves the new file rather than none,
+// and the journal stays with every backup it needs until a later start
+// completes the recovery.
+TEST(InstallRecovery, AMissingBackupKeepsTheNewFileAndTheJournal)
+{
+    Product p;
+    StopAfterMainIsNew(p);
+    const std::string journal = InstallJournalPath(p.package);
+    const std::string backup = p.app / "main.exe.ebk";
+    ASSERT_TRUE(::MoveFileA(backup.c_str(), (p.dl / "aside").c_str()));
+    LogCapture log;
+    for (int start = 0; start < 2; ++start) {
+        EXPECT_EQ(RecoverInstall(journal, p.package), RecoveryOutcome::Incomplete);
+        EXPECT_EQ(ReadBytes(p.app / "main.exe"), "new main");
+        EXPECT_TRUE(FileExists(journal));
+    }
+    EXPECT_NE(log.Text().find("错误：备份文件：" + backup + "不存在，文件：" + p.app / "main.exe" + "保留为新文件！"),
+              std::string::npos);
+    ASSERT_TRUE(::MoveFileA((p.dl / "aside").c_str(), backup.c_str()));
+    EXPECT_EQ(RecoverInstall(journal, p.package), RecoveryOutcome::RolledBack);
+    ExpectWholeState(p, RecoveryOutcome::RolledBack);
+}
+
+// Files the run wrote read-only are restored and deleted all the same.
+TEST(InstallRecovery, ReadOnlyFilesOfTheRunAreUndone)
+{
+    Product p;
+    StopAfterMainIsNew(p);
+    for (const char* name : {"main.exe", "new.txt", "empty.ini"})
+        ::SetFileAttributesA((p.app / name).c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(RecoverInstall(InstallJournalPath(p.package), p.package), RecoveryOutcome::RolledBack);
+    ExpectWholeState(p, RecoveryOutcome::RolledBack);
+}
+
+// Versions that cannot be written stay in the journal for the next start.
+TEST(InstallRecovery, VersionsThatCannotBeWrittenWaitInTheJournal)
+{
+    Product p;
+    const std::string journal = InstallJournalPath(p.package);
+    WriteBytes(journal, JournalHeader() + JournalLine({JournalTag::Version, "file0", "2.0"}) +
+                            JournalLine({JournalTag::Placed, "", ""}));
+    FileLock lock(p.package);  // another program holds the package
+    ASSERT_TRUE(lock.Held());
+    EXPECT_EQ(RecoverInstall(journal, p.package), RecoveryOutcome::Incomplete);
+    EXPECT_TRUE(FileExists(journal));
+    lock.Release();
+    EXPECT_EQ(RecoverInstall(journal, p.package), RecoveryOutcome::Finished);
+    EXPECT_FALSE(FileExists(journal));
+    CConfigIni client;
+    client.LoadText(ClientText(p.package));
+    EXPECT_EQ(client.GetString("file0", "ver"), "2.0");
+}
+
+// The programs a finished run had still to start are started by the recovery.
+TEST(InstallRecovery, ProgramsLeftByAFinishedRunAreRun)
+{
+    Product p;
+    const std::string journal = InstallJournalPath(p.package);
+    const std::string marker = p.app / "ran.txt";
+    const std::string command = "cmd.exe /c echo ran>\"" + marker + "\"";
+    WriteBytes(journal, JournalHeader() + JournalLine({JournalTag::Run, command, "1"}) +
+                            JournalLine({JournalTag::Placed, "", ""}));
+    EXPECT_EQ(RecoverInstall(journal, p.package), RecoveryOutcome::Finished);
+    EXPECT_TRUE(FileExists(marker));
+    EXPECT_FALSE(FileExists(journal));
+}
+
+// A damaged line among the records written after the last flush: the records
+// before it are the journal, and the recovery goes on from them.
+TEST(InstallRecovery, DamageInTheUnflushedTailIsLetGo)
+{
+    Product p;
+    StopAfterMainIsNew(p);
+    const std::string journal = InstallJournalPath(p.package);
+    WriteBytes(journal, ReadBytes(journal) + "deadbeef wrote " + p.app / "main.exe" + "\n" +
+                            JournalLine({JournalTag::Version, "file0", "2.0"}));
+    LogCapture log;
+    EXPECT_EQ(RecoverInstall(journal, p.package), RecoveryOutcome::RolledBack);
+    ExpectWholeState(p, RecoveryOutcome::RolledBack);
+    EXPECT_NE(log.Text().find("末尾有2行未写完整"), std::string::npos) << log.Text();
 }
 
 TEST(InstallRecovery, EveryActionIsLogged)
@@ -230,10 +333,85 @@ TEST(InstallRecovery, EveryActionIsLogged)
     const std::string journal = InstallJournalPath(p.package);
     EXPECT_EQ(LogLines(log.Text()), (std::vector<std::string>{
                                         "发现未完成的更新，正在恢复更新前状态……",
-                                        "新文件：" + d + "main.exe删除成功！",
                                         "文件：" + d + "main.exe恢复成功！",
                                         "备份文件：" + d + "main.exe.ebk删除成功！",
                                         "已恢复更新前状态，删除更新记录文件：" + journal,
                                     }));
     ExpectWholeState(p, RecoveryOutcome::RolledBack);
+}
+
+namespace {
+
+// A program that holds `held` open with no sharing at all, as a running
+// product holds its own files; ended by its handle when the test is over.
+class Holder {
+public:
+    Holder(const std::string& folder, const std::string& name, const std::string& held)
+    {
+        char self[MAX_PATH] = {};
+        ::GetModuleFileNameA(nullptr, self, MAX_PATH);
+        std::string source(self);
+        source = source.substr(0, source.find_last_of('\\') + 1) + "close_target.exe";
+        const std::string program = folder + name;
+        const std::string marker = folder + name + ".ready";
+        ::CopyFileA(source.c_str(), program.c_str(), FALSE);
+        std::string line = "\"" + program + "\" \"marker=" + marker + "\" \"hold=" + held + "\"";
+        STARTUPINFOA si = {sizeof si};
+        PROCESS_INFORMATION pi = {};
+        if (!::CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+            return;
+        ::CloseHandle(pi.hThread);
+        process_ = pi.hProcess;
+        transfertest::WaitFor([&] { return FileExists(marker) || Ended(); });
+    }
+    ~Holder()
+    {
+        if (!process_) return;
+        ::TerminateProcess(process_, 99);
+        ::WaitForSingleObject(process_, 5000);
+        ::CloseHandle(process_);
+    }
+    Holder(const Holder&) = delete;
+    Holder& operator=(const Holder&) = delete;
+
+    bool Ended(DWORD ms = 0) const { return process_ && ::WaitForSingleObject(process_, ms) == WAIT_OBJECT_0; }
+    bool Running() const { return process_ && !Ended(); }
+
+private:
+    HANDLE process_ = nullptr;
+};
+
+}  // namespace
+
+// The product runs again when the next start finds the journal, and holds a
+// file the run replaced: the recovery closes what the run had closed (with
+// its warning) before it restores; without that record the held file cannot
+// be restored, and the journal stays.
+TEST(InstallRecovery, WhatTheRunClosedIsClosedAgainFirst)
+{
+    for (bool recorded : {true, false}) {
+        SCOPED_TRACE(recorded ? "recorded" : "not recorded");
+        Product p;
+        StopAfterMainIsNew(p);
+        const std::string journal = InstallJournalPath(p.package);
+        const std::string name = "holder" + std::to_string(::GetCurrentProcessId()) + ".exe";
+        if (recorded)
+            WriteBytes(journal, ReadBytes(journal) + JournalLine({JournalTag::CloseExe, name, ""}) +
+                                    JournalLine({JournalTag::Warn, "请先关闭程序", ""}));
+        Holder holder(p.dl.Path(), name, p.app / "main.exe");
+        ASSERT_TRUE(holder.Running());
+        RecordingInstallView view;
+        const RecoveryOutcome outcome = RecoverInstall(journal, p.package, {}, &view);
+        if (recorded) {
+            EXPECT_EQ(outcome, RecoveryOutcome::RolledBack);
+            EXPECT_TRUE(holder.Ended(5000));
+            EXPECT_EQ(view.boxes, std::vector<std::string>{"请先关闭程序"});
+            ExpectWholeState(p, outcome);
+        } else {
+            EXPECT_EQ(outcome, RecoveryOutcome::Incomplete);
+            EXPECT_TRUE(holder.Running());
+            EXPECT_TRUE(FileExists(journal));
+            EXPECT_TRUE(FileExists(p.app / "main.exe.ebk"));
+        }
+    }
 }

@@ -62,7 +62,14 @@ struct RollbackCase {
     std::vector<std::string> logged;     // run-log lines, in order, among others
     std::vector<std::string> notLogged;  // lines that must not appear
     bool heldDuringRollback = false;     // a running program holds "a.dll"
+    bool journalKept = false;            // something is left for the next start
 };
+
+bool ReadOnly(const std::string& path)
+{
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
 
 }  // namespace
 
@@ -77,8 +84,9 @@ TEST(InstallTransaction, RollBackLeavesEveryKindOfFileAsItWas)
          },
          {{"a.dll", "old"}},
          {"正在恢复更新前状态！", "文件：@a.dll恢复成功！", "正在删除备份文件！"},
-         {"新文件：@a.dll删除成功！", "备份文件：@a.dll.ebk删除成功！"},
-         {}},
+         {"备份文件：@a.dll.ebk删除成功！"},
+         // The old content goes over the new file: it is never deleted first.
+         {"新文件：@a.dll删除成功！"}},
         {"a file that did not exist",
          {},
          [](InstallRun& t, const std::string& dir) {
@@ -97,8 +105,8 @@ TEST(InstallTransaction, RollBackLeavesEveryKindOfFileAsItWas)
          },
          {{"e.ini", ""}},
          {"正在恢复更新前状态！", "文件：@e.ini恢复成功！", "正在删除备份文件！"},
-         {"新文件：@e.ini删除成功！"},
-         {}},
+         {},
+         {"新文件：@e.ini删除成功！"}},
         {"a file backed up twice",
          {{"a.dll", "old"}},
          [](InstallRun& t, const std::string& dir) {
@@ -110,8 +118,8 @@ TEST(InstallTransaction, RollBackLeavesEveryKindOfFileAsItWas)
          },
          {{"a.dll", "old"}},
          {"正在恢复更新前状态！", "文件：@a.dll恢复成功！", "正在删除备份文件！"},
-         {"新文件：@a.dll删除成功！", "备份文件：@a.dll.ebk删除成功！"},
-         {}},
+         {"备份文件：@a.dll.ebk删除成功！"},
+         {"新文件：@a.dll删除成功！"}},
         {"a package member naming an item's file",
          {{"a.dll", "old"}, {"b.txt", "old b"}},
          [](InstallRun& t, const std::string& dir) {
@@ -122,13 +130,12 @@ TEST(InstallTransaction, RollBackLeavesEveryKindOfFileAsItWas)
              EXPECT_TRUE(ExtractArchive(dir + "pack.zip", dir, t.tx, t.view));
              EXPECT_EQ(ReadBytes(dir + "a.dll"), "zipped a");
              ::DeleteFileA((dir + "pack.zip").c_str());
-             t.tx.Forget(dir + "pack.zip");
+             EXPECT_TRUE(t.tx.Forget(dir + "pack.zip"));
          },
          {{"a.dll", "old"}, {"b.txt", "old b"}},
          {"正在恢复更新前状态！", "文件：@a.dll恢复成功！", "文件：@b.txt恢复成功！", "正在删除备份文件！"},
-         {"新文件：@b.txt删除成功！", "新文件：@a.dll删除成功！", "备份文件：@a.dll.ebk删除成功！",
-          "备份文件：@b.txt.ebk删除成功！"},
-         {"新文件：@pack.zip删除成功！", "新文件：@pack.zip删除失败！"}},
+         {"备份文件：@a.dll.ebk删除成功！", "备份文件：@b.txt.ebk删除成功！"},
+         {"新文件：@pack.zip删除成功！", "新文件：@pack.zip删除失败！", "新文件：@a.dll删除成功！"}},
         {"a file whose old content cannot be put back",
          {{"a.dll", "old"}},
          [](InstallRun& t, const std::string& dir) {
@@ -137,9 +144,40 @@ TEST(InstallTransaction, RollBackLeavesEveryKindOfFileAsItWas)
          },
          {{"a.dll", "new"}, {"a.dll.ebk", "old"}},
          {"正在恢复更新前状态！", "文件：@a.dll恢复失败！", "正在删除备份文件！"},
-         {"新文件：@a.dll删除失败！", "文件：@a.dll的原内容保留在@a.dll.ebk中！"},
-         {"备份文件：@a.dll.ebk删除成功！"},
+         {"文件：@a.dll的原内容保留在@a.dll.ebk中！", "更新记录文件：@update.bin.journal保留，下次启动时继续恢复！"},
+         {"备份文件：@a.dll.ebk删除成功！", "新文件：@a.dll删除失败！"},
+         true,
          true},
+        {"a file whose backup has gone",
+         {{"a.dll", "old"}},
+         [](InstallRun& t, const std::string& dir) {
+             EXPECT_EQ(t.tx.Backup(dir + "a.dll"), Result::Made);
+             EXPECT_TRUE(t.tx.CopyIn(t.Download("a.dll", "new"), dir + "a.dll"));
+             ::DeleteFileA((dir + "a.dll.ebk").c_str());
+         },
+         // The new file stays rather than none, and so does the journal.
+         {{"a.dll", "new"}},
+         {"正在恢复更新前状态！", "文件：@a.dll恢复失败！", "正在删除备份文件！"},
+         {"更新记录文件：@update.bin.journal保留，下次启动时继续恢复！"},
+         {"新文件：@a.dll删除成功！"},
+         false,
+         true},
+        {"files the run wrote read-only, and one the product had marked so",
+         {{"a.dll", "old"}, {"r.txt", "old r"}},
+         [](InstallRun& t, const std::string& dir) {
+             ASSERT_TRUE(::SetFileAttributesA((dir + "r.txt").c_str(), FILE_ATTRIBUTE_READONLY));
+             EXPECT_EQ(t.tx.Backup(dir + "r.txt"), Result::Made);
+             EXPECT_TRUE(t.tx.CopyIn(t.Download("r.txt", "new r"), dir + "r.txt"));
+             EXPECT_EQ(t.tx.Backup(dir + "a.dll"), Result::Made);
+             EXPECT_TRUE(t.tx.CopyIn(t.Download("a.dll", "new"), dir + "a.dll"));
+             EXPECT_TRUE(t.tx.CopyIn(t.Download("n.txt", "new n"), dir + "n.txt"));
+             for (const char* name : {"a.dll", "n.txt", "r.txt"})
+                 ASSERT_TRUE(::SetFileAttributesA((dir + name).c_str(), FILE_ATTRIBUTE_READONLY));
+         },
+         {{"a.dll", "old"}, {"r.txt", "old r"}},
+         {"正在恢复更新前状态！", "文件：@r.txt恢复成功！", "文件：@a.dll恢复成功！", "正在删除备份文件！"},
+         {"新文件：@n.txt删除成功！"},
+         {}},
     };
     for (const RollbackCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -155,6 +193,11 @@ TEST(InstallTransaction, RollBackLeavesEveryKindOfFileAsItWas)
         lock.Release();
         t.tx.End();
         const RecordingInstallView& view = t.view;
+        EXPECT_EQ(FileExists(dir + "update.bin.journal"), c.journalKept);
+        ::DeleteFileA((dir + "update.bin.journal").c_str());
+        // The product's own mark is back, and only there.
+        EXPECT_EQ(ReadOnly(dir + "r.txt"), c.before.count("r.txt") > 0);
+        EXPECT_FALSE(ReadOnly(dir + "a.dll"));
         EXPECT_EQ(Show(Snapshot(dir)), Show(c.after));
         EXPECT_EQ(view.statuses, At(dir, c.statuses));
         EXPECT_EQ(view.stages, (std::vector<std::string>{"正在恢复更新前状态！", "正在删除备份文件！"}));
@@ -191,6 +234,25 @@ TEST(InstallTransaction, BackupsAreNeverOverwritten)
     t.tx.RollBack();
     t.tx.End();
     EXPECT_EQ(Show(Snapshot(dir)), Show({{"a.dll", "old a"}, {"b.dll", "old b"}}));
+}
+
+// An ".ebk" that is there before the run is not the run's to replace: the
+// product's own file of that name, or the only copy an earlier run kept.
+TEST(InstallTransaction, AnEarlierBackupIsNeverReplaced)
+{
+    InstallRun t;
+    const std::string& dir = t.dir;
+    MakeTree(dir, {{"a.dll", "old a"}, {"a.dll.ebk", "kept by an earlier run"}, {"c.txt", "old c"},
+                   {"c.txt.ebk", "the product's own"}});
+    LogCapture log;
+    for (const char* name : {"a.dll", "c.txt"}) EXPECT_EQ(t.tx.Backup(dir + name), Result::Failed) << name;
+    const std::string text = log.Text();
+    for (const char* name : {"a.dll", "c.txt"})
+        EXPECT_NE(text.find("错误：备份文件：" + dir + name + ".ebk已存在，不能覆盖！"), std::string::npos) << text;
+    t.tx.RollBack();
+    t.tx.End();
+    EXPECT_EQ(Show(Snapshot(dir)), Show({{"a.dll", "old a"}, {"a.dll.ebk", "kept by an earlier run"},
+                                         {"c.txt", "old c"}, {"c.txt.ebk", "the product's own"}}));
 }
 
 TEST(InstallTransaction, LockedAndMissingFilesAreNotBackedUp)
@@ -232,7 +294,7 @@ TEST(InstallTransaction, SuccessDeletesTheBackupsAndTheJournal)
         ASSERT_EQ(t.tx.Backup(dir + name), Result::Made);
         ASSERT_TRUE(t.tx.CopyIn(t.Download("new", std::string("new ") + name), dir + name));
     }
-    t.tx.MarkPlaced();
+    EXPECT_TRUE(t.tx.MarkPlaced());
     t.tx.DeleteBackups();
     t.tx.End();
     EXPECT_EQ(Show(Snapshot(dir)), Show({{"a.dll", "new a.dll"}, {"b", kFolder}, {"b\\c.dat", "new b\\c.dat"}}));

@@ -141,4 +141,35 @@ TEST_F(UpdateWorkerTest, AFileChangedSinceItsDownloadIsNeverPlaced)
     EXPECT_NE(ClientText().find("ver=1.0"), std::string::npos);
 }
 
+// The programs after a successful installation, and versions that could not
+// be written, wait in the journal: a start after a kill runs or writes them.
+TEST_F(UpdateWorkerTest, WhatIsLeftAfterTheFilesArePlacedWaitsInTheJournal)
+{
+    const std::string journal = product + "update.bin.journal";
+    config.files[0].runme = true;
+    config.files[0].runmeParam = "/S";
+    config.system.runUdafters = "after.exe";
+    InstallOutcome outcome = RunInstall(job, *view);
+    ASSERT_EQ(outcome.end, InstallEnd::Succeeded);
+    const std::string text = ReadBytes(journal);
+    for (const std::string& record : {"run " + product + "app.exe%20/S 0", std::string("run after.exe 0")})
+        EXPECT_NE(text.find(record), std::string::npos) << record << "\n" << text;
+    EXPECT_EQ(outcome.pendingJournal, journal);
+    ProgramsRan(outcome);
+    EXPECT_FALSE(FileExists(journal));
+
+    Prepare("2");
+    {
+        // Another program holds the package: the versions cannot go in.
+        HANDLE held = ::CreateFileA((product + "update.bin").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+                                    nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        ASSERT_EQ(RunInstall(job, *view).end, InstallEnd::Succeeded);
+        ::CloseHandle(held);
+    }
+    EXPECT_EQ(ReadBytes(product + "app.exe"), kNew);
+    EXPECT_FALSE(FileExists(product + "app.exe.ebk"));
+    EXPECT_NE(ReadBytes(product + "update.bin.journal").find("ver file0 2.0"), std::string::npos);
+}
+
 }  // namespace

@@ -25,6 +25,10 @@ constexpr TagName kTags[] = {
     {JournalTag::Wrote, "wrote", 1},              {JournalTag::Forget, "forget", 1},
     {JournalTag::Folder, "folder", 1},            {JournalTag::Version, "ver", 2},
     {JournalTag::Placed, "placed", 0},            {JournalTag::Restored, "restored", 1},
+    {JournalTag::ReadOnly, "readonly", 1},        {JournalTag::Run, "run", 2},
+    {JournalTag::CloseExe, "close-exe", 1},       {JournalTag::CloseTitle, "close-title", 1},
+    {JournalTag::CloseClass, "close-class", 1},   {JournalTag::Held, "held", 1},
+    {JournalTag::Warn, "warn", 1},                {JournalTag::Silent, "silent", 0},
 };
 
 const TagName& Describe(JournalTag tag)
@@ -122,7 +126,43 @@ void AddOnce(std::vector<std::string>& list, std::set<std::string>& seen, const 
     if (seen.insert(item).second) list.push_back(item);
 }
 
+// A record on a line of its own, with a matching checksum.
+bool ReadLine(std::string_view line, JournalRecord& record)
+{
+    std::string_view body;
+    return CheckedBody(line, body) && ParseBody(body, record);
+}
+
+// A record that confirms a step comes after the record that announced it;
+// when that one is not among `records`, a lost line announced it.
+bool Announced(const std::vector<JournalRecord>& records, const JournalRecord& confirming)
+{
+    JournalTag announcing;
+    switch (confirming.tag) {
+    case JournalTag::Wrote:
+    case JournalTag::Forget: announcing = JournalTag::Write; break;
+    case JournalTag::Backup: announcing = JournalTag::BackupStart; break;
+    default: return true;
+    }
+    return std::any_of(records.begin(), records.end(), [&](const JournalRecord& r) {
+        return r.tag == announcing && r.path == confirming.path;
+    });
+}
+
 }  // namespace
+
+bool IsFlushedOnItsOwn(JournalTag tag)
+{
+    switch (tag) {
+    case JournalTag::Wrote:
+    case JournalTag::Backup:
+    case JournalTag::Empty:
+    case JournalTag::Forget:
+    case JournalTag::Version:
+    case JournalTag::Run: return false;
+    default: return true;
+    }
+}
 
 std::string ChecksummedLine(std::string_view body)
 {
@@ -161,8 +201,30 @@ ParsedJournal ParseJournal(std::string_view text)
                 lines.pop_back();
                 break;
             }
-            parsed.error = "line " + std::to_string(i + 1) + ": damaged";
-            return parsed;
+            // Damage among the records the next flush would have carried:
+            // nothing after it was done on their word, so the records before
+            // it are the journal. A flushed record after it, or a damaged line
+            // that still reads as one, is another matter.
+            JournalRecord itself;
+            if (lines[i].size() > 9 && ParseBody(lines[i].substr(9), itself) && IsFlushedOnItsOwn(itself.tag)) {
+                parsed.error = "line " + std::to_string(i + 1) + ": damaged";
+                return parsed;
+            }
+            for (size_t j = i + 1; j < lines.size(); ++j) {
+                JournalRecord later;
+                if (ReadLine(lines[j], later) &&
+                    (IsFlushedOnItsOwn(later.tag) || !Announced(parsed.records, later))) {
+                    parsed.error = "line " + std::to_string(i + 1) + ": damaged";
+                    return parsed;
+                }
+            }
+            if (i == 0) {
+                parsed.error = "line 1: damaged";
+                return parsed;
+            }
+            parsed.droppedLines = lines.size() - i;
+            lines.resize(i);
+            break;
         }
         if (i == 0) {
             if (body != kHeader) {
@@ -191,7 +253,7 @@ RecoveryPlan PlanRecovery(const std::vector<JournalRecord>& records)
     std::map<std::string, size_t> lastWrite;  // written and not forgotten since
     std::map<std::string, std::string> versions;
     std::vector<std::string> versionOrder;
-    std::set<std::string> versionSeen;
+    std::set<std::string> versionSeen, readOnlySet;
 
     for (size_t i = 0; i < records.size(); ++i) {
         const JournalRecord& r = records[i];
@@ -212,6 +274,17 @@ RecoveryPlan PlanRecovery(const std::vector<JournalRecord>& records)
             break;
         case JournalTag::Placed: plan.finish = true; break;
         case JournalTag::Restored: restored.insert(r.path); break;
+        case JournalTag::ReadOnly: AddOnce(plan.readOnly, readOnlySet, r.path); break;
+        case JournalTag::Run: plan.programs.push_back({r.path, r.version == "1"}); break;
+        case JournalTag::CloseExe: plan.closing.byExecutable.push_back(r.path); break;
+        case JournalTag::CloseTitle: plan.closing.byTitle.push_back(r.path); break;
+        case JournalTag::CloseClass: plan.closing.byClass.push_back(r.path); break;
+        case JournalTag::Held: plan.closing.heldTargets.push_back(r.path); break;
+        case JournalTag::Warn:
+            plan.closing.warn = true;
+            plan.closing.warning = r.path;
+            break;
+        case JournalTag::Silent: plan.closing.silent = true; break;
         }
     }
 
@@ -230,15 +303,19 @@ RecoveryPlan PlanRecovery(const std::vector<JournalRecord>& records)
         for (const std::string& path : made) AddOnce(plan.deleteBackups, backupSeen, BackupPath(path));
         return plan;
     }
+    plan.programs.clear();
 
     for (const std::string& path : made)
         if (!restored.count(path)) AddOnce(plan.deleteTemporary, temporarySeen, CopyTempPath(path));
-    for (const auto& [at, path] : written)
-        if (!restored.count(path)) plan.deleteWritten.push_back(path);
+    // A file with old content is replaced by it, never deleted first: a
+    // backup that cannot be copied back then leaves the new file, not none.
     for (const std::string& path : made)
         if (!restored.count(path)) plan.restoreBackups.push_back(path);
     for (const std::string& path : empties)
         if (everWritten.count(path) && !restored.count(path)) plan.restoreEmpty.push_back(path);
+    for (const auto& [at, path] : written)
+        if (!restored.count(path) && !madeSet.count(path) && !emptySet.count(path))
+            plan.deleteWritten.push_back(path);
     for (const std::string& path : started)
         if (!madeSet.count(path) || restored.count(path)) AddOnce(plan.deleteBackups, backupSeen, BackupPath(path));
     for (const std::string& path : made)

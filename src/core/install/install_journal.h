@@ -22,10 +22,26 @@
 //   ver S V          "ver" of section S is to become V in "client.dat"
 //   placed           every file is in place: a recovery finishes the run
 //   restored P       P has its old content again (a rollback got that far)
+//   readonly P       P was marked read-only by the product; the run cleared
+//                    the mark to back P up, and puts it back afterwards
+//   run C W          after the run: command line C, W "1" to wait for it
+// Written with the header, before any file is touched, so that a recovery
+// can close what holds the files again before it restores them:
+//   close-exe N      a program closed by its image file name
+//   close-title T    a program closed by its window title
+//   close-class C    a program closed by its window class
+//   held P           a program or library the run may replace
+//   warn M           the box shown once before the first program is ended
+//   silent           the run showed no boxes
 //
 // Only the last line may be torn (a crash during its write): a last line
 // without LF, or whose checksum does not match, is taken as never written.
-// That is safe because nothing is done before its record is complete. Any
+// That is safe because nothing is done before its record is complete.
+// Records that only confirm a step are not flushed on their own (see
+// IsFlushedOnItsOwn), so a crash may leave a damaged line among them; the
+// records before such a line are taken as the whole journal when the damaged
+// line does not still read as a flushed record and every valid line after it
+// is again one of those, confirming a step announced before the damage. Any
 // other damage makes the whole journal unreadable.
 #pragma once
 
@@ -36,12 +52,36 @@
 
 namespace quibo {
 
-enum class JournalTag { BackupStart, Backup, Empty, Write, Wrote, Forget, Folder, Version, Placed, Restored };
+enum class JournalTag {
+    BackupStart,
+    Backup,
+    Empty,
+    Write,
+    Wrote,
+    Forget,
+    Folder,
+    Version,
+    Placed,
+    Restored,
+    ReadOnly,
+    Run,
+    CloseExe,
+    CloseTitle,
+    CloseClass,
+    Held,
+    Warn,
+    Silent,
+};
+
+// False for the records that only confirm a step, or that a flushed record
+// follows before anything depends on them ("backup" and "empty" before
+// "write", "ver" and "run" before "placed"): the next flush takes them along.
+bool IsFlushedOnItsOwn(JournalTag tag);
 
 struct JournalRecord {
     JournalTag tag;
-    std::string path;     // P or S
-    std::string version;  // V of a "ver" record
+    std::string path;     // P, S, N, T, C or M
+    std::string version;  // V of a "ver" record, W of a "run" record
 };
 
 // `body` behind its checksum, with the LF: one line of the journal.
@@ -58,20 +98,37 @@ struct ParsedJournal {
     // Bytes of the complete lines; what follows is a torn line, and more
     // records go after these bytes only.
     size_t validLength = 0;
+    // Lines after a damaged one that were let go (see the format above).
+    size_t droppedLines = 0;
 };
 
 // An empty text, or one whose header was torn, holds no records: the run had
 // touched nothing yet.
 ParsedJournal ParseJournal(std::string_view text);
 
+// What held the files of the run: closed again before a recovery.
+struct RecoveryClosing {
+    std::vector<std::string> byExecutable, byTitle, byClass, heldTargets;
+    bool warn = false;
+    std::string warning;
+    bool silent = false;
+};
+
+struct PendingProgram {
+    std::string command;
+    bool wait = false;
+};
+
 // What a recovery does, in this order.
 struct RecoveryPlan {
+    RecoveryClosing closing;
     bool finish = false;  // the run had placed every file
     // Unfinished copies' temporary files.
     std::vector<std::string> deleteTemporary;
-    // Files the run began to write, newest first.
+    // Files the run began to write that have no old content, newest first.
     std::vector<std::string> deleteWritten;
-    // Paths whose backup is copied back; after success the backup goes too.
+    // Paths whose backup is copied over them (never deleted first); after
+    // success the backup goes too.
     std::vector<std::string> restoreBackups;
     // Paths that existed empty and were written: an empty file goes back.
     std::vector<std::string> restoreEmpty;
@@ -81,6 +138,11 @@ struct RecoveryPlan {
     std::vector<std::string> removeFolders;
     // "ver" values to write into "client.dat" (finishing only).
     std::vector<std::pair<std::string, std::string>> versions;
+    // Programs to run after the versions are written (finishing only).
+    std::vector<PendingProgram> programs;
+    // Paths the product had marked read-only: marked again once restored
+    // (or, when finishing, once in place).
+    std::vector<std::string> readOnly;
 };
 
 RecoveryPlan PlanRecovery(const std::vector<JournalRecord>& records);
