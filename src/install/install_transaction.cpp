@@ -52,7 +52,9 @@ bool InstallTransaction::Journal(JournalTag tag, const std::string& path, const 
     Step();
     const std::string line = JournalLine({tag, path, version});
     DWORD put = 0;
-    const bool ok = journal_ &&
+    const bool injected = failRecord_ == tag;
+    if (injected) failRecord_.reset();
+    const bool ok = !injected && journal_ &&
                     ::WriteFile(journal_.Get(), line.data(), static_cast<DWORD>(line.size()), &put, nullptr) &&
                     put == line.size() && (!IsFlushedOnItsOwn(tag) || ::FlushFileBuffers(journal_.Get()));
     if (!ok) {

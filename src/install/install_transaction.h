@@ -80,6 +80,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -97,6 +98,10 @@ public:
     InstallTransaction(std::string journalPath, InstallView& view, std::function<void(int step)> stepHook = {});
     InstallTransaction(const InstallTransaction&) = delete;
     InstallTransaction& operator=(const InstallTransaction&) = delete;
+
+    // For tests: the first record of kind `tag` fails as a write to a full
+    // disk would, so that what follows a failed record can be seen.
+    void FailFirstRecordForTesting(JournalTag tag) { failRecord_ = tag; }
 
     // False when the journal cannot be made (or one is already there).
     // `preamble`: the records of what the closing stage closed.
@@ -163,6 +168,7 @@ private:
     std::string journalPath_;
     InstallView& view_;
     std::function<void(int)> stepHook_;
+    std::optional<JournalTag> failRecord_;
     int step_ = 0;
     UniqueFileHandle journal_;
 

@@ -43,6 +43,7 @@ public:
           view_(view),
           transaction_(InstallJournalPath(job.programFolder + job.packageName), view, job.stepHook)
     {
+        if (job.failRecord) transaction_.FailFirstRecordForTesting(*job.failRecord);
     }
 
     InstallOutcome Run()

@@ -24,9 +24,11 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "core/config/update_config.h"
+#include "core/install/install_journal.h"
 #include "core/text/code_page.h"
 #include "core/transfer/download_records.h"
 #include "install/install_view.h"
@@ -42,6 +44,7 @@ struct InstallJob {
     HWND hostWindow = nullptr;        // told 1 after a successful installation
     LeadByteRule rule = kBuildCharset;
     std::function<void(int step)> stepHook;  // for tests: called before every recorded step
+    std::optional<JournalTag> failRecord;    // for tests: the first such record fails to be written
 };
 
 enum class InstallEnd {

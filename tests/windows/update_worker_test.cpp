@@ -11,6 +11,7 @@
 #include "core/config/config_ini.h"
 #include "core/package/package.h"
 #include "install/folder_tree.h"
+#include "install/install_recovery.h"
 #include "picture_test_support.h"
 #include "recording_install_view.h"
 #include "transfer_test_support.h"
@@ -170,6 +171,45 @@ TEST_F(UpdateWorkerTest, WhatIsLeftAfterTheFilesArePlacedWaitsInTheJournal)
     EXPECT_EQ(ReadBytes(product + "app.exe"), kNew);
     EXPECT_FALSE(FileExists(product + "app.exe.ebk"));
     EXPECT_NE(ReadBytes(product + "update.bin.journal").find("ver file0 2.0"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// A record that cannot be written (a full disk, a failing device) stops the
+// step it announces or confirms: the run is rolled back and the product is
+// as it was, whichever record it was. The journal may then miss a step, so
+// it stays for the next start, whose recovery changes nothing and ends it.
+TEST_F(UpdateWorkerTest, ARecordThatCannotBeWrittenRollsTheRunBack)
+{
+    const struct {
+        const char* name;
+        JournalTag record;
+    } cases[] = {
+        {"the backup is announced", JournalTag::BackupStart},
+        {"the new file is announced", JournalTag::Write},
+        {"the new file is confirmed", JournalTag::Wrote},
+        {"a version is noted", JournalTag::Version},
+        {"every file is in place", JournalTag::Placed},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Prepare("fail" + std::to_string(++n));
+        job.failRecord = c.record;
+        EXPECT_EQ(RunInstall(job, *view).end, InstallEnd::Failed);
+        EXPECT_EQ(ReadBytes(product + "app.exe"), "old program");
+        EXPECT_FALSE(FileExists(product + "app.exe.ebk"));
+        EXPECT_NE(ClientText().find("ver=1.0"), std::string::npos);
+        const std::string journal = product + "update.bin.journal";
+        if (FileExists(journal)) {
+            EXPECT_TRUE(RecoveryAllowsInstall(RecoverInstall(journal, product + "update.bin")));
+            EXPECT_FALSE(FileExists(journal));
+        }
+        EXPECT_EQ(ReadBytes(product + "app.exe"), "old program");
+        EXPECT_FALSE(FileExists(product + "app.exe.ebk"));
+    }
 }
 
 }  // namespace
