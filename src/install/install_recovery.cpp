@@ -10,6 +10,7 @@
 #include "core/log/run_log.h"
 #include "core/package/package.h"
 #include "install/file_copy.h"
+#include "win/file_replace.h"
 #include "win/scoped_handle.h"
 
 namespace quibo {
@@ -115,7 +116,7 @@ public:
             client.WriteString(section, "ver", version);
             WriteLog("将[" + section + "]项中ver的值置为" + version);
         }
-        ok = ok && WritePackageMember(client.ToText(), packagePath, "client.dat", "");
+        ok = ok && WritePackageMember(client.ToText(), packagePath, "client.dat", "", ReplaceFileDurably);
         if (!ok) WriteLog("本地配置文件（" + packagePath + "）无法修改！");
     }
 
