@@ -53,8 +53,12 @@ int CUpdateApp::InitInstance()
     bool copy = ReadCommandLine(CommandLineArguments(::GetCommandLineA()), SystemLeadBytes()).selfUpdate;
     // Named from the one spelling of the path: a start through another letter
     // case or a short name is the same program and must wait too.
-    instance_ = SingleInstance::Acquire(MutexNameFor(CanonicalPath(modulePath_), SystemLeadBytes()),
-                                        copy ? INFINITE : kSecondStartWaitMs);
+    const std::string mutexName = MutexNameFor(CanonicalPath(modulePath_), SystemLeadBytes());
+    // Earlier builds named it from the path as written; a copy fetched by one
+    // of them waits for that name as well before it takes its own.
+    const std::string writtenName = MutexNameFor(modulePath_, SystemLeadBytes());
+    if (copy && writtenName != mutexName) SingleInstance::Acquire(writtenName, INFINITE).Release();
+    instance_ = SingleInstance::Acquire(mutexName, copy ? INFINITE : kSecondStartWaitMs);
     if (!instance_.Held()) return 0;
 
     // Whatever outside input makes a pass throw, the end sequence still runs
@@ -267,7 +271,6 @@ CUpdateApp::PassEnd CUpdateApp::RunSelfUpdateCase()
 
     const SelfUpdateFiles files = SelfFiles(context_.programFileName);
     if (config_.selfUpdateIndex >= 0) {
-        // The end sequence follows either way; it releases the mutex the copy waits for.
         const UpdateItem& item = config_.files[config_.selfUpdateIndex];
         if (FileExistsNonEmpty(files.CopyPath()) && CopyIsTheProgram(files)) {
             // Replacing the program with itself changes nothing; its version
@@ -276,6 +279,7 @@ CUpdateApp::PassEnd CUpdateApp::RunSelfUpdateCase()
             RecordSelfVersion(files, ItemSection(ItemKind::File, config_.selfUpdateIndex), item.serverVersion);
             return StartNewPass();
         }
+        // The end sequence follows either way; it releases the mutex the copy waits for.
         if (FileExistsNonEmpty(files.CopyPath())) {
             StartProgramCopy(files, HandOverArguments(CommandLineArguments(::GetCommandLineA()),
                                                       static_cast<long>(reinterpret_cast<INT_PTR>(hostWindow_)),

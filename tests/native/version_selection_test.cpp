@@ -137,6 +137,7 @@ TEST_F(CheckSelfUpdateTest, TheProgramFolderInAnyOtherSpelling)
         {"..\\App\\", "update.exe"},
         {"C:\\Acme\\..\\..\\Acme\\App\\", "update.bin"},  // ".." never climbs above the drive
         {"C:\\Acme\\App\\Tools", "..\\update.bin"},
+        {".", "update.exe"},
     };
     for (const auto& c : cases) {
         config_ = UpdateConfig();

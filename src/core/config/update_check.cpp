@@ -1,12 +1,12 @@
 #include "core/config/update_check.h"
 
+#include <vector>
+
 #include "core/config/version_compare.h"
 #include "core/install/target_folder.h"
 #include "core/log/run_log.h"
 #include "core/text/case_fold.h"
 #include "core/text/code_page.h"
-
-#include <vector>
 
 namespace quibo {
 
@@ -25,9 +25,9 @@ bool MarkNewItems(UpdateConfig& config, ItemKind kind, int count)
     return any;
 }
 
-// One text for every way of writing a path: "/" as "\\", "." and ".." parts
+// One text for every way of writing a path: "/" as "\", "." and ".." parts
 // resolved (never above the first part), ASCII letters in lower case, no
-// trailing "\\".
+// trailing "\".
 std::string FoldedPath(std::string_view path)
 {
     const std::string text = ToLowerAscii(ReplaceAll(path, "/", "\\"));
@@ -44,6 +44,7 @@ std::string FoldedPath(std::string_view path)
         if (cut == std::string::npos) break;
         start = cut + 1;
     }
+    if (parts.empty()) return {};
     std::string folded = parts.front();
     for (size_t i = 1; i < parts.size(); ++i) folded += "\\" + parts[i];
     return folded;
