@@ -17,8 +17,20 @@ file(GLOB_RECURSE WIN_SOURCES CONFIGURE_DEPENDS
      ${PROJECT_SOURCE_DIR}/src/install/*.cpp ${PROJECT_SOURCE_DIR}/src/ui/*.cpp
      ${PROJECT_SOURCE_DIR}/src/win/*.cpp)
 list(FILTER WIN_SOURCES EXCLUDE REGEX "/src/app/main\\.cpp$")
+list(FILTER WIN_SOURCES EXCLUDE REGEX "/src/install/install_step_hook\\.cpp$")
 add_library(winsys STATIC ${WIN_SOURCES})
 target_link_libraries(winsys PUBLIC core wininet comctl32 shell32 gdi32 user32 kernel32 version ole32)
+
+# The way to stop an installation at a chosen step from outside (for the
+# crash tests) stays out of the shipped program: it is one object, built
+# twice, and only the program in step-hook/ has the working one.
+set(UPDATER_STEP_HOOK_SOURCE ${PROJECT_SOURCE_DIR}/src/install/install_step_hook.cpp)
+add_library(step_hook_off OBJECT ${UPDATER_STEP_HOOK_SOURCE})
+add_library(step_hook_on OBJECT ${UPDATER_STEP_HOOK_SOURCE})
+target_compile_definitions(step_hook_on PRIVATE QUIBO_INSTALL_STEP_HOOK)
+foreach(hook step_hook_off step_hook_on)
+  target_link_libraries(${hook} PRIVATE core)
+endforeach()
 
 # The default icon strip (bitmap 129) is drawn at build time, like the skin's own.
 set(UPDATER_ICON_STRIP ${CMAKE_BINARY_DIR}/res/icon_strip.bmp)
@@ -29,15 +41,20 @@ add_custom_command(
     COMMENT "Drawing the icon strip"
     VERBATIM)
 
-add_executable(update WIN32 ${PROJECT_SOURCE_DIR}/src/app/main.cpp ${PROJECT_SOURCE_DIR}/res/update.rc)
 # windres reports no dependencies: the files the resource script pulls in are named here.
 set_source_files_properties(${PROJECT_SOURCE_DIR}/res/update.rc PROPERTIES
     OBJECT_DEPENDS "${PROJECT_SOURCE_DIR}/res/update.manifest;${PROJECT_SOURCE_DIR}/res/update.ico;${UPDATER_ICON_STRIP}")
-# windres looks for the files a script names in its include folders too.
-target_include_directories(update PRIVATE ${CMAKE_BINARY_DIR}/res)
-target_link_libraries(update PRIVATE winsys)
-add_dependencies(update default_skin)  # the skin a package gets unless its publisher makes one
-set_target_properties(update PROPERTIES OUTPUT_NAME update SUFFIX .exe)
+foreach(program update update_step_hook)
+  add_executable(${program} WIN32 ${PROJECT_SOURCE_DIR}/src/app/main.cpp ${PROJECT_SOURCE_DIR}/res/update.rc)
+  # windres looks for the files a script names in its include folders too.
+  target_include_directories(${program} PRIVATE ${CMAKE_BINARY_DIR}/res)
+  add_dependencies(${program} default_skin)  # the skin a package gets unless its publisher makes one
+  set_target_properties(${program} PROPERTIES OUTPUT_NAME update SUFFIX .exe)
+endforeach()
+target_link_libraries(update PRIVATE winsys step_hook_off)
+# The same program with the step hook, for the crash tests only.
+target_link_libraries(update_step_hook PRIVATE winsys step_hook_on)
+set_target_properties(update_step_hook PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/step-hook)
 
 enable_testing()
 set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
@@ -49,7 +66,7 @@ target_compile_options(gtest_main PRIVATE -w)
 # Windows tests run under Wine through the toolchain's emulator (tools/wine-run).
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/windows/*.cpp)
 add_executable(win_tests ${WIN_TEST_SOURCES})
-target_link_libraries(win_tests PRIVATE winsys gtest_main)
+target_link_libraries(win_tests PRIVATE winsys step_hook_off gtest_main)
 # The tray tests look at the icons as the host program does, in Wine's own tray.
 target_sources(win_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/host/tray_view.cpp
                                  ${PROJECT_SOURCE_DIR}/tests/host/screen_image.cpp)
@@ -121,7 +138,7 @@ file(GLOB WIN_BENCH_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/bench/win/*.
 foreach(src ${WIN_BENCH_SOURCES})
   get_filename_component(name ${src} NAME_WE)
   add_executable(${name} ${src})
-  target_link_libraries(${name} PRIVATE winsys psapi)
+  target_link_libraries(${name} PRIVATE winsys step_hook_off psapi)
 endforeach()
 
 # The example host program for publishers (examples/host): plain Win32, none

@@ -9,7 +9,9 @@
 #include "core/startup/command_line.h"
 #include "core/startup/self_update_lines.h"
 #include "install/file_copy.h"
+#include "win/file_replace.h"
 #include "win/file_status.h"
+#include "win/scoped_handle.h"
 
 namespace quibo {
 
@@ -21,6 +23,8 @@ constexpr int kProcessWaits = 12;
 constexpr DWORD kProcessWaitMs = 200;
 constexpr int kReplaceTries = 10;
 constexpr DWORD kReplaceRetryMs = 300;
+// Larger programs are taken to differ rather than read into memory.
+constexpr LONGLONG kMaxProgramSize = 256LL * 1024 * 1024;
 
 // The working folder of a started program: the program folder without its
 // last "\" (a drive's root keeps it, "C:" alone names another folder).
@@ -67,18 +71,39 @@ bool PutCopyInPlace(const SelfUpdateFiles& files)
 // Sets `ver` of the record's section in the package's "client.dat". The
 // package is changed in a copy beside it that is renamed over it, so a
 // failure at any point leaves the old package whole. Silent on failure: the
-// program item is then still newer and is offered again.
+// restarted program then installs the rest without the updater's own items.
 void RecordVersion(const SelfUpdateFiles& files, const SelfVersionRecord& record)
 {
-    const std::string package = files.PackagePath();
-    const std::string changed = package + ".~qbver";
-    if (::CopyFileA(package.c_str(), changed.c_str(), FALSE) &&
-        WriteClientVersion(changed, record.section, record.version))
-        CopyFileInto(changed, package);
-    ::DeleteFileA(changed.c_str());
+    RecordSelfVersion(files, record.section, record.version);
+}
+
+std::optional<std::string> ReadWhole(const std::string& path)
+{
+    UniqueFileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                        OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !::GetFileSizeEx(file.Get(), &size) || size.QuadPart > kMaxProgramSize) return std::nullopt;
+    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD got = 0;
+    if (!::ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) ||
+        got != bytes.size())
+        return std::nullopt;
+    return bytes;
 }
 
 }  // namespace
+
+bool CopyIsTheProgram(const SelfUpdateFiles& files)
+{
+    std::optional<std::string> copy = ReadWhole(files.CopyPath());
+    std::optional<std::string> program = copy ? ReadWhole(files.ProgramPath()) : std::nullopt;
+    return copy && program && *copy == *program;
+}
+
+bool RecordSelfVersion(const SelfUpdateFiles& files, const std::string& section, const std::string& version)
+{
+    return WriteClientVersion(files.PackagePath(), section, version, ReplaceFileDurably);
+}
 
 bool StartProgramCopy(const SelfUpdateFiles& files, const std::string& arguments)
 {

@@ -13,8 +13,12 @@
 //      cannot be replaced, nothing is recorded and nothing is restarted: the
 //      old program still works and offers the update again next time.
 //   3. The restarted program waits for the copy to end, deletes it and runs a
-//      normal pass. It never starts another self-update: a version that could
-//      not be recorded would otherwise hand over for ever.
+//      normal pass without the updater's own items. It never starts another
+//      self-update: a version that could not be recorded would otherwise hand
+//      over for ever.
+//
+// A fetched program whose bytes are the running program's is never handed
+// over: its version is recorded in place and the run goes on.
 //
 // A new configuration package needs no second process: the download step
 // swaps it in and the run starts a new pass with it.
@@ -40,6 +44,13 @@ struct SelfUpdateFiles {
     std::string CopyPath() const { return ProgramPath() + ".exe"; }
     std::string PackagePath() const { return programFolder + packageName; }
 };
+
+// Before step 1: whether the fetched copy holds exactly the program's bytes.
+bool CopyIsTheProgram(const SelfUpdateFiles& files);
+
+// Sets `ver` of `section` in the package's "client.dat", flushed and renamed
+// over the package. False when it could not be done.
+bool RecordSelfVersion(const SelfUpdateFiles& files, const std::string& section, const std::string& version);
 
 // Step 1: starts the fetched copy, hidden, with `arguments`. False when it
 // could not be started.

@@ -6,9 +6,11 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "win/canonical_path.h"
 #include "win/file_status.h"
 #include "win/host_messages.h"
 #include "win/message_boxes.h"
+#include "app/rewrite_leftovers.h"
 #include "app/self_update.h"
 #include "app/system_folders.h"
 #include "app/win_config_seam.h"
@@ -49,8 +51,14 @@ int CUpdateApp::InitInstance()
     // for as long as that program's end takes: its last hook may wait for a
     // person.
     bool copy = ReadCommandLine(CommandLineArguments(::GetCommandLineA()), SystemLeadBytes()).selfUpdate;
-    instance_ = SingleInstance::Acquire(MutexNameFor(modulePath_, SystemLeadBytes()),
-                                        copy ? INFINITE : kSecondStartWaitMs);
+    // Named from the one spelling of the path: a start through another letter
+    // case or a short name is the same program and must wait too.
+    const std::string mutexName = MutexNameFor(CanonicalPath(modulePath_), SystemLeadBytes());
+    // Earlier builds named it from the path as written; a copy fetched by one
+    // of them waits for that name as well before it takes its own.
+    const std::string writtenName = MutexNameFor(modulePath_, SystemLeadBytes());
+    if (copy && writtenName != mutexName) SingleInstance::Acquire(writtenName, INFINITE).Release();
+    instance_ = SingleInstance::Acquire(mutexName, copy ? INFINITE : kSecondStartWaitMs);
     if (!instance_.Held()) return 0;
 
     // Whatever outside input makes a pass throw, the end sequence still runs
@@ -73,6 +81,8 @@ void CUpdateApp::StartUp()
     downloadFolder_ = DownloadFolderFor(context_.dirs[DirConstant::Temp]);
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     trayIcon_ = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_UPDATE));
+    // The mutex is held: no other run can be rewriting these files now.
+    RemoveRewriteLeftovers(context_.programFolder, context_.programFileName);
 }
 
 CUpdateApp::PassEnd CUpdateApp::RunPass()
@@ -155,6 +165,7 @@ bool CUpdateApp::ParseCommandLine()
         // Restarted by the temporary copy: wait for the copy to end, then remove it.
         RunLog::Instance().Disable();
         selfFinish_ = true;
+        selfUpdateDone_ = true;
         RemoveProgramCopy(SelfFiles(context_.programFileName));
     }
     return true;
@@ -245,16 +256,18 @@ CUpdateApp::PassEnd CUpdateApp::RunFlow()
 
     // A check only reports what is newer: it never changes anything, the
     // updater's own files included.
-    bool selfUpdate = CheckSelfUpdate(config_, context_);
+    bool selfUpdate = CheckSelfUpdate(config_, context_, CanonicalPath);
     if (context_.runMode == RunMode::CheckVer) {
         ReportNewVersion();
         return PassEnd::Finished;
     }
-    if (selfUpdate && selfFinish_) {
-        // The copy could not record what it installed: handing over again
-        // would start the same self-update for ever.
+    if (selfUpdate && selfUpdateDone_) {
+        // Its own items still look newer after this process updated itself:
+        // their version could not be recorded. Another self-update would
+        // start the same one for ever; the rest of the product is updated.
         WriteLog("★ 自我升级后的版本没有记录，本次不再自我升级。");
-        return PassEnd::Finished;
+        if (!LeaveOutSelfUpdate(config_)) return PassEnd::Finished;
+        selfUpdate = false;
     }
     if (selfUpdate) return RunSelfUpdateCase();
     RunUpdateCase();
@@ -276,9 +289,16 @@ CUpdateApp::PassEnd CUpdateApp::RunSelfUpdateCase()
 
     const SelfUpdateFiles files = SelfFiles(context_.programFileName);
     if (config_.selfUpdateIndex >= 0) {
+        const UpdateItem& item = config_.files[config_.selfUpdateIndex];
+        if (FileExistsNonEmpty(files.CopyPath()) && CopyIsTheProgram(files)) {
+            // Replacing the program with itself changes nothing; its version
+            // is recorded here and the run goes on with the rest.
+            ::DeleteFileA(files.CopyPath().c_str());
+            RecordSelfVersion(files, ItemSection(ItemKind::File, config_.selfUpdateIndex), item.serverVersion);
+            return StartNewPass();
+        }
         // The end sequence follows either way; it releases the mutex the copy waits for.
         if (FileExistsNonEmpty(files.CopyPath())) {
-            const UpdateItem& item = config_.files[config_.selfUpdateIndex];
             StartProgramCopy(files, HandOverArguments(CommandLineArguments(::GetCommandLineA()),
                                                       static_cast<long>(reinterpret_cast<INT_PTR>(hostWindow_)),
                                                       config_.selfUpdateIndex, item.serverVersion));
@@ -288,8 +308,17 @@ CUpdateApp::PassEnd CUpdateApp::RunSelfUpdateCase()
     // Only the package was new: the download step has put it in place unless
     // the downloaded copy is still there.
     if (FileExistsNonEmpty(files.PackagePath() + ".ubk")) return PassEnd::Finished;
+    return StartNewPass();
+}
+
+CUpdateApp::PassEnd CUpdateApp::StartNewPass()
+{
     RunLog::Instance().Close(LogPath());  // logging is off: this removes the log of this pass
     RemoveTray();
+    // One new pass at most: whatever the next pass finds of the updater's own
+    // items is left out, so that a package or program that is fetched again
+    // and again can never hold the mutex for ever.
+    selfUpdateDone_ = true;
     return PassEnd::NewPass;
 }
 

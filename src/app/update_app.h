@@ -43,6 +43,8 @@ private:
     bool ParseCommandLine();
     PassEnd RunFlow();
     PassEnd RunSelfUpdateCase();
+    // After the updater's own files changed: the next pass reads them afresh.
+    PassEnd StartNewPass();
     void RunUpdateCase();
     void ReportNewVersion();
     // Shows the wizard; 0 when it was cancelled or failed.
@@ -68,6 +70,7 @@ private:
     bool selfFinish_ = false;         // restarted by the copy of a self-update
     bool installBlocked_ = false;     // an earlier installation is not recovered: nothing is installed
     bool selfUpdateFetched_ = false;  // the last wizard fetched and verified the updater's own files
+    bool selfUpdateDone_ = false;     // this process already updated itself (or was restarted for it)
     SingleInstance instance_;
     HICON trayIcon_ = nullptr;
     IconStrip icons_;  // the window and tray icon animation

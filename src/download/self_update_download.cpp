@@ -7,6 +7,7 @@
 #include "core/log/run_log.h"
 #include "download/download_worker.h"
 #include "download/file_fetch.h"
+#include "win/file_replace.h"
 #include "win/file_status.h"
 
 namespace quibo {
@@ -23,8 +24,7 @@ bool SwapPackage(const std::string& downloaded, const std::string& package, int 
         WriteLog("错误：无法写入下载的配置包：" + downloaded);
         return false;
     }
-    if (!FlushFileToDisk(downloaded) ||
-        !::MoveFileExA(downloaded.c_str(), package.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!ReplaceFileDurably(downloaded, package)) {
         WriteLog("错误：无法替换配置包：" + package);
         return false;
     }
@@ -76,6 +76,12 @@ private:
             FetchEnd end = FetchFileItem(context_, item, *locals[u], 0, FetchStyle::SelfUpdate, job_.showType);
             if (context_.control.stop) return DownloadEnd::Stopped;
             if (end != FetchEnd::Done) return DownloadEnd::Failed;
+            // A share or an FTP server may hand over an empty file with no size
+            // or md5 to tell it from a good one; it can replace nothing.
+            if (!FileExistsNonEmpty(*locals[u])) {
+                WriteLog("错误：下载的文件为空：" + item.name);
+                return DownloadEnd::Failed;
+            }
         }
         view.SetTotalProgress(10);
         view.SetStatus("下载完成，正在进行更新...");

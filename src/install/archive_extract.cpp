@@ -11,6 +11,7 @@
 #include "core/zip/zip_archive.h"
 #include "core/zip/zip_exception.h"
 #include "core/zip/zip_name.h"
+#include "install/own_files.h"
 #include "win/file_status.h"
 #include "win/system_code_page.h"
 
@@ -164,6 +165,7 @@ bool ExtractArchive(const std::string& packagePath, const std::string& targetFol
                 WriteLog("压缩包中的文件：" + zip.GetMemberInfo(i).name + "的路径不在解压目录中，拒绝解压！");
                 return false;
             }
+            if (RefuseOwnFile(target->path)) return false;
             members.push_back(*target);
         }
     } catch (const std::exception&) {

@@ -12,6 +12,7 @@
 #include "install/file_copy.h"
 #include "install/process_closer.h"
 #include "install/program_runner.h"
+#include "win/file_replace.h"
 #include "win/message_boxes.h"
 #include "win/scoped_handle.h"
 
@@ -174,7 +175,7 @@ public:
             client.WriteString(section, "ver", version);
             WriteLog("将[" + section + "]项中ver的值置为" + version);
         }
-        ok = ok && WritePackageMember(client.ToText(), packagePath, "client.dat", "");
+        ok = ok && WritePackageMember(client.ToText(), packagePath, "client.dat", "", ReplaceFileDurably);
         if (ok) return;
         WriteLog("本地配置文件（" + packagePath + "）无法修改！");
         left_ = true;

@@ -9,6 +9,9 @@ namespace quibo {
 
 std::function<void(int)> StopAtStepFromEnvironment()
 {
+#ifndef QUIBO_INSTALL_STEP_HOOK
+    return {};
+#else
     char value[16] = {};
     const DWORD length = ::GetEnvironmentVariableA("QUIBO_INSTALL_STOP_STEP", value, sizeof value);
     if (length == 0 || length >= sizeof value) return {};
@@ -18,6 +21,7 @@ std::function<void(int)> StopAtStepFromEnvironment()
     return [step](int at) {
         if (at == step) ::TerminateProcess(::GetCurrentProcess(), 9);
     };
+#endif
 }
 
 }  // namespace quibo

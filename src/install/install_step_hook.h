@@ -9,6 +9,10 @@ namespace quibo {
 // When the environment variable QUIBO_INSTALL_STOP_STEP holds a number n: a
 // step hook for InstallTransaction that kills this process outright at step
 // n (exit code 9; nothing is flushed or cleaned up). Otherwise an empty hook.
+//
+// Only the program built for the crash tests (QUIBO_INSTALL_STEP_HOOK defined,
+// "step-hook/update.exe" in the build folder) reads the variable; the shipped
+// program always answers an empty hook.
 std::function<void(int)> StopAtStepFromEnvironment();
 
 }  // namespace quibo

@@ -10,9 +10,11 @@
 #include "install/archive_extract.h"
 #include "install/install_recovery.h"
 #include "install/install_transaction.h"
+#include "install/own_files.h"
 #include "install/process_closer.h"
 #include "install/program_runner.h"
 #include "install/target_folder.h"
+#include "win/file_replace.h"
 #include "win/file_status.h"
 #include "win/host_messages.h"
 
@@ -212,6 +214,7 @@ private:
 
     bool BackUp(const std::string& target)
     {
+        if (RefuseOwnFile(target)) return false;  // before anything touches it
         if (!FileExistsNonEmpty(target)) {
             // An empty file is not copied; the transaction still notes it,
             // so that a rollback puts it back.
@@ -363,7 +366,7 @@ private:
         }
         if (versions.empty()) return true;
         if (WritePackageMember(config_.client.ToText(), job_.programFolder + job_.packageName, kClientMember,
-                               kPackagePassword))
+                               kPackagePassword, ReplaceFileDurably))
             return true;
         WriteLog("本地配置文件（" + job_.packageName + "）无法修改！");
         return false;

@@ -90,6 +90,46 @@ TEST(Package, WriteRefusesEmptyContentAndNeverHarmsThePackage)
     EXPECT_EQ(ReadBytes(NativePath(path)), before);
 }
 
+// The program's write-back goes through a replacer that reaches the disk: the
+// whole new package is handed over beside the old one, never written into it.
+TEST(Package, AReplacerPutsTheWholeChangedPackageInPlace)
+{
+    TempFolder temp;
+    std::string path = MakePackage(temp);
+    const std::string before = ReadBytes(NativePath(path));
+    std::vector<std::pair<std::string, std::string>> calls;
+    std::string handedOver;
+    auto replace = [&](const std::string& written, const std::string& target) {
+        calls.emplace_back(written, target);
+        EXPECT_EQ(ReadBytes(NativePath(target)), before) << "the package changed before the replacer ran";
+        handedOver = ReadBytes(NativePath(written));
+        fs::rename(NativePath(written), NativePath(target));
+        return true;
+    };
+    EXPECT_TRUE(WritePackageMember("[file0]\r\nver=2\r\n", path, "client.dat", "", replace));
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0], std::make_pair(StagedPackagePath(path), path));
+    EXPECT_EQ(ReadBytes(NativePath(path)), handedOver);
+    EXPECT_EQ(ReadPackageMember(path, "client.dat", ""), "[file0]\r\nver=2\r\n");
+    EXPECT_EQ(ReadPackageMember(path, "ui.dat", ""), "[page0]\r\n");
+
+    // A replacer that fails leaves the package and no staged file.
+    auto refuse = [](const std::string&, const std::string&) { return false; };
+    const std::string now = ReadBytes(NativePath(path));
+    EXPECT_FALSE(WritePackageMember("[file0]\r\nver=3\r\n", path, "client.dat", "", refuse));
+    EXPECT_EQ(ReadBytes(NativePath(path)), now);
+    EXPECT_FALSE(fs::exists(NativePath(StagedPackagePath(path))));
+
+    // A package that cannot be read or changed never reaches the replacer.
+    calls.clear();
+    EXPECT_FALSE(WritePackageMember("x", temp / "missing.bin", "client.dat", "", replace));
+    WriteBytes(NativePath(temp / "broken.bin"), "not an archive");
+    EXPECT_FALSE(WritePackageMember("x", temp / "broken.bin", "client.dat", "", replace));
+    EXPECT_TRUE(calls.empty());
+    EXPECT_EQ(ReadBytes(NativePath(temp / "broken.bin")), "not an archive");
+    EXPECT_FALSE(fs::exists(NativePath(StagedPackagePath(temp / "broken.bin"))));
+}
+
 TEST(Package, APasswordCountsFromTwoCharacters)
 {
     TempFolder temp;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "core/config/update_check.h"
+#include "core/text/case_fold.h"
+#include "core/text/code_page.h"
 #include "config_test_support.h"
 
 using namespace quibo;
@@ -106,14 +108,75 @@ TEST_F(CheckSelfUpdateTest, PackageWithoutPathAndTheLaterMatchWins)
 
 TEST_F(CheckSelfUpdateTest, NothingWhenTheOwnItemsAreNotNewOrElsewhere)
 {
-    Item(0, "update.exe", "c:\\acme\\app\\");  // the folder compares exactly
+    Item(0, "update.exe", "c:\\acme\\app\\tools\\");
     Item(1, "update.bin", "");
     config_.files[1].clientVersion = "2.0";
     Item(2, "update.exe", "");
     config_.files[2].addresses.clear();  // newer, but cannot be fetched
+    Item(3, "update.bin", "C:\\Acme\\App\\..\\");  // the folder above
+    Item(4, "update.bin", "sub");                  // below the program folder
     EXPECT_FALSE(Check());
     EXPECT_EQ(config_.selfUpdateIndex, -1);
     EXPECT_EQ(config_.packageIndex, -1);
+}
+
+// However the program folder is written, an item aimed at the program or the
+// package there is the updater's own: otherwise it would be installed over
+// them as an ordinary file.
+TEST_F(CheckSelfUpdateTest, TheProgramFolderInAnyOtherSpelling)
+{
+    const struct {
+        const char* path;
+        const char* name;
+    } cases[] = {
+        {"c:\\acme\\app\\", "update.bin"},
+        {"C:\\ACME\\APP", "UPDATE.BIN"},
+        {"app\\..", "update.bin"},                      // relative to the program folder
+        {"C:\\Acme\\App\\sub\\..\\.\\", "update.exe"},
+        {"C:/Acme/App/", "Update.Exe"},
+        {"..\\App\\", "update.exe"},
+        {"C:\\Acme\\..\\..\\Acme\\App\\", "update.bin"},  // ".." never climbs above the drive
+        {"C:\\Acme\\App\\Tools", "..\\update.bin"},
+        {".", "update.exe"},
+    };
+    for (const auto& c : cases) {
+        config_ = UpdateConfig();
+        Item(3, c.name, c.path);
+        EXPECT_TRUE(Check()) << c.path << " " << c.name;
+        const bool program = EqualsNoCase(c.name, "update.exe");
+        EXPECT_EQ(config_.selfUpdateIndex, program ? 3 : -1) << c.path;
+        EXPECT_EQ(config_.packageIndex, program ? -1 : 3) << c.path;
+    }
+}
+
+TEST_F(CheckSelfUpdateTest, TheSystemsSpellingDecidesForShortNames)
+{
+    Item(3, "UPDATE.BIN", "C:\\ACME~1\\APP\\");
+    CompareVersions(config_);
+    EXPECT_FALSE(CheckSelfUpdate(config_, context_));
+    auto longNames = [](const std::string& path) { return ReplaceAll(path, "ACME~1", "Acme"); };
+    EXPECT_TRUE(CheckSelfUpdate(config_, context_, longNames));
+    EXPECT_EQ(config_.packageIndex, 3);
+}
+
+TEST_F(CheckSelfUpdateTest, LeavingTheOwnItemsOutKeepsTheRest)
+{
+    config_.system.closeItems = {"file0"};
+    Item(0, "update.exe", "");
+    Item(1, "update.bin", "");
+    ASSERT_TRUE(Check());
+    ASSERT_TRUE(config_.closeProcesses);
+    EXPECT_FALSE(LeaveOutSelfUpdate(config_));
+    EXPECT_FALSE(config_.files[0].isNew || config_.files[1].isNew);
+    EXPECT_EQ(config_.selfUpdateIndex, -1);
+    EXPECT_EQ(config_.packageIndex, -1);
+    EXPECT_FALSE(config_.closeProcesses);
+
+    Item(2, "app.exe", "");
+    ASSERT_TRUE(Check());
+    EXPECT_TRUE(LeaveOutSelfUpdate(config_));
+    EXPECT_TRUE(config_.files[2].isNew);
+    EXPECT_FALSE(config_.files[0].isNew);
 }
 
 }  // namespace

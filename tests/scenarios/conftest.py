@@ -15,6 +15,9 @@ ROOT = Path(os.environ.get("UPDATER_ROOT", Path(__file__).resolve().parents[2]))
 BUILD = Path(os.environ.get("UPDATER_BUILD", ROOT / "build" / "win"))
 WINE_RUN = ROOT / "tools" / "wine-run"
 ENCODING = "gbk"  # the program's code page 936
+# The same program built with the install step hook (QUIBO_INSTALL_STOP_STEP
+# stops it at a chosen step); the shipped update.exe ignores the variable.
+STEP_HOOK_PROGRAM = BUILD / "step-hook" / "update.exe"
 
 
 SERVERS = ROOT / "tools" / "test-servers"

@@ -13,7 +13,7 @@ from pathlib import Path
 
 import pytest
 
-from conftest import Product, make_package, windows_path
+from conftest import STEP_HOOK_PROGRAM, Product, make_package, windows_path
 from test_download_step import item_sections
 from test_install import snapshot, zip_bytes
 from test_wizard import PRE, skin
@@ -56,6 +56,7 @@ def template(memory_path, www):
     (folder / "app.exe").write_bytes(b"new program" * 1000)
     (folder / "pack.zip").write_bytes(zip_bytes({"res/a.txt": b"alpha", "res/sub/b.txt": b"beta"}))
     template = Product(tmp_path / "template")
+    shutil.copy(STEP_HOOK_PROGRAM, template.exe)  # the build that the stop variable stops
     for name, data in product_files("old").items():
         (template.folder / name).parent.mkdir(parents=True, exist_ok=True)
         (template.folder / name).write_bytes(data)

@@ -27,7 +27,7 @@ def client_dat(product):
 
 def leftovers(product):
     return sorted(p.name for p in product.folder.iterdir()
-                  if p.name.endswith((".exe.exe", ".ubk", ".~qbver", ".~qbcopy", ".new")))
+                  if p.name.endswith((".exe.exe", ".ubk", ".~qbver", ".~qbcopy", ".new", ".old")))
 
 
 @pytest.fixture
@@ -131,14 +131,58 @@ def test_a_program_that_cannot_be_replaced_keeps_working_and_is_offered_again(re
     assert leftovers(product) == []
 
 
-def test_a_version_that_cannot_be_recorded_does_not_hand_over_again(release, product):
-    # "2.0-1" is newer than 1.0, but the hand-over line cannot carry it back.
-    program = newer_program()
-    serve_program(release, program, version="2.0-1")
+def test_a_version_that_cannot_be_recorded_installs_the_rest_and_is_never_fetched_in_again(release, product):
+    # "2.1.0-beta" is newer than 1.0, but the hand-over line cannot carry it back.
+    (product.folder / "app.exe").write_bytes(b"old program")
+    app, program = b"new program" * 100, newer_program()
+    serve_program(release, program, version="2.1.0-beta")
+    release.serve("file1", "app.exe", app, md5=md5(app))
     release.publish()
     run = product.run_host(timeout=90)
-    assert run.codes() == [EXITING, EXITING, EXITING]
+    # Hand-over (4), copy (4), then the restarted program installs the rest.
+    assert run.codes() == [EXITING, EXITING, NEW_VERSION, UPDATED, EXITING]
     assert product.exe.read_bytes() == program
+    assert (product.folder / "app.exe").read_bytes() == app
+    assert "[file1]\r\nver=2.0" in client_dat(product)
+
+    # The next start fetches the program it already runs: it records the
+    # version instead of replacing itself once more.
+    stamp = product.exe.stat().st_mtime_ns
+    again = product.run_host(timeout=90)
+    assert again.codes() == [NOTHING_NEW, EXITING]
+    assert product.exe.stat().st_mtime_ns == stamp
+    assert "[file0]\r\nver=2.1.0-beta" in client_dat(product)
+    assert leftovers(product) == []
+
+
+def test_a_read_only_package_records_the_new_program_and_stays_read_only(release, product):
+    program = newer_program()
+    serve_program(release, program)
+    release.publish()
+    product.package.chmod(0o444)
+    run = product.run_host(timeout=90)
+    assert run.codes() == [EXITING, EXITING, NOTHING_NEW, EXITING]
+    assert product.exe.read_bytes() == program
+    assert "[file0]\r\nver=2.0" in client_dat(product)
+    assert product.package.stat().st_mode & 0o222 == 0  # still read-only
+    assert leftovers(product) == []
+
+
+@pytest.mark.parametrize("served", ["empty", "missing"])
+def test_a_package_that_fetches_nothing_fails_instead_of_starting_pass_after_pass(release, product, tmp_path,
+                                                                                   served):
+    share = tmp_path / "share"
+    share.mkdir()
+    if served == "empty":
+        (share / "update.bin").write_bytes(b"")
+    # A share answers without a size to check and, without md5, nothing to compare with.
+    release.items["file0"] = {"ver": "2.0", "urls": "url0=file:///" + windows_path(share / "update.bin"),
+                              "describe": "项", "path": "", "rename": "update.bin"}
+    release.publish()
+    before = product.package.read_bytes()
+    run = product.run_host(timeout=60)
+    assert run.codes() == [DOWNLOAD_FAILED, EXITING]
+    assert product.package.read_bytes() == before
     assert leftovers(product) == []
 
 

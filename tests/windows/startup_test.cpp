@@ -17,6 +17,7 @@
 #include "box_watcher.h"
 #include "transfer_test_support.h"
 #include "core/startup/program_names.h"
+#include "win/canonical_path.h"
 #include "win/scoped_handle.h"
 #include "win/system_code_page.h"
 
@@ -110,7 +111,7 @@ TEST(SingleInstance, SecondProgramAndItsTemporaryCopyWaitForTheFirst)
         SCOPED_TRACE(name);
         // Hold the mutex the program in `folder` will ask for, as a running updater would.
         SingleInstance running =
-            SingleInstance::Acquire(MutexNameFor(folder + "update.exe", SystemLeadBytes()), 0);
+            SingleInstance::Acquire(MutexNameFor(CanonicalPath(folder + "update.exe"), SystemLeadBytes()), 0);
         ASSERT_TRUE(running.Held());
 
         UniqueHandle second = StartUpdaterCopy(folder, name);

@@ -64,12 +64,13 @@ bool LoadClientConfig(UpdateConfig& config, const ConfigContext& context,
     return true;
 }
 
-bool WriteClientVersion(const std::string& packagePath, const std::string& section, const std::string& version)
+bool WriteClientVersion(const std::string& packagePath, const std::string& section, const std::string& version,
+                        const FileReplacer& replace)
 {
     CConfigIni client;
     return client.LoadText(ReadPackageMember(packagePath, "client.dat", "")) &&
            client.WriteString(section, "ver", version) &&
-           WritePackageMember(client.ToText(), packagePath, "client.dat", "");
+           WritePackageMember(client.ToText(), packagePath, "client.dat", "", replace);
 }
 
 }  // namespace quibo

@@ -8,6 +8,7 @@
 #include "core/config/config_context.h"
 #include "core/config/config_seam.h"
 #include "core/config/update_config.h"
+#include "core/package/package.h"
 
 namespace quibo {
 
@@ -20,8 +21,10 @@ bool LoadClientConfig(UpdateConfig& config, const ConfigContext& context,
                       const std::optional<std::string>& clientText, ConfigSeam& seam);
 
 // Sets `ver` of `section` in "client.dat" of the package at `packagePath`
-// (rewritten in place, through the archive's own temporary file). False when
-// the member cannot be read or the package cannot be written.
-bool WriteClientVersion(const std::string& packagePath, const std::string& section, const std::string& version);
+// (put in place by `replace`; without it rewritten in place, through the
+// archive's own temporary file). False when the member cannot be read or the
+// package cannot be written.
+bool WriteClientVersion(const std::string& packagePath, const std::string& section, const std::string& version,
+                        const FileReplacer& replace = {});
 
 }  // namespace quibo

@@ -3,6 +3,8 @@
 // update itself first.
 #pragma once
 
+#include <functional>
+#include <string>
 #include <string_view>
 
 #include "core/config/config_context.h"
@@ -19,9 +21,20 @@ bool CompareVersions(UpdateConfig& config);
 // item does unless close_items names some, then only those (as "file3", any case).
 bool IsCloseItem(const UpdateConfig& config, ItemKind kind, int index);
 
+// How the system spells a path once it has resolved it (long names in place
+// of short ones, for one); given to CheckSelfUpdate by the program.
+using PathSpelling = std::function<std::string(const std::string&)>;
+
 // Finds marked file items that are the updater's own program or its
 // configuration package, installed in the program folder (or with no path).
-// The last such item of each kind is recorded; true when any was found.
-bool CheckSelfUpdate(UpdateConfig& config, const ConfigContext& context);
+// A folder is compared however it is written: relative to the program folder,
+// with "." and "..", "/" for "\", letters in either case, and as `spelling`
+// resolves it. The last such item of each kind is recorded; true when any was
+// found.
+bool CheckSelfUpdate(UpdateConfig& config, const ConfigContext& context, const PathSpelling& spelling = {});
+
+// Leaves the updater's own items found by CheckSelfUpdate out of this run:
+// they are no longer marked new. True when other items are still new.
+bool LeaveOutSelfUpdate(UpdateConfig& config);
 
 }  // namespace quibo

@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <exception>
+#include <fstream>
+#include <system_error>
 #include <vector>
 
 #include "core/zip/zip_archive.h"
 #include "core/zip/zip_name.h"
+#include "core/zip/zip_native_path.h"
 
 namespace quibo {
 
@@ -55,6 +58,36 @@ PackageRead ReadNamed(CZipArchive& archive, const std::string& memberName, const
     return read;
 }
 
+// A plain copy of the bytes: a copy by the file system would carry a
+// read-only attribute over, and the copy must be writable.
+bool CopyBytes(const std::string& from, const std::string& to)
+{
+    std::ifstream in(NativePath(from), std::ios::binary);
+    std::ofstream out(NativePath(to), std::ios::binary | std::ios::trunc);
+    if (!in || !out) return false;
+    out << in.rdbuf();
+    out.close();
+    return in.good() && !out.fail();
+}
+
+bool RewriteInPlace(std::string_view content, const std::string& packagePath, const std::string& memberName,
+                    const std::string& password)
+{
+    try {
+        CZipArchive archive;
+        archive.Open(packagePath);
+        if (!DuplicateName(archive).empty()) return false;
+        ApplyPassword(archive, password);
+        int index = archive.FindMember(memberName);
+        if (index >= 0) archive.DeleteMember(index);
+        archive.AddMember(memberName, content);
+        archive.Close();
+    } catch (const std::exception&) {
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 PackageRead ReadPackage(const std::string& packagePath, const std::string& memberName,
@@ -94,19 +127,18 @@ std::string ExtractPackageMember(std::string package, const std::string& memberN
 }
 
 bool WritePackageMember(std::string_view content, const std::string& packagePath,
-                        const std::string& memberName, const std::string& password)
+                        const std::string& memberName, const std::string& password, const FileReplacer& replace)
 {
     if (content.empty()) return false;
-    try {
-        CZipArchive archive;
-        archive.Open(packagePath);
-        if (!DuplicateName(archive).empty()) return false;
-        ApplyPassword(archive, password);
-        int index = archive.FindMember(memberName);
-        if (index >= 0) archive.DeleteMember(index);
-        archive.AddMember(memberName, content);
-        archive.Close();
-    } catch (const std::exception&) {
+    if (replace) {
+        const std::string staged = StagedPackagePath(packagePath);
+        if (!CopyBytes(packagePath, staged) || !RewriteInPlace(content, staged, memberName, password) ||
+            !replace(staged, packagePath)) {
+            std::error_code ignored;
+            std::filesystem::remove(NativePath(staged), ignored);
+            return false;
+        }
+    } else if (!RewriteInPlace(content, packagePath, memberName, password)) {
         return false;
     }
     // What a later run will read is what counts.

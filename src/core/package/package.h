@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -45,11 +46,27 @@ std::string ReadPackageMember(const std::string& packagePath, const std::string&
 std::string ExtractPackageMember(std::string package, const std::string& memberName,
                                  const std::string& password);
 
+// Puts the finished file `written` in the place of `target` so that a crash
+// or a power loss at any moment leaves either the whole old or the whole new
+// file there: its bytes reach the disk first, then one rename replaces the
+// target. False when it could not; the target is then as it was.
+using FileReplacer = std::function<bool(const std::string& written, const std::string& target)>;
+
+// Where a package is changed before `replace` puts it in place.
+inline std::string StagedPackagePath(const std::string& packagePath) { return packagePath + ".~qbpkg"; }
+
 // Replaces (or adds) the member with `content`, deflated, and reads it back.
 // False for empty content, for a package holding two members of one name, on
 // any failure, and when the member read back is not `content`; before a
 // rewrite the package on disk is left as it was.
+//
+// With `replace`, the changed package is written under StagedPackagePath and
+// put in place by `replace` (the program passes one that reaches the disk).
+// Without it the archive rewrites the file through its own temporary file,
+// which nothing flushes: good enough for a tool building a package, never for
+// the package a product relies on.
 bool WritePackageMember(std::string_view content, const std::string& packagePath,
-                        const std::string& memberName, const std::string& password);
+                        const std::string& memberName, const std::string& password,
+                        const FileReplacer& replace = {});
 
 }  // namespace quibo

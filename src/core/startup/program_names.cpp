@@ -1,5 +1,6 @@
 #include "core/startup/program_names.h"
 
+#include "core/package/package.h"
 #include "core/text/case_fold.h"
 
 namespace quibo {
@@ -33,6 +34,28 @@ std::string ProgramNameForCopy(std::string_view copyFileName, LeadByteRule rule)
     if (copyFileName.size() <= kCopySuffix.size() || !EndsWithNoCase(copyFileName, kCopySuffix, rule)) return {};
     copyFileName.remove_suffix(kExeSuffix.size());
     return std::string(copyFileName);
+}
+
+std::vector<std::string> OwnFileNames(std::string_view programFileName, LeadByteRule rule)
+{
+    std::string program = ProgramNameForCopy(programFileName, rule);
+    if (program.empty()) program = std::string(programFileName);
+    const std::string package = PackageNameFor(programFileName, rule);
+    return {program, package, "client.log", package + ".journal"};
+}
+
+std::vector<std::string> RewriteLeftoverNames(std::string_view programFileName, LeadByteRule rule)
+{
+    std::string program = ProgramNameForCopy(programFileName, rule);
+    if (program.empty()) program = std::string(programFileName);
+    const std::string package = PackageNameFor(programFileName, rule);
+    // ".new" and ".old": the archive's own rewrite; ".~qbpkg": a package
+    // changed beside the package (with the archive's own files beside it);
+    // ".~qbver": a version record of earlier builds; ".~qbcopy": a file copied
+    // into place.
+    const std::string staged = StagedPackagePath(package);
+    return {package + ".new", package + ".old", staged, staged + ".new", staged + ".old",
+            package + ".~qbver", package + ".~qbcopy", program + ".~qbcopy"};
 }
 
 std::string MutexNameFor(std::string_view modulePath, LeadByteRule rule)

@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/text/code_page.h"
 
@@ -25,6 +26,15 @@ std::string PackageNameFor(std::string_view programFileName, LeadByteRule rule);
 // empty when `copyFileName` is not a copy's name, so that a hand-over switch
 // given to the program itself never makes it copy itself over another file.
 std::string ProgramNameForCopy(std::string_view copyFileName, LeadByteRule rule);
+
+// The files of the program folder that belong to the updater itself: the
+// program (for a temporary copy, the program it replaces), its configuration
+// package, the run log and the installation journal.
+std::vector<std::string> OwnFileNames(std::string_view programFileName, LeadByteRule rule);
+
+// The leftovers of a rewrite of these files that was cut short: the
+// package's and the program's temporary files and the package moved aside.
+std::vector<std::string> RewriteLeftoverNames(std::string_view programFileName, LeadByteRule rule);
 
 // The module path with every "\" as "_", and without the copy's extra ".exe".
 std::string MutexNameFor(std::string_view modulePath, LeadByteRule rule);
