@@ -99,7 +99,7 @@ set_tests_properties(win_tests_western_code_page PROPERTIES ENVIRONMENT UPDATER_
 # The host program that the scenarios start the updater from, and the stand-in
 # updater that the host program's own tests start instead.
 file(GLOB HOST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/host/*.cpp)
-list(FILTER HOST_SOURCES EXCLUDE REGEX "/(stand_in|box_hook|close_target)\\.cpp$")
+list(FILTER HOST_SOURCES EXCLUDE REGEX "/(stand_in|box_hook|close_target|broadcaster)\\.cpp$")
 add_executable(host ${HOST_SOURCES})
 target_include_directories(host PRIVATE ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(host PRIVATE gdi32 user32 kernel32)
@@ -115,6 +115,10 @@ target_link_libraries(stand_in PRIVATE comctl32 gdi32 user32 kernel32)
 add_executable(close_target WIN32 ${PROJECT_SOURCE_DIR}/tests/host/close_target.cpp)
 target_link_libraries(close_target PRIVATE shell32 user32 kernel32)
 add_dependencies(win_tests close_target)
+# A program that broadcasts a changed setting, as installers do (broadcaster.exe beside win_tests.exe).
+add_executable(broadcaster WIN32 ${PROJECT_SOURCE_DIR}/tests/host/broadcaster.cpp)
+target_link_libraries(broadcaster PRIVATE user32 kernel32)
+add_dependencies(win_tests broadcaster)
 
 # Benchmarks of the Windows code (bench/win), run under Wine by the scripts in bench/.
 file(GLOB WIN_BENCH_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/bench/win/*.cpp)

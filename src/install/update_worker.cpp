@@ -11,7 +11,7 @@
 #include "install/install_recovery.h"
 #include "install/install_transaction.h"
 #include "install/process_closer.h"
-#include "install/program_runner.h"
+#include "install/configured_programs.h"
 #include "install/target_folder.h"
 #include "win/file_status.h"
 #include "win/host_messages.h"
@@ -139,13 +139,7 @@ private:
 
     void RunBeforeHook()
     {
-        const std::string& hook = config_.system.runUdbefore;
-        if (hook.empty()) {
-            WriteLog("更新前执行程序（没指定）。");
-            return;
-        }
-        WriteLog("更新前执行程序：" + hook);
-        WriteLog(RunProgram(hook, 0));
+        RunConfiguredProgram(ConfiguredProgram::UpdateBefore, config_.system);
     }
 
     bool BackUpAll()

@@ -4,7 +4,7 @@
 
 #include "core/config/start_list.h"
 #include "core/log/run_log.h"
-#include "install/program_runner.h"
+#include "install/configured_programs.h"
 #include "ui/system_tray.h"
 #include "win/host_messages.h"
 #include "win/message_boxes.h"
@@ -220,13 +220,7 @@ void DownloadPage::StartDownload()
         ::PostMessageA(Window(), kPageWorkEnded, 0, 0);
         return;
     }
-    const std::string& before = state_.config.system.runDlbefore;
-    if (before.empty()) {
-        WriteLog("下载前执行程序（没指定）。");
-    } else {
-        WriteLog("下载前执行程序：" + before);
-        WriteLog(RunProgram(before, 0));
-    }
+    RunConfiguredProgram(ConfiguredProgram::DownloadBefore, state_.config.system);
     DownloadJob job;
     job.config = &state_.config;
     job.downloadFolder = state_.downloadFolder;
@@ -408,13 +402,8 @@ void DownloadPage::OnWorkEnded(bool success)
 
 void DownloadPage::RunAfterDownloadHook(bool success)
 {
-    const std::string& hook = success ? state_.config.system.runDlafters : state_.config.system.runDlafterf;
-    if (hook.empty()) {
-        SetStatus("下载完成后执行指定程序（没指定）。");
-        return;
-    }
-    SetStatus("下载完成后执行指定程序：" + hook);
-    WriteLog(RunProgram(hook, 0));
+    RunConfiguredProgram(success ? ConfiguredProgram::DownloadSucceeded : ConfiguredProgram::DownloadFailed,
+                         state_.config.system, [this](const std::string& line) { SetStatus(line); });
 }
 
 }  // namespace quibo

@@ -5,7 +5,7 @@
 #include "core/log/run_log.h"
 #include "core/text/path_text.h"
 #include "install/folder_tree.h"
-#include "install/program_runner.h"
+#include "install/configured_programs.h"
 #include "ui/system_tray.h"
 #include "win/host_messages.h"
 #include "win/message_boxes.h"
@@ -214,23 +214,15 @@ void UpdatePage::RunInstalledPrograms()
         const UpdateItem& item = state_.config.files[k];
         std::string& path = outcome_.runPaths[k];
         if (!item.isNew || !item.runme || path.empty()) continue;
-        WriteLog("执行本文件：" + path);
-        std::string command = path;
-        if (!item.runmeParam.empty()) command += " " + item.runmeParam;
-        WriteLog(RunProgram(command, item.runmePause ? 1 : 0));
+        RunInstalledFile(path, item.runmeParam, item.runmePause);
         path.clear();
     }
 }
 
 void UpdatePage::RunAfterUpdateHook()
 {
-    const std::string& hook = succeeded_ ? state_.config.system.runUdafters : state_.config.system.runUdafterf;
-    if (hook.empty()) {
-        SetStatus("更新完成后执行指定程序（没指定）。");
-        return;
-    }
-    SetStatus("更新完成后执行指定程序：" + hook);
-    WriteLog(RunProgram(hook, 0));
+    RunConfiguredProgram(succeeded_ ? ConfiguredProgram::UpdateSucceeded : ConfiguredProgram::UpdateFailed,
+                         state_.config.system, [this](const std::string& line) { SetStatus(line); });
 }
 
 }  // namespace quibo
