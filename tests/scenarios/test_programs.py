@@ -1,0 +1,63 @@
+"""Programs the configuration starts, seen through the host: a program the
+run waits for keeps the updater's windows answering, and a worker thread that
+throws still ends the run in order."""
+
+import shutil
+
+import pytest
+
+from conftest import BUILD, windows_path
+from test_install import EXITING, NEW_VERSION, UPDATED, Release, is_subsequence
+from test_wizard import PRE
+
+WITH_TRAY = PRE.replace("closetray=1", "closetray=0")
+
+
+def found(marker):
+    """What broadcaster.exe wrote: key -> value."""
+    return dict(line.split("=", 1) for line in marker.read_text().splitlines())
+
+
+@pytest.fixture
+def release(product, www):
+    return Release(product, www)
+
+
+def publish_with_tray(release, **kw):
+    release.publish(**kw)
+    members = release.members()
+    members["pre.dat"] = WITH_TRAY
+    release.product.write_package(members)
+
+
+# An installer the run waits for broadcasts a changed setting, as installers
+# do, and then asks every window of the updater to answer within a second:
+# run as an installed file on the visible wizard's thread, and as the hook
+# before the update on the thread that owns the tray icon.
+WAITED = {
+    "runme on the wizard": "runme",
+    "run_before with its pause": "run_before",
+}
+
+
+@pytest.mark.parametrize("way", WAITED.values(), ids=WAITED)
+def test_a_waited_for_program_that_broadcasts_leaves_every_updater_window_answering(release, product, way):
+    marker = product.folder / "broadcast.txt"
+    program = product.folder / "setup.exe"
+    shutil.copy(BUILD / "broadcaster.exe", program)
+    release.serve("file0", "data.txt", b"new data")
+    if way == "runme":
+        release.serve("file1", "setup.exe", program.read_bytes(), runme=1, runme_pause=1,
+                      runme_param=windows_path(marker))
+        system = ""
+    else:
+        system = f"run_before={windows_path(program)} {windows_path(marker)}\nrun_before_pause=1"
+    publish_with_tray(release, system=system, show_type=0)
+
+    run = product.run_host(timeout=90)
+
+    assert run.codes() == [NEW_VERSION, UPDATED, EXITING]
+    answers = found(marker)
+    assert answers["broadcast"] == "answered", answers
+    assert int(answers["windows"]) >= 1 and answers["answered"] == answers["windows"], answers
+    assert "执行完毕！" in product.log_lines()
