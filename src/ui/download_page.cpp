@@ -205,10 +205,12 @@ void DownloadPage::StartWorker(std::function<DownloadEnd()> work)
         session_.Abort();
     });
     HWND page = Window();
-    bool started = worker_.Start([page, work](const StopSignal&) {
-        DownloadEnd end = work();
-        ::PostMessageA(page, kPageWorkerEnded, static_cast<WPARAM>(end), 0);
-    });
+    bool started = worker_.Start(
+        [page, work](const StopSignal&) {
+            DownloadEnd end = work();
+            ::PostMessageA(page, kPageWorkerEnded, static_cast<WPARAM>(end), 0);
+        },
+        [page] { ::PostMessageA(page, kPageWorkerEnded, static_cast<WPARAM>(DownloadEnd::Failed), 0); });
     if (!started) ::PostMessageA(page, kPageWorkEnded, 0, 0);
 }
 

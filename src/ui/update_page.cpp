@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "core/log/run_log.h"
+#include "core/startup/run_guard.h"
 #include "core/text/path_text.h"
 #include "install/folder_tree.h"
 #include "install/configured_programs.h"
@@ -125,10 +126,17 @@ void UpdatePage::StartUpdate()
     job.stepHook = state_.installStepHook;
     view_ = std::make_unique<QueuedInstallView>(Window(), state_.config.showType);
     const HWND page = Window();
-    bool started = install_.Start([this, job, page](const StopSignal&) {
-        outcome_ = RunInstall(job, *view_);
-        ::PostMessageA(page, kPageInstallEnded, 0, 0);
-    });
+    bool started = install_.Start(
+        [this, job, page](const StopSignal&) {
+            outcome_ = RunInstall(job, *view_);
+            ::PostMessageA(page, kPageInstallEnded, 0, 0);
+        },
+        [this, page] {
+            // What was placed stays in the journal: the next start undoes it.
+            outcome_ = InstallOutcome();
+            RunCaught([this] { view_->SetStatus("更新失败！"); });
+            ::PostMessageA(page, kPageInstallEnded, 0, 0);
+        });
     if (!started) {
         WriteLog("错误：无法启动更新线程！");
         ::PostMessageA(Window(), kPageWorkEnded, 0, 0);
