@@ -20,6 +20,7 @@
 #include "core/config/update_check.h"
 #include "core/log/run_log.h"
 #include "core/package/package.h"
+#include "install/install_fault_hook.h"
 #include "install/install_recovery.h"
 #include "install/install_step_hook.h"
 #include "install/configured_programs.h"
@@ -297,7 +298,7 @@ int CUpdateApp::RunWizard()
     state.programFolder = context_.programFolder;
     state.programFileName = context_.programFileName;
     state.packageName = context_.packageName;
-    state.installStepHook = StopAtStepFromEnvironment();
+    state.installStepHook = ThrowAtStepFromEnvironment(StopAtStepFromEnvironment());
     state.selfUpdateDownload = context_.runMode == RunMode::SelfUpdate;
     bool completed = quibo::RunWizard(state);
     selfUpdateFetched_ = state.selfUpdateFetched;

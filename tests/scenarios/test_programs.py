@@ -61,3 +61,31 @@ def test_a_waited_for_program_that_broadcasts_leaves_every_updater_window_answer
     assert answers["broadcast"] == "answered", answers
     assert int(answers["windows"]) >= 1 and answers["answered"] == answers["windows"], answers
     assert "执行完毕！" in product.log_lines()
+
+
+def test_an_installation_thread_that_throws_fails_its_stage_and_the_run_ends_in_order(release, product):
+    (product.folder / "a.txt").write_bytes(b"old a")
+    (product.folder / "b.txt").write_bytes(b"old b")
+    release.serve("file0", "a.txt", b"new a")
+    release.serve("file1", "b.txt", b"new b")
+    udafterf = product.folder / "udafterf.ran"
+    (product.folder / "udafterf.bat").write_bytes(f"@echo off\r\necho ran> \"{windows_path(udafterf)}\"\r\n".encode())
+    release.publish(system=f"run_udafterf={windows_path(product.folder / 'udafterf.bat')}", show_type=0)
+
+    # Memory runs out on the installation's thread half way through.
+    run = product.run_host(env={"QUIBO_INSTALL_THROW_STEP": "4"})
+
+    assert run.exit_code == 0
+    assert run.codes() == [NEW_VERSION, EXITING]
+    lines = product.log_lines()
+    assert is_subsequence([
+        "开始更新...", "错误：升级程序运行出错（std::bad_alloc），中止升级！", "更新失败！",
+        f"更新完成后执行指定程序：{windows_path(product.folder / 'udafterf.bat')}", "更新结束", "★ 升级结束。",
+    ], lines), lines
+    assert "更新完成！" not in lines
+
+    # What the thrown run left is put right at the next start, which then updates.
+    again = product.run_host()
+    assert again.codes() == [NEW_VERSION, UPDATED, EXITING]
+    assert (product.folder / "a.txt").read_bytes() == b"new a"
+    assert (product.folder / "b.txt").read_bytes() == b"new b"
