@@ -17,8 +17,19 @@ file(GLOB_RECURSE WIN_SOURCES CONFIGURE_DEPENDS
      ${PROJECT_SOURCE_DIR}/src/install/*.cpp ${PROJECT_SOURCE_DIR}/src/ui/*.cpp
      ${PROJECT_SOURCE_DIR}/src/win/*.cpp)
 list(FILTER WIN_SOURCES EXCLUDE REGEX "/src/app/main\\.cpp$")
+set(WIN_LIBRARIES wininet comctl32 shell32 gdi32 user32 kernel32 version ole32)
 add_library(winsys STATIC ${WIN_SOURCES})
-target_link_libraries(winsys PUBLIC core wininet comctl32 shell32 gdi32 user32 kernel32 version ole32)
+target_link_libraries(winsys PUBLIC core ${WIN_LIBRARIES})
+
+# The same code with its assertions on, for the Windows test programs: they
+# check the thread rules and invariants that the shipped program (a release
+# build, NDEBUG) leaves out. -UNDEBUG reaches every program that links them.
+add_library(core_checked STATIC ${CORE_SOURCES})
+target_include_directories(core_checked PUBLIC ${PROJECT_SOURCE_DIR}/src)
+target_link_libraries(core_checked PUBLIC ${UPDATER_ZLIB})
+target_compile_options(core_checked PUBLIC -UNDEBUG)
+add_library(winsys_checked STATIC ${WIN_SOURCES})
+target_link_libraries(winsys_checked PUBLIC core_checked ${WIN_LIBRARIES})
 
 # The default icon strip (bitmap 129) is drawn at build time, like the skin's own.
 set(UPDATER_ICON_STRIP ${CMAKE_BINARY_DIR}/res/icon_strip.bmp)
@@ -49,7 +60,7 @@ target_compile_options(gtest_main PRIVATE -w)
 # Windows tests run under Wine through the toolchain's emulator (tools/wine-run).
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/windows/*.cpp)
 add_executable(win_tests ${WIN_TEST_SOURCES})
-target_link_libraries(win_tests PRIVATE winsys gtest_main)
+target_link_libraries(win_tests PRIVATE winsys_checked gtest_main)
 # The tray tests look at the icons as the host program does, in Wine's own tray.
 target_sources(win_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/host/tray_view.cpp
                                  ${PROJECT_SOURCE_DIR}/tests/host/screen_image.cpp)
@@ -75,7 +86,7 @@ file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/nati
 # The publishing tool runs on the publisher's own machine; only the native build has it.
 list(FILTER NATIVE_TEST_SOURCES EXCLUDE REGEX "/publish_test\\.cpp$")
 add_executable(core_tests_win ${NATIVE_TEST_SOURCES})
-target_link_libraries(core_tests_win PRIVATE core gtest_main)
+target_link_libraries(core_tests_win PRIVATE core_checked gtest_main)
 add_dependencies(core_tests_win default_skin)
 target_compile_definitions(core_tests_win PRIVATE UPDATER_DEFAULT_SKIN_DIR="Z:${UPDATER_SKIN_DIR}")
 add_test(NAME core_tests_win

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <cassert>
+
 #include "core/config/start_list.h"
 #include "core/log/run_log.h"
 #include "install/configured_programs.h"
@@ -150,6 +152,7 @@ void DownloadPage::StopWork()
 
 void DownloadPage::SetStatus(const std::string& text)
 {
+    assert(OnPageThread());
     WriteLog(text);
     ShowStatus(text);
 }

@@ -14,6 +14,7 @@ PageWorker::~PageWorker() { StopAndWait(); }
 
 bool PageWorker::Start(Body body, Ending ifThrown)
 {
+    assert(owner_.CalledOnValidThread());
     if (IsRunning()) return false;
     assert(body && ifThrown);
     body_ = std::move(body);
@@ -29,6 +30,7 @@ void PageWorker::SetStopHook(std::function<void()> hook) { stopHook_ = std::move
 
 bool PageWorker::StopAndWait(DWORD timeoutMs)
 {
+    assert(owner_.CalledOnValidThread());
     if (!thread_) return true;
     stop_.Raise();
     if (IsRunning() && stopHook_) stopHook_();
@@ -37,6 +39,7 @@ bool PageWorker::StopAndWait(DWORD timeoutMs)
 
 bool PageWorker::Wait(DWORD timeoutMs)
 {
+    assert(owner_.CalledOnValidThread());
     if (!thread_) return true;
     if (!WaitPumpingMessages(thread_.Get(), timeoutMs)) return false;
     thread_.Reset();

@@ -27,6 +27,7 @@
 #include <functional>
 
 #include "win/scoped_handle.h"
+#include "win/thread_checker.h"
 
 namespace quibo {
 
@@ -78,6 +79,7 @@ private:
     std::function<void()> stopHook_;
     StopSignal stop_;
     UniqueHandle thread_;
+    ThreadChecker owner_;  // the page's thread: the only one that starts, stops and waits
 };
 
 }  // namespace quibo

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <cassert>
+
 #include "core/log/run_log.h"
 #include "core/startup/run_guard.h"
 #include "core/text/path_text.h"
@@ -87,6 +89,7 @@ INT_PTR UpdatePage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 
 void UpdatePage::SetStatus(const std::string& text)
 {
+    assert(OnPageThread());
     WriteLog(text);
     ShowStatus(text);
 }
