@@ -18,8 +18,19 @@ file(GLOB_RECURSE WIN_SOURCES CONFIGURE_DEPENDS
      ${PROJECT_SOURCE_DIR}/src/win/*.cpp)
 list(FILTER WIN_SOURCES EXCLUDE REGEX "/src/app/main\\.cpp$")
 list(FILTER WIN_SOURCES EXCLUDE REGEX "/src/install/install_step_hook\\.cpp$")
+set(WIN_LIBRARIES wininet comctl32 shell32 gdi32 user32 kernel32 version ole32)
 add_library(winsys STATIC ${WIN_SOURCES})
-target_link_libraries(winsys PUBLIC core wininet comctl32 shell32 gdi32 user32 kernel32 version ole32)
+target_link_libraries(winsys PUBLIC core ${WIN_LIBRARIES})
+
+# The same code with its assertions on, for the Windows test programs: they
+# check the thread rules and invariants that the shipped program (a release
+# build, NDEBUG) leaves out. -UNDEBUG reaches every program that links them.
+add_library(core_checked STATIC ${CORE_SOURCES})
+target_include_directories(core_checked PUBLIC ${PROJECT_SOURCE_DIR}/src)
+target_link_libraries(core_checked PUBLIC ${UPDATER_ZLIB})
+target_compile_options(core_checked PUBLIC -UNDEBUG)
+add_library(winsys_checked STATIC ${WIN_SOURCES})
+target_link_libraries(winsys_checked PUBLIC core_checked ${WIN_LIBRARIES})
 
 # The way to stop an installation at a chosen step from outside (for the
 # crash tests) stays out of the shipped program: it is one object, built
@@ -66,7 +77,7 @@ target_compile_options(gtest_main PRIVATE -w)
 # Windows tests run under Wine through the toolchain's emulator (tools/wine-run).
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/windows/*.cpp)
 add_executable(win_tests ${WIN_TEST_SOURCES})
-target_link_libraries(win_tests PRIVATE winsys step_hook_off gtest_main)
+target_link_libraries(win_tests PRIVATE winsys_checked step_hook_off gtest_main)
 # The tray tests look at the icons as the host program does, in Wine's own tray.
 target_sources(win_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/host/tray_view.cpp
                                  ${PROJECT_SOURCE_DIR}/tests/host/screen_image.cpp)
@@ -92,7 +103,7 @@ file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/nati
 # The publishing tool runs on the publisher's own machine; only the native build has it.
 list(FILTER NATIVE_TEST_SOURCES EXCLUDE REGEX "/publish_test\\.cpp$")
 add_executable(core_tests_win ${NATIVE_TEST_SOURCES})
-target_link_libraries(core_tests_win PRIVATE core gtest_main)
+target_link_libraries(core_tests_win PRIVATE core_checked gtest_main)
 add_dependencies(core_tests_win default_skin)
 target_compile_definitions(core_tests_win PRIVATE UPDATER_DEFAULT_SKIN_DIR="Z:${UPDATER_SKIN_DIR}")
 add_test(NAME core_tests_win
@@ -116,7 +127,7 @@ set_tests_properties(win_tests_western_code_page PROPERTIES ENVIRONMENT UPDATER_
 # The host program that the scenarios start the updater from, and the stand-in
 # updater that the host program's own tests start instead.
 file(GLOB HOST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/host/*.cpp)
-list(FILTER HOST_SOURCES EXCLUDE REGEX "/(stand_in|box_hook|close_target)\\.cpp$")
+list(FILTER HOST_SOURCES EXCLUDE REGEX "/(stand_in|box_hook|close_target|broadcaster)\\.cpp$")
 add_executable(host ${HOST_SOURCES})
 target_include_directories(host PRIVATE ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(host PRIVATE gdi32 user32 kernel32)
@@ -132,6 +143,10 @@ target_link_libraries(stand_in PRIVATE comctl32 gdi32 user32 kernel32)
 add_executable(close_target WIN32 ${PROJECT_SOURCE_DIR}/tests/host/close_target.cpp)
 target_link_libraries(close_target PRIVATE shell32 user32 kernel32)
 add_dependencies(win_tests close_target)
+# A program that broadcasts a changed setting, as installers do (broadcaster.exe beside win_tests.exe).
+add_executable(broadcaster WIN32 ${PROJECT_SOURCE_DIR}/tests/host/broadcaster.cpp)
+target_link_libraries(broadcaster PRIVATE user32 kernel32)
+add_dependencies(win_tests broadcaster)
 
 # Benchmarks of the Windows code (bench/win), run under Wine by the scripts in bench/.
 file(GLOB WIN_BENCH_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/bench/win/*.cpp)

@@ -22,9 +22,9 @@
 #include "core/config/update_check.h"
 #include "core/log/run_log.h"
 #include "core/package/package.h"
+#include "install/configured_programs.h"
 #include "install/install_recovery.h"
 #include "install/install_step_hook.h"
-#include "install/program_runner.h"
 #include "ui/wizard.h"
 #include "ui/wizard_messages.h"
 #include "win/module_info.h"
@@ -199,16 +199,6 @@ std::optional<std::string> CUpdateApp::ReadPackageText(const char* member) const
     return ReadPackageMember(PackagePath(), member, "");
 }
 
-void CUpdateApp::RunHook(const char* label, const char* notSpecified, const std::string& command, int wait)
-{
-    if (command.empty()) {
-        WriteLog(notSpecified);
-        return;
-    }
-    WriteLog(label + command);
-    WriteLog(RunProgram(command, wait));
-}
-
 CUpdateApp::PassEnd CUpdateApp::RunFlow()
 {
     WinConfigSeam seam(modulePath_);
@@ -218,7 +208,7 @@ CUpdateApp::PassEnd CUpdateApp::RunFlow()
                   LoadConfigurations(config_, context_, clientText, seam);
     if (!loaded) {
         // The no-network program from the last server configuration parsed in this process.
-        RunHook("无网络时执行程序：", "无网络时执行程序（没指定）。", config_.system.runNonetwork, 0);
+        RunConfiguredProgram(ConfiguredProgram::NoNetwork, config_.system);
         HostNotify(hostWindow_, HostCode::NoNetwork);
         return PassEnd::Finished;
     }
@@ -337,8 +327,7 @@ void CUpdateApp::RunUpdateCase()
         }
     }
 
-    RunHook("启动升级前执行程序：", "启动升级前执行程序（没指定）。", config_.system.runBefore,
-            config_.system.runBeforePause);
+    RunConfiguredProgram(ConfiguredProgram::Before, config_.system);
     context_.runMode = RunMode::Normal;
     RunWizard();
 }
@@ -355,7 +344,7 @@ int CUpdateApp::RunWizard()
     state.programFolder = context_.programFolder;
     state.programFileName = context_.programFileName;
     state.packageName = context_.packageName;
-    state.installStepHook = StopAtStepFromEnvironment();
+    state.installStepHook = ThrowAtStepFromEnvironment(StopAtStepFromEnvironment());
     state.selfUpdateDownload = context_.runMode == RunMode::SelfUpdate;
     bool completed = quibo::RunWizard(state);
     selfUpdateFetched_ = state.selfUpdateFetched;
@@ -365,8 +354,7 @@ int CUpdateApp::RunWizard()
 void CUpdateApp::EndSequence()
 {
     RunCaught([this] {
-        RunHook("退出升级程序前执行：", "退出升级程序前执行（没指定）。", config_.system.runAfter,
-                config_.system.runAfterPause);
+        RunConfiguredProgram(ConfiguredProgram::After, config_.system);
     });
     WriteLog("★ 升级结束。");
     HostNotify(hostWindow_, HostCode::Exiting);

@@ -50,7 +50,6 @@ private:
     // Shows the wizard; 0 when it was cancelled or failed.
     int RunWizard();
     void EndSequence();
-    void RunHook(const char* label, const char* notSpecified, const std::string& command, int wait);
     std::optional<std::string> ReadPackageText(const char* member) const;
     // "client.dat" (left unset without a package). False, after a box and a
     // log line, for a package that names a member twice: a read and the

@@ -1,5 +1,8 @@
 #include "download/blocking_caller.h"
 
+#include <exception>
+#include <utility>
+
 #include "win/monitor.h"
 
 namespace quibo {
@@ -11,6 +14,7 @@ struct BlockingCaller::Shared {
     std::function<void()> call;  // the call waiting to run; empty when none
     bool running = false;
     bool quit = false;  // no more calls: the thread goes back after the current one
+    std::exception_ptr thrown;  // what the last call threw, for its caller
 };
 
 // The pool thread's work: the caller's calls, one after the other, until it
@@ -30,9 +34,17 @@ void CALLBACK BlockingCaller::Serve(PTP_CALLBACK_INSTANCE instance, void* contex
             call = std::move(shared->call);
             shared->call = nullptr;
         }
-        call();
+        // An exception must not leave a pool thread (it would end the
+        // process): it goes back to the caller, who has the run's edge.
+        std::exception_ptr thrown;
+        try {
+            call();
+        } catch (...) {
+            thrown = std::current_exception();
+        }
         call = nullptr;  // what it held goes now, on this thread
         Monitor::Lock lock(shared->monitor);
+        shared->thrown = std::move(thrown);
         shared->running = false;
         shared->monitor.WakeAll();
     }
@@ -64,8 +76,12 @@ bool BlockingCaller::Run(std::function<void()> call, DWORD timeoutMs)
     shared_->running = true;
     shared_->monitor.WakeAll();
     bool ended = lock.WaitFor(timeoutMs, [&] { return !shared_->running; });
-    if (!ended) leftBehind_ = true;
-    return ended;
+    if (!ended) {
+        leftBehind_ = true;  // whatever it throws later is dropped with it
+        return false;
+    }
+    if (std::exception_ptr thrown = std::exchange(shared_->thrown, nullptr)) std::rethrow_exception(thrown);
+    return true;
 }
 
 }  // namespace quibo

@@ -30,7 +30,8 @@ public:
 
     // Runs `call` on this caller's thread and waits up to `timeoutMs` for it.
     // False when it did not end in time (or no thread could be had): it runs
-    // on, and from then on every Run answers false at once. Because it may
+    // on, and from then on every Run answers false at once. What a call that
+    // ended in time threw is thrown again here, on the caller's thread. Because it may
     // outlive the caller's frame, a call must own (by shared pointer or copy)
     // everything it touches.
     bool Run(std::function<void()> call, DWORD timeoutMs);

@@ -1,5 +1,5 @@
-// A way to stop an installation at a chosen step from outside the process,
-// for trying the crash recovery on the real program.
+// Ways to stop an installation at a chosen step from outside the process,
+// for trying the crash recovery and the threads' edge on the real program.
 #pragma once
 
 #include <functional>
@@ -14,5 +14,11 @@ namespace quibo {
 // "step-hook/update.exe" in the build folder) reads the variable; the shipped
 // program always answers an empty hook.
 std::function<void(int)> StopAtStepFromEnvironment();
+
+// When the environment variable QUIBO_INSTALL_THROW_STEP holds a number n
+// (again only in the crash tests' program): a step hook that hands every step
+// to `next`, then throws std::bad_alloc at step n, as memory exhaustion
+// would. Otherwise `next` itself.
+std::function<void(int)> ThrowAtStepFromEnvironment(std::function<void(int)> next);
 
 }  // namespace quibo

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "core/startup/program_command.h"
+#include "win/message_wait.h"
 #include "win/scoped_handle.h"
 
 namespace quibo {
@@ -52,7 +53,10 @@ std::string RunProgram(const std::string& commandLine, int wait)
     UniqueHandle process(info.hProcess);
 
     if (process && wait) {
-        ::WaitForSingleObject(process.Get(), INFINITE);
+        // A started installer may broadcast a message (a changed setting) and
+        // wait until every top-level window has answered, the wizard's and the
+        // tray's among them: the waiting thread keeps answering its windows.
+        WaitPumpingMessages(process.Get());
         return kFinished;
     }
     if (started && reinterpret_cast<INT_PTR>(info.hInstApp) > 32) return kFinished;

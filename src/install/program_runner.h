@@ -6,7 +6,9 @@
 
 namespace quibo {
 
-// `wait`: non-zero waits for the started process (or regedit / regsvr32) to end.
+// `wait`: non-zero waits for the started process (or regedit / regsvr32) to
+// end, dispatching the calling thread's messages meanwhile, so that a thread
+// that owns windows keeps them answering.
 std::string RunProgram(const std::string& commandLine, int wait);
 
 // The result text for a shell failure's error code.

@@ -12,7 +12,7 @@
 #include "install/install_transaction.h"
 #include "install/own_files.h"
 #include "install/process_closer.h"
-#include "install/program_runner.h"
+#include "install/configured_programs.h"
 #include "install/target_folder.h"
 #include "win/file_replace.h"
 #include "win/file_status.h"
@@ -66,6 +66,7 @@ public:
             view_.SetStatus("更新失败！");
             return outcome_;
         }
+        begun_ = true;
         if (!BackUpAll() || !PlaceAll()) return Fail();
         // From here on a killed run is finished, not undone: the journal
         // holds the versions still to be written and the programs to run.
@@ -76,6 +77,7 @@ public:
         for (const PendingProgram& program : programs)
             if (!transaction_.RecordProgram(program.command, program.wait)) return Fail();
         if (!transaction_.MarkPlaced()) return Fail();
+        placed_ = true;
 
         view_.SetProgress(kDone);
         view_.SetStatus("正在更新配置文件");
@@ -97,6 +99,19 @@ public:
         view_.SetTrayStage("更新完成");
         outcome_.end = InstallEnd::Succeeded;
         return outcome_;
+    }
+
+    // Run() threw (memory ran out, a library failed): a run that had not
+    // placed every file is undone now, while the product is still closed.
+    // Once every file is in place the journal finishes it at the next start;
+    // and should the undoing throw too, the journal is still there for that.
+    void UndoAfterThrow() noexcept
+    {
+        if (!begun_ || placed_) return;
+        try {
+            Fail();
+        } catch (...) {
+        }
     }
 
 private:
@@ -189,13 +204,7 @@ private:
 
     void RunBeforeHook()
     {
-        const std::string& hook = config_.system.runUdbefore;
-        if (hook.empty()) {
-            WriteLog("更新前执行程序（没指定）。");
-            return;
-        }
-        WriteLog("更新前执行程序：" + hook);
-        WriteLog(RunProgram(hook, 0));
+        RunConfiguredProgram(ConfiguredProgram::UpdateBefore, config_.system);
     }
 
     bool BackUpAll()
@@ -387,6 +396,8 @@ private:
     InstallTransaction transaction_;
     InstallOutcome outcome_;
     bool closeWarned_ = false;
+    bool begun_ = false;   // the journal exists
+    bool placed_ = false;  // every file is in place: a recovery finishes the run
 };
 
 }  // namespace
@@ -394,7 +405,13 @@ private:
 InstallOutcome RunInstall(const InstallJob& job, InstallView& view)
 {
     assert(job.config && job.records);
-    return Installer(job, view).Run();
+    Installer installer(job, view);
+    try {
+        return installer.Run();
+    } catch (...) {
+        installer.UndoAfterThrow();
+        throw;  // the thread's edge logs it and ends the stage
+    }
 }
 
 void ProgramsRan(InstallOutcome& outcome)

@@ -2,9 +2,11 @@
 
 #include <commctrl.h>
 
+#include <cassert>
+
 #include "core/config/start_list.h"
 #include "core/log/run_log.h"
-#include "install/program_runner.h"
+#include "install/configured_programs.h"
 #include "ui/system_tray.h"
 #include "win/host_messages.h"
 #include "win/message_boxes.h"
@@ -150,6 +152,7 @@ void DownloadPage::StopWork()
 
 void DownloadPage::SetStatus(const std::string& text)
 {
+    assert(OnPageThread());
     WriteLog(text);
     ShowStatus(text);
 }
@@ -205,10 +208,12 @@ void DownloadPage::StartWorker(std::function<DownloadEnd()> work)
         session_.Abort();
     });
     HWND page = Window();
-    bool started = worker_.Start([page, work](const StopSignal&) {
-        DownloadEnd end = work();
-        ::PostMessageA(page, kPageWorkerEnded, static_cast<WPARAM>(end), 0);
-    });
+    bool started = worker_.Start(
+        [page, work](const StopSignal&) {
+            DownloadEnd end = work();
+            ::PostMessageA(page, kPageWorkerEnded, static_cast<WPARAM>(end), 0);
+        },
+        [page] { ::PostMessageA(page, kPageWorkerEnded, static_cast<WPARAM>(DownloadEnd::Failed), 0); });
     if (!started) ::PostMessageA(page, kPageWorkEnded, 0, 0);
 }
 
@@ -220,13 +225,7 @@ void DownloadPage::StartDownload()
         ::PostMessageA(Window(), kPageWorkEnded, 0, 0);
         return;
     }
-    const std::string& before = state_.config.system.runDlbefore;
-    if (before.empty()) {
-        WriteLog("下载前执行程序（没指定）。");
-    } else {
-        WriteLog("下载前执行程序：" + before);
-        WriteLog(RunProgram(before, 0));
-    }
+    RunConfiguredProgram(ConfiguredProgram::DownloadBefore, state_.config.system);
     DownloadJob job;
     job.config = &state_.config;
     job.downloadFolder = state_.downloadFolder;
@@ -408,13 +407,8 @@ void DownloadPage::OnWorkEnded(bool success)
 
 void DownloadPage::RunAfterDownloadHook(bool success)
 {
-    const std::string& hook = success ? state_.config.system.runDlafters : state_.config.system.runDlafterf;
-    if (hook.empty()) {
-        SetStatus("下载完成后执行指定程序（没指定）。");
-        return;
-    }
-    SetStatus("下载完成后执行指定程序：" + hook);
-    WriteLog(RunProgram(hook, 0));
+    RunConfiguredProgram(success ? ConfiguredProgram::DownloadSucceeded : ConfiguredProgram::DownloadFailed,
+                         state_.config.system, [this](const std::string& line) { SetStatus(line); });
 }
 
 }  // namespace quibo

@@ -24,6 +24,7 @@ CMainDlg::~CMainDlg()
 
 bool CMainDlg::Create()
 {
+    assert(thread_.CalledOnValidThread());
     HWND made = ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MAIN), nullptr, DialogProc,
                                      reinterpret_cast<LPARAM>(this));
     return made != nullptr && made == window_;
@@ -40,6 +41,7 @@ INT_PTR CALLBACK CMainDlg::DialogProc(HWND window, UINT message, WPARAM wParam, 
         frame = reinterpret_cast<CMainDlg*>(::GetWindowLongPtrA(window, DWLP_USER));
     }
     if (!frame) return FALSE;
+    assert(frame->thread_.CalledOnValidThread());
     INT_PTR result = frame->HandleMessage(message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         ::SetWindowLongPtrA(window, DWLP_USER, 0);

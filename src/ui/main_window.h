@@ -17,6 +17,7 @@
 #include "ui/wizard_page.h"
 #include "ui/wizard_state.h"
 #include "win/gdi_objects.h"
+#include "win/thread_checker.h"
 
 namespace quibo {
 
@@ -63,6 +64,7 @@ private:
     int pageSize_[2] = {0, 0};
     bool ended_ = false;
     int result_ = IDCANCEL;
+    ThreadChecker thread_;  // the frame, its pages and timers belong to the thread that made it
 };
 
 }  // namespace quibo

@@ -5,17 +5,20 @@
 #include <cassert>
 #include <utility>
 
+#include "core/startup/run_guard.h"
 #include "win/message_wait.h"
 
 namespace quibo {
 
 PageWorker::~PageWorker() { StopAndWait(); }
 
-bool PageWorker::Start(Body body)
+bool PageWorker::Start(Body body, Ending ifThrown)
 {
+    assert(owner_.CalledOnValidThread());
     if (IsRunning()) return false;
-    assert(body);
+    assert(body && ifThrown);
     body_ = std::move(body);
+    ifThrown_ = std::move(ifThrown);
     stop_.Clear();
     // _beginthreadex, not CreateThread: the body uses the C runtime.
     const uintptr_t h = ::_beginthreadex(nullptr, 0, &PageWorker::ThreadMain, this, 0, nullptr);
@@ -27,6 +30,7 @@ void PageWorker::SetStopHook(std::function<void()> hook) { stopHook_ = std::move
 
 bool PageWorker::StopAndWait(DWORD timeoutMs)
 {
+    assert(owner_.CalledOnValidThread());
     if (!thread_) return true;
     stop_.Raise();
     if (IsRunning() && stopHook_) stopHook_();
@@ -35,6 +39,7 @@ bool PageWorker::StopAndWait(DWORD timeoutMs)
 
 bool PageWorker::Wait(DWORD timeoutMs)
 {
+    assert(owner_.CalledOnValidThread());
     if (!thread_) return true;
     if (!WaitPumpingMessages(thread_.Get(), timeoutMs)) return false;
     thread_.Reset();
@@ -49,7 +54,9 @@ bool PageWorker::IsRunning() const
 unsigned __stdcall PageWorker::ThreadMain(void* self)
 {
     auto* worker = static_cast<PageWorker*>(self);
-    worker->body_(worker->stop_);
+    // The same edge as the main thread's: an exception escaping a thread
+    // would end the process before the host hears that the run is over.
+    if (!RunCaught([worker] { worker->body_(worker->stop_); })) RunCaught(worker->ifThrown_);
     return 0;
 }
 

@@ -10,7 +10,11 @@
 //     and a message posted to a window that has gone is simply dropped.
 //  2. The page owns its worker (a PageWorker member) and applies the reports
 //     on its own thread: all window state is touched by one thread only.
-//  3. The page never goes away while its worker runs. Before it is destroyed
+//  3. A worker that throws (memory exhaustion included) does not end the
+//     process: the exception is logged and the page's "if thrown" ending
+//     runs on the worker's thread instead of the end the body would have
+//     posted, so the page fails its stage and the run goes on to its end.
+//  4. The page never goes away while its worker runs. Before it is destroyed
 //     it calls StopAndWait: the stop flag is raised, the stop hook unblocks a
 //     call that may block (for example closing the internet handles of a read),
 //     and the page waits for the thread while still dispatching messages, so
@@ -23,6 +27,7 @@
 #include <functional>
 
 #include "win/scoped_handle.h"
+#include "win/thread_checker.h"
 
 namespace quibo {
 
@@ -40,15 +45,18 @@ private:
 class PageWorker {
 public:
     using Body = std::function<void(const StopSignal& stop)>;
+    // Posts the page's "ended, failed" report; must not throw.
+    using Ending = std::function<void()>;
 
     PageWorker() = default;
     ~PageWorker();  // stops and waits, as StopAndWait
     PageWorker(const PageWorker&) = delete;
     PageWorker& operator=(const PageWorker&) = delete;
 
-    // Runs `body` on a new thread. False when a worker still runs or the
+    // Runs `body` on a new thread; when it throws, `ifThrown` runs there
+    // after the exception is logged. False when a worker still runs or the
     // thread cannot be created. UI thread only.
-    bool Start(Body body);
+    bool Start(Body body, Ending ifThrown);
 
     // Called on the UI thread by StopAndWait after the flag is raised: it must
     // make a blocked call of the worker return (close a handle, set an event).
@@ -67,9 +75,11 @@ private:
     static unsigned __stdcall ThreadMain(void* self);
 
     Body body_;
+    Ending ifThrown_;
     std::function<void()> stopHook_;
     StopSignal stop_;
     UniqueHandle thread_;
+    ThreadChecker owner_;  // the page's thread: the only one that starts, stops and waits
 };
 
 }  // namespace quibo

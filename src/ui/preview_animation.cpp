@@ -16,7 +16,8 @@ PreviewAnimation::PreviewAnimation()
 bool PreviewAnimation::Start(HWND page, const std::atomic<bool>& paused)
 {
     if (!wake_ || !resume_) return false;
-    return worker_.Start([this, page, &paused](const StopSignal& stop) { Run(page, paused, stop); });
+    return worker_.Start([this, page, &paused](const StopSignal& stop) { Run(page, paused, stop); },
+                         [page] { ::PostMessageA(page, kPagePreviewStep, kPreviewDone, 0); });
 }
 
 void PreviewAnimation::Resume() { ::SetEvent(resume_.Get()); }

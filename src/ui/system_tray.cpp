@@ -1,5 +1,6 @@
 #include "ui/system_tray.h"
 
+#include <cassert>
 #include <cstring>
 
 #include "ui/tray_menu.h"
@@ -48,7 +49,7 @@ CSystemTray::~CSystemTray()
 bool CSystemTray::CreateTrayIcon(HWND owner, UINT callbackMessage, const std::string& tip, HICON icon,
                                  UINT id, bool hidden)
 {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    assert(thread_.CalledOnValidThread());
     const DWORD version = ::GetVersion();
     if (LOBYTE(LOWORD(version)) < 4) {
         enabled_ = false;
@@ -89,7 +90,7 @@ bool CSystemTray::CreateTrayIcon(HWND owner, UINT callbackMessage, const std::st
 
 bool CSystemTray::HideTrayIcon()
 {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    assert(thread_.CalledOnValidThread());
     if (!enabled_ || removed_ || hidden_) return hidden_;
     if (stateSupported_) {
         data_.uFlags = NIF_STATE;
@@ -104,7 +105,7 @@ bool CSystemTray::HideTrayIcon()
 
 bool CSystemTray::ShowTrayIcon()
 {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    assert(thread_.CalledOnValidThread());
     if (!enabled_) return false;
     if (removed_) AddTrayIcon();
     if (hidden_) {
@@ -139,7 +140,7 @@ void CSystemTray::AddTrayIcon()
 
 void CSystemTray::RemoveTrayIcon()
 {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    assert(thread_.CalledOnValidThread());
     if (!enabled_) return;
     readdPending_ = false;
     if (removed_) return;
@@ -158,7 +159,7 @@ void CSystemTray::ReAdd()
 
 void CSystemTray::SetDefaultMenuItem(UINT item, bool byPosition)
 {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    assert(thread_.CalledOnValidThread());
     if (!enabled_) return;
     menuDefaultItem_ = item;
     menuDefaultByPosition_ = byPosition;
@@ -166,13 +167,13 @@ void CSystemTray::SetDefaultMenuItem(UINT item, bool byPosition)
 
 void CSystemTray::SetCommandWindow(HWND window)
 {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    assert(thread_.CalledOnValidThread());
     if (enabled_) commandWindow_ = window;
 }
 
 void CSystemTray::ChangeTrayIcon(HICON icon)
 {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    assert(thread_.CalledOnValidThread());
     if (!enabled_) return;
     UniqueIcon copy = CopyOf(icon);
     data_.uFlags = NIF_ICON;
@@ -183,7 +184,7 @@ void CSystemTray::ChangeTrayIcon(HICON icon)
 
 void CSystemTray::SetTrayTip(const std::string& text)
 {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    assert(thread_.CalledOnValidThread());
     if (!enabled_) return;
     StoreTip(text);
     data_.uFlags = NIF_TIP;
@@ -199,7 +200,7 @@ void CSystemTray::StoreTip(const std::string& text)
 
 bool CSystemTray::SetAnimationIcons(const std::vector<HICON>& icons)
 {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    assert(thread_.CalledOnValidThread());
     if (!enabled_) return false;
     std::vector<UniqueIcon> copies;
     for (HICON icon : icons) {
@@ -216,7 +217,7 @@ bool CSystemTray::SetAnimationIcons(const std::vector<HICON>& icons)
 
 bool CSystemTray::StartIconAnimation(UINT stepMs, int durationSeconds)
 {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    assert(thread_.CalledOnValidThread());
     if (!enabled_ || animation_.empty()) return false;
     StopIconAnimation();
     animationIndex_ = 0;
@@ -229,7 +230,7 @@ bool CSystemTray::StartIconAnimation(UINT stepMs, int durationSeconds)
 
 void CSystemTray::StopIconAnimation()
 {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    assert(thread_.CalledOnValidThread());
     if (!enabled_) return;
     ::KillTimer(window_, kAnimationTimer);
     animating_ = false;
@@ -240,7 +241,7 @@ void CSystemTray::StopIconAnimation()
 
 void CSystemTray::OnAnimationTimer()
 {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    assert(thread_.CalledOnValidThread());
     if (animationSeconds_ > 0 &&
         (::GetTickCount64() - animationStart_) / 1000 > static_cast<ULONGLONG>(animationSeconds_)) {
         StopIconAnimation();
@@ -253,43 +254,43 @@ void CSystemTray::OnAnimationTimer()
 
 bool CSystemTray::Enabled() const
 {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    assert(thread_.CalledOnValidThread());
     return enabled_;
 }
 
 bool CSystemTray::Hidden() const
 {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    assert(thread_.CalledOnValidThread());
     return hidden_;
 }
 
 bool CSystemTray::Removed() const
 {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    assert(thread_.CalledOnValidThread());
     return removed_;
 }
 
 bool CSystemTray::Animating() const
 {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    assert(thread_.CalledOnValidThread());
     return animating_;
 }
 
 std::string CSystemTray::Tip() const
 {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    assert(thread_.CalledOnValidThread());
     return std::string(data_.szTip, strnlen(data_.szTip, sizeof data_.szTip));
 }
 
 HICON CSystemTray::ShownIcon() const
 {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    assert(thread_.CalledOnValidThread());
     return shown_.Get();
 }
 
 size_t CSystemTray::AnimationIconCount() const
 {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    assert(thread_.CalledOnValidThread());
     return animation_.size();
 }
 
@@ -303,15 +304,10 @@ void CSystemTray::OnMouse(UINT mouseMessage)
     UniqueMenu menu = LoadTrayMenu(::GetModuleHandleA(nullptr));
     HMENU popup = menu ? ::GetSubMenu(menu.Get(), 0) : nullptr;
     if (!popup) return;
-    UINT item = 0;
-    bool byPosition = false;
-    HWND target = nullptr;
-    {
-        std::lock_guard<std::recursive_mutex> lock(mutex_);
-        item = menuDefaultItem_;
-        byPosition = menuDefaultByPosition_;
-        target = CommandWindow();
-    }
+    assert(thread_.CalledOnValidThread());
+    const UINT item = menuDefaultItem_;
+    const bool byPosition = menuDefaultByPosition_;
+    const HWND target = CommandWindow();
     if (mouseMessage == WM_RBUTTONUP) {
         ::SetMenuDefaultItem(popup, item, byPosition);
         // A menu whose owner is not in the foreground would not close when
@@ -330,12 +326,12 @@ void CSystemTray::OnMouse(UINT mouseMessage)
 
 LRESULT CSystemTray::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    assert(thread_.CalledOnValidThread());
     if (message == WM_TIMER) {
         if (wParam == kAnimationTimer) OnAnimationTimer();
         return 0;
     }
     if ((kTaskbarCreated != 0 && message == kTaskbarCreated) || (message == WM_SETTINGCHANGE && wParam == SPI_SETWORKAREA)) {
-        std::lock_guard<std::recursive_mutex> lock(mutex_);
         if (!enabled_) return 0;
         if (message == kTaskbarCreated) {
             removed_ = true;  // the new taskbar holds none of the old icons
@@ -346,14 +342,9 @@ LRESULT CSystemTray::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         ReAdd();
         return 0;
     }
-    UINT callback = 0, id = 0;
-    {
-        std::lock_guard<std::recursive_mutex> lock(mutex_);
-        callback = data_.uCallbackMessage;
-        id = data_.uID;
-    }
+    const UINT callback = data_.uCallbackMessage;
     if (enabled_ && callback != 0 && message == callback) {
-        if (wParam == id) OnMouse(static_cast<UINT>(lParam));
+        if (wParam == data_.uID) OnMouse(static_cast<UINT>(lParam));
         return 0;
     }
     return ::DefWindowProcA(window_, message, wParam, lParam);

@@ -4,18 +4,19 @@
 // The object owns a hidden pop-up window of its own class that receives the
 // icon's notifications, the animation timer and the shell's "TaskbarCreated"
 // message. Every icon it shows is its own copy, so whoever handed an icon in
-// may destroy it at any time. All operations belong to the user-interface
-// thread, apart from SetTrayTip, which the workers call too.
+// may destroy it at any time. Every operation belongs to the thread that made
+// the object, which receives its window's messages; the workers' tips and
+// stages reach it through their pages' report queues, so nothing is locked.
 #pragma once
 
 #include <windows.h>
 #include <shellapi.h>
 
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "win/gdi_objects.h"
+#include "win/thread_checker.h"
 
 namespace quibo {
 
@@ -82,7 +83,7 @@ private:
     void StoreTip(const std::string& text);
     HWND CommandWindow() const;
 
-    mutable std::recursive_mutex mutex_;  // the record and flags, shared with SetTrayTip's callers
+    ThreadChecker thread_;
     NOTIFYICONDATAA data_;
     HWND window_ = nullptr;
     bool enabled_ = false;

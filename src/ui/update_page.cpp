@@ -2,10 +2,13 @@
 
 #include <commctrl.h>
 
+#include <cassert>
+
 #include "core/log/run_log.h"
+#include "core/startup/run_guard.h"
 #include "core/text/path_text.h"
 #include "install/folder_tree.h"
-#include "install/program_runner.h"
+#include "install/configured_programs.h"
 #include "ui/system_tray.h"
 #include "win/host_messages.h"
 #include "win/message_boxes.h"
@@ -86,6 +89,7 @@ INT_PTR UpdatePage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 
 void UpdatePage::SetStatus(const std::string& text)
 {
+    assert(OnPageThread());
     WriteLog(text);
     ShowStatus(text);
 }
@@ -125,10 +129,17 @@ void UpdatePage::StartUpdate()
     job.stepHook = state_.installStepHook;
     view_ = std::make_unique<QueuedInstallView>(Window(), state_.config.showType);
     const HWND page = Window();
-    bool started = install_.Start([this, job, page](const StopSignal&) {
-        outcome_ = RunInstall(job, *view_);
-        ::PostMessageA(page, kPageInstallEnded, 0, 0);
-    });
+    bool started = install_.Start(
+        [this, job, page](const StopSignal&) {
+            outcome_ = RunInstall(job, *view_);
+            ::PostMessageA(page, kPageInstallEnded, 0, 0);
+        },
+        [this, page] {
+            // What was placed stays in the journal: the next start undoes it.
+            outcome_ = InstallOutcome();
+            RunCaught([this] { view_->SetStatus("更新失败！"); });
+            ::PostMessageA(page, kPageInstallEnded, 0, 0);
+        });
     if (!started) {
         WriteLog("错误：无法启动更新线程！");
         ::PostMessageA(Window(), kPageWorkEnded, 0, 0);
@@ -215,23 +226,15 @@ void UpdatePage::RunInstalledPrograms()
         const UpdateItem& item = state_.config.files[k];
         std::string& path = outcome_.runPaths[k];
         if (!item.isNew || !item.runme || path.empty()) continue;
-        WriteLog("执行本文件：" + path);
-        std::string command = path;
-        if (!item.runmeParam.empty()) command += " " + item.runmeParam;
-        WriteLog(RunProgram(command, item.runmePause ? 1 : 0));
+        RunInstalledFile(path, item.runmeParam, item.runmePause);
         path.clear();
     }
 }
 
 void UpdatePage::RunAfterUpdateHook()
 {
-    const std::string& hook = succeeded_ ? state_.config.system.runUdafters : state_.config.system.runUdafterf;
-    if (hook.empty()) {
-        SetStatus("更新完成后执行指定程序（没指定）。");
-        return;
-    }
-    SetStatus("更新完成后执行指定程序：" + hook);
-    WriteLog(RunProgram(hook, 0));
+    RunConfiguredProgram(succeeded_ ? ConfiguredProgram::UpdateSucceeded : ConfiguredProgram::UpdateFailed,
+                         state_.config.system, [this](const std::string& line) { SetStatus(line); });
 }
 
 }  // namespace quibo

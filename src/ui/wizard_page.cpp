@@ -1,5 +1,7 @@
 #include "ui/wizard_page.h"
 
+#include <cassert>
+
 #include "ui/package_bitmap.h"
 #include "ui/page_background.h"
 #include "ui/skin_geometry.h"
@@ -20,6 +22,7 @@ WizardPage::~WizardPage()
 
 bool WizardPage::Create(HWND frame)
 {
+    assert(OnPageThread());
     HWND made = ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), frame,
                                      DialogProc, reinterpret_cast<LPARAM>(this));
     return made != nullptr && window_ == made;
@@ -36,6 +39,7 @@ INT_PTR CALLBACK WizardPage::DialogProc(HWND window, UINT message, WPARAM wParam
         page = reinterpret_cast<WizardPage*>(::GetWindowLongPtrA(window, DWLP_USER));
     }
     if (!page) return FALSE;
+    assert(page->OnPageThread());
 
     ++page->handlerDepth_;
     INT_PTR result = page->HandleMessage(message, wParam, lParam);
@@ -76,6 +80,7 @@ INT_PTR WizardPage::Answer(HWND window, LRESULT result)
 
 void WizardPage::Finish(bool stop)
 {
+    assert(OnPageThread());
     if (finishing_) return;
     finishing_ = true;
     ::PostMessageA(::GetParent(window_), kPageDone, stop ? 1 : 0, reinterpret_cast<LPARAM>(window_));
@@ -83,6 +88,7 @@ void WizardPage::Finish(bool stop)
 
 void WizardPage::DeferDone(WPARAM stop)
 {
+    assert(OnPageThread());
     doneDeferred_ = true;
     deferredStop_ = stop;
 }
@@ -150,6 +156,7 @@ int WizardPage::ControlHeight(int id) const
 void WizardPage::ShowStatusLines(CSkinLabel& status, CTintedEdit& logBox,
                                  const std::vector<std::string>& texts) const
 {
+    assert(OnPageThread());
     if (texts.empty()) return;
     status.ChangeText(texts.back());
     RECT bounds = {};

@@ -12,6 +12,7 @@
 #include <windows.h>
 
 #include <array>
+#include <cassert>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@
 #include "ui/wizard_messages.h"
 #include "ui/wizard_state.h"
 #include "win/gdi_objects.h"
+#include "win/thread_checker.h"
 
 namespace quibo {
 
@@ -59,7 +61,11 @@ protected:
     void ApplyButtonSkin(int id, const ButtonSkin& skin, bool keepTemplateWhenEmpty);
     void ShowControl(int id, int show) const;
     void MoveControl(int id, const SkinRect& rect) const;
-    HWND Control(int id) const { return ::GetDlgItem(window_, id); }
+    HWND Control(int id) const
+    {
+        assert(OnPageThread());
+        return ::GetDlgItem(window_, id);
+    }
     void SetControlText(int id, const std::string& text) const;
     int ControlHeight(int id) const;
     // The work pages' status lines: the last text shows in `status`, all are
@@ -72,6 +78,8 @@ protected:
     bool FrameVisible() const;
 
     static INT_PTR Answer(HWND window, LRESULT result);
+    // A page, its controls and its labels belong to the thread that made it.
+    bool OnPageThread() const { return thread_.CalledOnValidThread(); }
 
     WizardState& state_;
     const UiSkin& skin_;
@@ -83,6 +91,7 @@ private:
     void SendDeferredDone();
 
     const int templateId_;
+    ThreadChecker thread_;
     HWND window_ = nullptr;
     int handlerDepth_ = 0;
     bool finishing_ = false;

@@ -5,10 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
+#include <new>
+#include <stdexcept>
+#include <string>
 
 #include "ui/page_worker.h"
 #include "ui/report_queue.h"
+#include "transfer_test_support.h"
 
 using namespace quibo;
 
@@ -46,13 +51,15 @@ public:
     void StartWorker()
     {
         const HWND page = hwnd_;
-        ASSERT_TRUE(worker_.Start([this, page](const StopSignal& stop) {
-            for (int step = 1; step <= kSteps && !stop.Requested(); ++step) {
-                if (!alive_) ++breaches_.reportAfterPageGone;
-                if (queue_.Push(step)) ::PostMessageW(page, kReportsWaiting, 0, 0);
-                if (step % 64 == 0) ::Sleep(0);
-            }
-        }));
+        ASSERT_TRUE(worker_.Start(
+            [this, page](const StopSignal& stop) {
+                for (int step = 1; step <= kSteps && !stop.Requested(); ++step) {
+                    if (!alive_) ++breaches_.reportAfterPageGone;
+                    if (queue_.Push(step)) ::PostMessageW(page, kReportsWaiting, 0, 0);
+                    if (step % 64 == 0) ::Sleep(0);
+                }
+            },
+            [] {}));
     }
 
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
@@ -169,18 +176,59 @@ TEST(PageWorker, StopHookUnblocksAWorkerThatWaitsAndStartRefusesASecondWorker)
     ASSERT_TRUE(blocker);
     PageWorker worker;
     std::atomic<bool> sawStop{false};
-    ASSERT_TRUE(worker.Start([&](const StopSignal& stop) {
-        ::WaitForSingleObject(blocker.Get(), INFINITE);  // a call that blocks, as a read does
-        sawStop = stop.Requested();
-    }));
-    EXPECT_FALSE(worker.Start([](const StopSignal&) {}));
+    ASSERT_TRUE(worker.Start(
+        [&](const StopSignal& stop) {
+            ::WaitForSingleObject(blocker.Get(), INFINITE);  // a call that blocks, as a read does
+            sawStop = stop.Requested();
+        },
+        [] {}));
+    EXPECT_FALSE(worker.Start([](const StopSignal&) {}, [] {}));
     worker.SetStopHook([&] { ::SetEvent(blocker.Get()); });
     ASSERT_TRUE(worker.StopAndWait(10000));
     EXPECT_TRUE(sawStop);
     EXPECT_FALSE(worker.IsRunning());
     // A stopped worker can be started again; its flag starts lowered.
     std::atomic<bool> stopSeenAtStart{true};
-    ASSERT_TRUE(worker.Start([&](const StopSignal& stop) { stopSeenAtStart = stop.Requested(); }));
+    ASSERT_TRUE(worker.Start([&](const StopSignal& stop) { stopSeenAtStart = stop.Requested(); }, [] {}));
     ASSERT_TRUE(worker.Wait(10000));
     EXPECT_FALSE(stopSeenAtStart);
+}
+
+// A worker that throws, whatever it throws, ends through the page's "if
+// thrown" ending on its own thread, after a log line, and the process lives on.
+TEST(PageWorker, AThrowingWorkerIsLoggedAndEndsThroughItsFailureEnding)
+{
+    struct Case {
+        const char* what;
+        std::function<void()> thrower;
+        const char* logged;
+    };
+    const Case cases[] = {
+        {"memory exhaustion", [] { throw std::bad_alloc(); }, "std::bad_alloc"},
+        {"a library's error", [] { throw std::runtime_error("zip: broken"); }, "zip: broken"},
+        {"not an exception class", [] { throw 7; }, "unknown"},
+    };
+    for (const Case& c : cases) {
+        transfertest::LogCapture log;
+        PageWorker worker;
+        std::atomic<int> normalEnds{0}, failureEnds{0};
+        std::atomic<DWORD> failureThread{0};
+        ASSERT_TRUE(worker.Start(
+            [&](const StopSignal&) {
+                c.thrower();
+                ++normalEnds;
+            },
+            [&] {
+                failureThread = ::GetCurrentThreadId();
+                ++failureEnds;
+            }))
+            << c.what;
+        ASSERT_TRUE(worker.Wait(10000)) << c.what;
+        EXPECT_EQ(normalEnds.load(), 0) << c.what;
+        EXPECT_EQ(failureEnds.load(), 1) << c.what;
+        EXPECT_NE(failureThread.load(), ::GetCurrentThreadId()) << c.what;
+        const std::string text = log.Text();
+        EXPECT_NE(text.find(std::string("错误：升级程序运行出错（") + c.logged + "），中止升级！"), std::string::npos)
+            << c.what << ": " << text;
+    }
 }

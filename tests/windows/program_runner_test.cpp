@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include "install/program_runner.h"
@@ -87,4 +89,63 @@ TEST(ProgramRunner, ResultTextsByErrorCode)
         {87, "执行完毕！"},
     };
     for (const auto& [code, text] : texts) EXPECT_EQ(RunResultText(code), text) << code;
+}
+
+namespace {
+
+// A top-level window on the test's thread, as the wizard is on the updater's.
+class ThreadWindow {
+public:
+    ThreadWindow()
+    {
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = ::DefWindowProcW;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"QuiboRunnerTestWindow";
+        ::RegisterClassW(&wc);
+        window_ = ::CreateWindowW(wc.lpszClassName, L"runner", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
+                                  nullptr, wc.hInstance, nullptr);
+    }
+    ~ThreadWindow() { ::DestroyWindow(window_); }
+    HWND Get() const { return window_; }
+
+private:
+    HWND window_ = nullptr;
+};
+
+std::string ProgramBesideTests(const char* name)
+{
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder(path);
+    return folder.substr(0, folder.find_last_of('\\') + 1) + name;
+}
+
+std::string ReadAll(const std::string& path)
+{
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+// An installer that broadcasts a changed setting waits for every top-level
+// window; a runner that waited without answering its own thread's windows
+// would hold both programs until the broadcast gave up.
+TEST(ProgramRunner, AWaitedProgramThatBroadcastsIsAnsweredByTheWaitingThreadsWindows)
+{
+    ScratchDir scratch;
+    ThreadWindow window;
+    ASSERT_NE(window.Get(), nullptr);
+    const std::string marker = Folder(scratch, "runner_broadcast") + "found.txt";
+
+    EXPECT_EQ(RunProgram(ProgramBesideTests("broadcaster.exe") + " " + marker + " 3000", 1), "执行完毕！");
+
+    const std::string found = ReadAll(marker);
+    EXPECT_NE(found.find("broadcast=answered\n"), std::string::npos) << found;
+    // Asked while the runner still waited: every window of this process answered.
+    int windows = 0, answered = 0;
+    ASSERT_EQ(std::sscanf(found.c_str(), "broadcast=%*s windows=%d answered=%d", &windows, &answered), 2) << found;
+    EXPECT_GE(windows, 1);
+    EXPECT_EQ(answered, windows);
 }
