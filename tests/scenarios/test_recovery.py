@@ -9,7 +9,7 @@ import stat
 
 import pytest
 
-from conftest import windows_path
+from conftest import STEP_HOOK_PROGRAM, windows_path
 from test_install import RunningProgram, appears, no_leftovers, release, snapshot, zip_bytes  # noqa: F401 (fixture)
 from test_run_flow import hook
 
@@ -73,6 +73,7 @@ def kill_half_way(product, tmp_path):
     """Stops the run dead in the middle of placing the data files (the step
     is searched for, each try from the same start): the product is then part
     new, part old, and its journal is there."""
+    shutil.copy(STEP_HOOK_PROGRAM, product.exe)  # the build that the stop variable stops
     start = tmp_path / "start"
     shutil.copytree(product.folder, start)
     for step in range(1500, 4000, 250):
@@ -210,6 +211,7 @@ def test_programs_left_by_a_run_killed_after_its_versions_run_at_the_next_start(
     after = hook(product, "udafters")
     release.serve("file0", "tool.bat", tool, runme=1, runme_pause=1, runme_param="-x")
     release.publish(system=f"run_udafters={after[0]}")
+    shutil.copy(STEP_HOOK_PROGRAM, product.exe)  # the build that the stop variable stops
     start = tmp_path / "start"
     shutil.copytree(product.folder, start)
     for step in range(1, 60):
