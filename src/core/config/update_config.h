@@ -12,6 +12,7 @@
 #include "core/config/system_hooks.h"
 #include "core/config/update_item.h"
 #include "core/config/url_entry.h"
+#include "core/signing/release_trust.h"
 
 namespace quibo {
 
@@ -27,6 +28,9 @@ struct UpdateConfig {
     // Where the server configuration may be fetched; tried addresses are removed.
     std::vector<UrlAddress> serverAddresses;
     bool serverRandomSel = false;  // try the server addresses in random order
+
+    ReleaseTrust trust;                  // keys, product and last sequence of the client
+    std::optional<ReleaseMeta> release;  // [meta] of the accepted signed package
 
     ShowType showType = ShowType::Normal;  // least silent level among the newer items
     OpMode opMode = OpMode::Automatic;     // manual as soon as one newer item asks for it

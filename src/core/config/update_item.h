@@ -2,10 +2,13 @@
 // configurations describe, with what the installation records about it.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/config/url_entry.h"
+#include "core/signing/folder_list.h"
 
 namespace quibo {
 
@@ -30,6 +33,12 @@ struct UpdateItem {
     std::string serverVersion = "0.0.0";
     std::string path;     // target folder; a file item's always ends with "\"
     std::string md5;      // 32 hex digits, or empty for no check
+    // From a signed package: a file item's SHA-256 (64 lower-case hex
+    // digits) and exact size, a folder item's list of files. Empty when the
+    // client takes unsigned packages.
+    std::string sha256;
+    std::optional<std::uint64_t> size;
+    std::optional<std::vector<ListedFile>> listed;
     std::string name;     // file: installed file name
     std::string runPath;  // file: full path of the file to run, set on install
     std::string runmeParam;
