@@ -9,7 +9,7 @@ import pytest
 
 from conftest import package_members, make_package, resign_server_package, windows_path
 from test_download_step import FAILED, ftp_folder  # noqa: F401 (ftp_folder is a fixture)
-from test_install import EXITING, NEW_VERSION, UPDATED, no_leftovers
+from test_install import EXITING, NEW_VERSION, NOTHING_NEW, UPDATED, no_leftovers
 from test_publish import client_dat, publish, publisher  # noqa: F401 (publisher is a fixture)
 
 NO_SERVER_PACKAGE = -5  # as for a server package that cannot be read
@@ -158,6 +158,9 @@ def test_a_release_the_client_trusts_is_installed_and_its_sequence_recorded(rele
         assert NO_KEY not in lines
     else:
         assert lines.count(NO_KEY) == 1, lines
+    # The recorded sequence is the one served: the same release is taken again.
+    again = product.run_host()
+    assert again.codes() == [NOTHING_NEW, EXITING], product.log_lines()
 
 
 def refused(product, before, run, codes, said):
@@ -246,22 +249,27 @@ def test_a_server_package_the_client_cannot_trust_is_refused_and_nothing_changes
     assert NOT_FETCHED in lines
 
 
-def test_a_served_file_unlike_its_signed_digest_is_never_installed(release, product, keys):
+def same_size_other_bytes(signed):
+    changed = signed[:-1] + bytes([signed[-1] ^ 1])
+    return changed, "错误：已下载文件：app.exe的SHA-256值为：{}，不等于服务器端配置包中的值{}！".format(
+        sha256(changed), sha256(signed))
+
+
+def longer(signed):
+    # Cut off at the signed size, and failed there.
+    return signed + b"more", f"错误：已下载文件：app.exe的大小超过{len(signed)}字节！"
+
+
+@pytest.mark.parametrize("serve", [same_size_other_bytes, longer], ids=["the same size", "longer"])
+def test_a_served_file_unlike_its_signed_digest_is_never_installed(release, product, keys, serve):
     (product.folder / "app.exe").write_bytes(b"old program")
     release.publish("2.0.0", keys["first"], client=True)
-    served = release.served_file("app.exe")
-    signed = program("2.0.0")
-    changed = signed[:-1] + bytes([signed[-1] ^ 1])
+    body, said = serve(program("2.0.0"))
+    release.served_file("app.exe").write_bytes(body)
     before = product_digest(product)
-    # The same size with other bytes; then a longer body, cut off at the signed size.
-    cases = [(changed, "错误：已下载文件：app.exe的SHA-256值为：{}，不等于服务器端配置包中的值{}！".format(
-                 sha256(changed), sha256(signed))),
-             (signed + b"more", f"错误：已下载文件：app.exe的大小超过{len(signed)}字节！")]
-    for body, said in cases:
-        served.write_bytes(body)
-        product.log_path.unlink(missing_ok=True)
-        run = product.run_host()
-        refused(product, before, run, [NEW_VERSION, FAILED, EXITING], said)
+
+    run = product.run_host()
+    refused(product, before, run, [NEW_VERSION, FAILED, EXITING], said)
 
 
 def test_a_folder_item_delivering_a_file_it_does_not_list_is_never_installed(folder_release, product, keys):
