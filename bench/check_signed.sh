@@ -4,12 +4,14 @@
 # quibo-publish signed, with a client that holds the key, beside the same
 # release published unsigned, with a client without a key, both served by the
 # local nginx. The two take turns in every run; printed are the medians of
-# RUNS runs (default 7) in milliseconds and their ratio (goal: at most 1.05).
+# RUNS runs (default 11) in milliseconds and their ratio (goal: at most 1.05),
+# of the time taken and of the processor time the run used (user and system),
+# which swings less on a machine that others share.
 # Usage: bench/check_signed.sh [Windows build folder, default build/win]
 set -euo pipefail
 
 source "$(dirname "$0")/lib.sh"
-RUNS=${RUNS:-7} bench_program update.exe build/win "${1:-}"
+RUNS=${RUNS:-11} bench_program update.exe build/win "${1:-}"
 bench_wine
 bench_servers
 
@@ -41,15 +43,14 @@ product() {
 product signed --key "$out/key/release.key"
 product plain
 
-# check KIND: milliseconds of one check run; the run must have found the new
-# version, verified for the signed client and unverified for the other.
+# check KIND: "time processor-time" of one check run in milliseconds; the run
+# must have found the new version, verified for the signed client and
+# unverified for the other.
 check() {
-    local kind=$1 start end
+    local kind=$1 log
     rm -f "$out/$kind/client.log"
-    start=$(date +%s.%N)
-    (cd "$out/$kind" && "$UPDATER_WINE" update.exe "/OP:CheckVer" >/dev/null 2>&1) || true
-    end=$(date +%s.%N)
-    local log
+    (cd "$out/$kind" && /usr/bin/time -o "$out/time" -f "%e %U %S" "$UPDATER_WINE" update.exe "/OP:CheckVer" \
+        >/dev/null 2>&1) || true
     log=$(iconv -f GBK -t UTF-8 "$out/$kind/client.log")
     if ! grep -q '发现新版本！' <<<"$log" || grep -q '错误：服务器端配置包' <<<"$log" ||
         { [ "$kind" = signed ] && grep -q '注意：客户端配置中没有公钥' <<<"$log"; } ||
@@ -58,16 +59,20 @@ check() {
         echo "$log" >&2
         exit 1
     fi
-    awk -v s="$start" -v e="$end" 'BEGIN{printf "%d", (e - s) * 1000}'
+    awk '{printf "%d %d", $1 * 1000, ($2 + $3) * 1000}' "$out/time"
 }
 
 check signed >/dev/null  # the first start of the prefix's programs is slower
-signed=() plain=()
+signed=() plain=() signed_cpu=() plain_cpu=()
 for _ in $(seq "$runs"); do
-    signed+=("$(check signed)")
-    plain+=("$(check plain)")
+    one=$(check signed)
+    signed+=("${one% *}") signed_cpu+=("${one#* }")
+    one=$(check plain)
+    plain+=("${one% *}") plain_cpu+=("${one#* }")
 done
 s=$(median "${signed[@]}") p=$(median "${plain[@]}")
-printf '%6s %11s %11s %7s\n' runs "signed ms" "plain ms" ratio
-awk -v n="$runs" -v s="$s" -v p="$p" 'BEGIN{printf "%6d %11.0f %11.0f %7.3f\n", n, s, p, s / p}'
+sc=$(median "${signed_cpu[@]}") pc=$(median "${plain_cpu[@]}")
+printf '%6s %11s %11s %7s %11s %11s %7s\n' runs "signed ms" "plain ms" ratio "signed cpu" "plain cpu" ratio
+awk -v n="$runs" -v s="$s" -v p="$p" -v sc="$sc" -v pc="$pc" 'BEGIN {
+    printf "%6d %11.0f %11.0f %7.3f %11.0f %11.0f %7.3f\n", n, s, p, s / p, sc, pc, sc / pc }'
 echo "medians of $runs alternating check runs (the whole process under Wine); goal: ratio at most 1.05"
