@@ -326,15 +326,23 @@ TEST_F(SigningFixture, SequenceGrowsFromTheReleaseInOutAndNeverGoesBack)
     }
 }
 
+std::optional<SigningKey> NewKey()
+{
+    std::string error;
+    std::optional<SigningKey> key = SigningKey::Generate(error);
+    EXPECT_TRUE(key) << error;
+    return key;
+}
+
 // The check before a release goes public refuses a package its clients
 // would refuse.
 TEST(ReleaseSigning, TheCheckRefusesAnyChangeToTheSignedPackage)
 {
     OpenSslCrypto crypto;
     std::string error;
-    std::optional<SigningKey> key = SigningKey::Generate(error);
-    std::optional<SigningKey> other = SigningKey::Generate(error);
-    ASSERT_TRUE(key && other) << error;
+    std::optional<SigningKey> key = NewKey();
+    std::optional<SigningKey> other = NewKey();
+    ASSERT_TRUE(key && other);
     std::vector<SigningKey> keys;
     keys.push_back(std::move(*key));
     const std::vector<PackageMember> members = {{"server.dat", "[meta]\r\nsequence=1\r\n"}, {"dir0.lst", "x"}};
@@ -376,10 +384,9 @@ TEST(ReleaseSigning, TheCheckRefusesAnyChangeToTheSignedPackage)
 TEST(OpenSslCrypto, VerifiesOnlyTheSignatureOfTheDigestByTheKey)
 {
     OpenSslCrypto crypto;
-    std::string error;
-    std::optional<SigningKey> key = SigningKey::Generate(error);
-    std::optional<SigningKey> other = SigningKey::Generate(error);
-    ASSERT_TRUE(key && other) << error;
+    std::optional<SigningKey> key = NewKey();
+    std::optional<SigningKey> other = NewKey();
+    ASSERT_TRUE(key && other);
     SignatureBytes signature{};
     ASSERT_TRUE(key->Sign("the message", signature));
     std::unique_ptr<Sha256Hasher> hasher = crypto.NewSha256();

@@ -75,11 +75,16 @@ PublishResult GenerateKeyPair(const std::string& outDir, const std::optional<std
         }
     std::optional<SigningKey> key = SigningKey::Generate(error);
     if (!key) return PublishResult::WriteFailed;
-    const std::string pem = key->Pem(passphrase);
+    std::string pem = key->Pem(passphrase);
     if (pem.empty()) {
         error = "OpenSSL could not write the key as PEM";
         return PublishResult::WriteFailed;
     }
+    // No copy of the private key outlives its writing.
+    struct Wipe {
+        std::string& text;
+        ~Wipe() { OPENSSL_cleanse(text.data(), text.size()); }
+    } wipe{pem};
     fs::create_directories(dir, ec);
     if (ec) {
         error = "cannot create " + dir.string() + ": " + ec.message();

@@ -145,6 +145,7 @@ private:
                 return false;
             }
             std::optional<SigningKey> key = SigningKey::FromPem(pem, options_.passphrase, file, error);
+            OPENSSL_cleanse(pem.data(), pem.size());  // no copy of the private key outlives its use
             if (!key) return false;
             for (std::size_t i = 0; i < keys_.size(); ++i)
                 if (keys_[i].Public() == key->Public()) {
