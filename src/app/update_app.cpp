@@ -78,7 +78,7 @@ void CUpdateApp::StartUp()
     context_.programFileName = parts.fileName;
     context_.packageName = PackageNameFor(parts.fileName, SystemLeadBytes());
     context_.dirs = ComputeDirConstants(context_.programFolder, ReadSystemFolders(), SystemLeadBytes());
-    downloadFolder_ = DownloadFolderFor(context_.dirs[DirConstant::Temp]);
+    downloadFolder_ = DownloadFolderFor(context_.dirs[DirConstant::Temp], CanonicalPath(context_.programFolder));
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     trayIcon_ = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_UPDATE));
     // The mutex is held: no other run can be rewriting these files now.

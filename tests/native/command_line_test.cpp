@@ -91,7 +91,9 @@ TEST(ProgramNames, ModulePathAndDownloadFolder)
     ModulePathParts parts = SplitModulePath("C:\\Program Files\\Acme\\update.exe", kBuildCharset);
     EXPECT_EQ(parts.folder, "C:\\Program Files\\Acme\\");
     EXPECT_EQ(parts.fileName, "update.exe");
-    EXPECT_EQ(DownloadFolderFor("C:\\Temp"), "C:\\Temp\\~quibo_tmp\\");
+    EXPECT_EQ(DownloadRootFor("C:\\Temp"), "C:\\Temp\\~quibo_tmp\\");
+    // The first 16 hex digits of the SHA-256 of the folder as given.
+    EXPECT_EQ(DownloadFolderFor("C:\\Temp", "c:\\program files\\acme"), "C:\\Temp\\~quibo_tmp\\35f8969b0985a43a\\");
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "core/startup/program_names.h"
 
+#include "core/checksum/sha256.h"
 #include "core/package/package.h"
+#include "core/signing/hex_text.h"
 #include "core/text/case_fold.h"
 
 namespace quibo {
@@ -65,9 +67,14 @@ std::string MutexNameFor(std::string_view modulePath, LeadByteRule rule)
     return name;
 }
 
-std::string DownloadFolderFor(std::string_view tempFolder)
+std::string DownloadRootFor(std::string_view tempFolder)
 {
     return std::string(tempFolder) + "\\~quibo_tmp\\";
+}
+
+std::string DownloadFolderFor(std::string_view tempFolder, std::string_view canonicalFolder)
+{
+    return DownloadRootFor(tempFolder) + ToHex(Sha256Of(canonicalFolder)).substr(0, 16) + "\\";
 }
 
 }  // namespace quibo

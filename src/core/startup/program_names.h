@@ -39,7 +39,14 @@ std::vector<std::string> RewriteLeftoverNames(std::string_view programFileName, 
 // The module path with every "\" as "_", and without the copy's extra ".exe".
 std::string MutexNameFor(std::string_view modulePath, LeadByteRule rule);
 
-// Where downloads wait until they are installed: {temp} + "\~quibo_tmp\".
-std::string DownloadFolderFor(std::string_view tempFolder);
+// The folder that holds every product's downloads: {temp} + "\~quibo_tmp\".
+std::string DownloadRootFor(std::string_view tempFolder);
+
+// Where this product's downloads wait until they are installed: the root
+// above plus the first 16 hex digits of the SHA-256 of `canonicalFolder`
+// (the program folder in its one spelling, win/canonical_path.h) and "\".
+// Products in different folders never share it, and two spellings of one
+// folder name one.
+std::string DownloadFolderFor(std::string_view tempFolder, std::string_view canonicalFolder);
 
 }  // namespace quibo
