@@ -92,8 +92,9 @@ TEST(ProgramNames, ModulePathAndDownloadFolder)
     EXPECT_EQ(parts.folder, "C:\\Program Files\\Acme\\");
     EXPECT_EQ(parts.fileName, "update.exe");
     EXPECT_EQ(DownloadRootFor("C:\\Temp"), "C:\\Temp\\~quibo_tmp\\");
-    // The first 16 hex digits of the SHA-256 of the folder as given.
-    EXPECT_EQ(DownloadFolderFor("C:\\Temp", "c:\\program files\\acme"), "C:\\Temp\\~quibo_tmp\\35f8969b0985a43a\\");
+    Sha256Digest digest{};
+    for (size_t i = 0; i < digest.size(); ++i) digest[i] = static_cast<std::uint8_t>(0xA0 + i);
+    EXPECT_EQ(DownloadFolderFor("C:\\Temp", digest), "C:\\Temp\\~quibo_tmp\\a0a1a2a3a4a5a6a7\\");
 }
 
 }  // namespace

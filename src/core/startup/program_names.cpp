@@ -1,6 +1,5 @@
 #include "core/startup/program_names.h"
 
-#include "core/checksum/sha256.h"
 #include "core/package/package.h"
 #include "core/signing/hex_text.h"
 #include "core/text/case_fold.h"
@@ -72,9 +71,9 @@ std::string DownloadRootFor(std::string_view tempFolder)
     return std::string(tempFolder) + "\\~quibo_tmp\\";
 }
 
-std::string DownloadFolderFor(std::string_view tempFolder, std::string_view canonicalFolder)
+std::string DownloadFolderFor(std::string_view tempFolder, const Sha256Digest& folderDigest)
 {
-    return DownloadRootFor(tempFolder) + ToHex(Sha256Of(canonicalFolder)).substr(0, 16) + "\\";
+    return DownloadRootFor(tempFolder) + ToHex(folderDigest.data(), 8) + "\\";
 }
 
 }  // namespace quibo
