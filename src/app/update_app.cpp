@@ -7,6 +7,7 @@
 #include <ctime>
 
 #include "win/canonical_path.h"
+#include "win/cng_crypto.h"
 #include "win/file_status.h"
 #include "win/host_messages.h"
 #include "win/message_boxes.h"
@@ -38,6 +39,18 @@ namespace {
 const char kLogName[] = "client.log";
 // A second start waits this long for the first to end.
 constexpr DWORD kSecondStartWaitMs = 7000;
+
+// Named from the program folder's one spelling, so that a start through
+// another letter case or a short name finds the same folder. Empty when no
+// hash can be made: the download then fails for want of a folder.
+std::string OwnDownloadFolder(const std::string& tempFolder, const std::string& programFolder)
+{
+    CngCrypto crypto;
+    std::unique_ptr<Sha256Hasher> hasher = crypto.NewSha256();
+    if (!hasher) return {};
+    hasher->Add(CanonicalPath(programFolder));
+    return DownloadFolderFor(tempFolder, hasher->Finish());
+}
 
 }  // namespace
 
@@ -78,7 +91,7 @@ void CUpdateApp::StartUp()
     context_.programFileName = parts.fileName;
     context_.packageName = PackageNameFor(parts.fileName, SystemLeadBytes());
     context_.dirs = ComputeDirConstants(context_.programFolder, ReadSystemFolders(), SystemLeadBytes());
-    downloadFolder_ = DownloadFolderFor(context_.dirs[DirConstant::Temp]);
+    downloadFolder_ = OwnDownloadFolder(context_.dirs[DirConstant::Temp], context_.programFolder);
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     trayIcon_ = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_UPDATE));
     // The mutex is held: no other run can be rewriting these files now.

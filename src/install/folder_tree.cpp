@@ -48,7 +48,14 @@ bool RemoveLink(const std::wstring& path, DWORD attributes)
                                                    : ::DeleteFileW(path.c_str()) != 0;
 }
 
-bool RemoveTree(const std::wstring& folder)
+bool RemoveFile(const std::wstring& path, DWORD attributes, ReadOnlyFiles readOnly)
+{
+    if ((attributes & FILE_ATTRIBUTE_READONLY) && readOnly == ReadOnlyFiles::Removed)
+        ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return ::DeleteFileW(path.c_str()) != 0;
+}
+
+bool RemoveTree(const std::wstring& folder, ReadOnlyFiles readOnly)
 {
     WIN32_FIND_DATAW found;
     HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
@@ -60,9 +67,9 @@ bool RemoveTree(const std::wstring& folder)
             if (IsLink(found.dwFileAttributes))
                 RemoveLink(entry, found.dwFileAttributes);
             else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(entry);
+                RemoveTree(entry, readOnly);
             else
-                ::DeleteFileW(entry.c_str());
+                RemoveFile(entry, found.dwFileAttributes, readOnly);
         } while (::FindNextFileW(find, &found));
         ::FindClose(find);
     }
@@ -71,7 +78,7 @@ bool RemoveTree(const std::wstring& folder)
 
 }  // namespace
 
-bool DeleteFolderTree(const std::string& path)
+bool DeleteFolderTree(const std::string& path, ReadOnlyFiles readOnly)
 {
     if (path.empty()) return false;
     const std::wstring full = FullPath(WideFromSystem(path));
@@ -86,7 +93,7 @@ bool DeleteFolderTree(const std::string& path)
     const DWORD attributes = self.dwFileAttributes;
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
     if (IsLink(attributes)) return RemoveLink(folder, attributes);
-    return RemoveTree(folder);
+    return RemoveTree(folder, readOnly);
 }
 
 }  // namespace quibo

@@ -7,6 +7,7 @@
 #include "core/config/start_list.h"
 #include "core/log/run_log.h"
 #include "install/configured_programs.h"
+#include "install/download_folder.h"
 #include "ui/system_tray.h"
 #include "win/host_messages.h"
 #include "win/message_boxes.h"
@@ -233,7 +234,15 @@ void DownloadPage::StartDownload()
     job.hostWindow = state_.hostWindow;
     job.rule = SystemLeadBytes();
     job.session = &session_;
-    StartWorker([this, job] { return RunDownloads(job, control_, *view_, state_.records); });
+    StartWorker([this, job] {
+        // Made anew on the worker: removing what stood there may take long.
+        if (!PrepareDownloadFolder(job.downloadFolder)) {
+            WriteLog("错误：无法创建下载文件夹：" + job.downloadFolder);
+            view_->SetStatus("文件下载失败!");
+            return DownloadEnd::Failed;
+        }
+        return RunDownloads(job, control_, *view_, state_.records);
+    });
 }
 
 void DownloadPage::StartSelfUpdateDownload()

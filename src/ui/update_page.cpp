@@ -6,8 +6,7 @@
 
 #include "core/log/run_log.h"
 #include "core/startup/run_guard.h"
-#include "core/text/path_text.h"
-#include "install/folder_tree.h"
+#include "install/download_folder.h"
 #include "install/configured_programs.h"
 #include "ui/system_tray.h"
 #include "win/host_messages.h"
@@ -207,7 +206,7 @@ void UpdatePage::FinishUpdate(bool success)
     }
     if (succeeded_) {
         SetStatus("删除临时文件！");
-        DeleteFolderTree(std::string(StripTrailingBackslash(state_.downloadFolder)));
+        RemoveDownloadFolder(state_.downloadFolder);
     }
     if (state_.runMode != RunMode::SelfUpdate) {
         if (succeeded_) RunInstalledPrograms();

@@ -91,7 +91,10 @@ TEST(ProgramNames, ModulePathAndDownloadFolder)
     ModulePathParts parts = SplitModulePath("C:\\Program Files\\Acme\\update.exe", kBuildCharset);
     EXPECT_EQ(parts.folder, "C:\\Program Files\\Acme\\");
     EXPECT_EQ(parts.fileName, "update.exe");
-    EXPECT_EQ(DownloadFolderFor("C:\\Temp"), "C:\\Temp\\~quibo_tmp\\");
+    EXPECT_EQ(DownloadRootFor("C:\\Temp"), "C:\\Temp\\~quibo_tmp\\");
+    Sha256Digest digest{};
+    for (size_t i = 0; i < digest.size(); ++i) digest[i] = static_cast<std::uint8_t>(0xA0 + i);
+    EXPECT_EQ(DownloadFolderFor("C:\\Temp", digest), "C:\\Temp\\~quibo_tmp\\a0a1a2a3a4a5a6a7\\");
 }
 
 }  // namespace

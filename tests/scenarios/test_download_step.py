@@ -58,9 +58,9 @@ def download_targets(lines):
 
 
 def download_folder(lines):
-    """The run's download folder (its "~quibo_tmp"), from the log."""
+    """The run's download folder (the product's own "~quibo_tmp\\<hash>"), from the log."""
     local = download_targets(lines)[0][1]
-    return unix_path(local[:local.lower().index("~quibo_tmp") + len("~quibo_tmp")])
+    return unix_path(re.match(r"(.*?~quibo_tmp\\[0-9a-f]{16})\\", local, re.IGNORECASE).group(1))
 
 
 def item_sections(items):
@@ -286,6 +286,6 @@ def test_a_hostile_name_fails_its_item_and_writes_nothing_outside_its_folder(pro
     assert len(refusals) == 1 and refusals[0].endswith(name or "文件名为空"), lines
     item_folder = "dir0" if keys is None else "file0"
     changed = [p for p, t in snapshot(temp).items() if before.get(p) != t and not p.is_dir()]
-    outside = [p for p in changed if f"~quibo_tmp/{item_folder}" not in p.as_posix().lower()
+    outside = [p for p in changed if not re.search(f"~quibo_tmp/[0-9a-f]{{16}}/{item_folder}/", p.as_posix().lower())
                and "~quibo_tmp" not in p.name.lower()]
     assert outside == [], outside

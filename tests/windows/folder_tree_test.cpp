@@ -1,6 +1,6 @@
 // Removing the download folder: the whole tree goes, however deep, but never
-// what a link inside it points to, never a file that is read-only or in use,
-// and never a whole drive.
+// what a link inside it points to, never a file in use (nor a read-only one
+// unless asked), and never a whole drive.
 #include "install/folder_tree.h"
 
 #include <gtest/gtest.h>
@@ -8,24 +8,14 @@
 #include <string>
 
 #include "install_test_support.h"
+#include "junction.h"
 
 using namespace quibo;
 using namespace installtest;
 using transfertest::FileExists;
 using transfertest::WriteBytes;
 
-namespace {
-
-std::wstring Wide(const std::string& text)
-{
-    std::wstring wide(text.size(), L'\0');
-    int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0],
-                                  static_cast<int>(wide.size()));
-    wide.resize(static_cast<size_t>(n));
-    return wide;
-}
-
-}  // namespace
+using junctiontest::Wide;
 
 TEST(FolderTree, RemovesTheWholeTree)
 {
@@ -54,24 +44,41 @@ TEST(FolderTree, RemovesPathsOfAnyLength)
     EXPECT_FALSE(FileExists(scratch / "dl"));
 }
 
+namespace {
+
+// Wine answers success to a symbolic link but makes nothing: a link counts
+// only when the entry carries the reparse attribute.
+bool MakeSymbolicLink(const std::string& link, const std::string& target)
+{
+    const BOOL made = ::CreateSymbolicLinkW(Wide(link).c_str(), Wide(target).c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY);
+    const DWORD attributes = ::GetFileAttributesW(Wide(link).c_str());
+    return made && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+}  // namespace
+
 TEST(FolderTree, LinksAreRemovedNotFollowed)
 {
-    Scratch scratch{"tree"};
-    MakeTree(scratch.Path(), {{"outside\\precious.txt", "keep me"}, {"dl\\a.bin", "a"}});
-    const std::wstring link = Wide(scratch / "dl\\link");
-    // Wine answers success but makes nothing: the test needs a real link.
-    const BOOL made =
-        ::CreateSymbolicLinkW(link.c_str(), Wide(scratch / "outside").c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY);
-    const DWORD attributes = ::GetFileAttributesW(link.c_str());
-    if (!made || attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-        GTEST_SKIP() << "this system makes no symbolic links";
-    EXPECT_TRUE(DeleteFolderTree(scratch / "dl"));
-    EXPECT_EQ(Show(Snapshot(scratch.Path())), Show({{"outside", kFolder}, {"outside\\precious.txt", "keep me"}}));
-    // The download folder itself a link: only the link goes.
-    ASSERT_TRUE(::CreateSymbolicLinkW(Wide(scratch / "dl").c_str(), Wide(scratch / "outside").c_str(),
-                                      SYMBOLIC_LINK_FLAG_DIRECTORY));
-    EXPECT_TRUE(DeleteFolderTree(scratch / "dl"));
-    EXPECT_EQ(Show(Snapshot(scratch.Path())), Show({{"outside", kFolder}, {"outside\\precious.txt", "keep me"}}));
+    const struct {
+        const char* kind;
+        bool (*make)(const std::string& link, const std::string& target);
+    } links[] = {{"junction", junctiontest::MakeJunction}, {"symbolic link", MakeSymbolicLink}};
+    const Tree outside = {{"outside", kFolder}, {"outside\\precious.txt", "keep me"}};
+    int made = 0;
+    for (const auto& link : links) {
+        SCOPED_TRACE(link.kind);
+        Scratch scratch{"tree"};
+        MakeTree(scratch.Path(), {{"outside\\precious.txt", "keep me"}, {"dl\\sub\\a.bin", "a"}});
+        if (!link.make(scratch / "dl\\sub\\link", scratch / "outside")) continue;
+        ++made;
+        EXPECT_TRUE(DeleteFolderTree(scratch / "dl", ReadOnlyFiles::Removed));
+        EXPECT_EQ(Show(Snapshot(scratch.Path())), Show(outside));
+        // The download folder itself a link: only the link goes.
+        ASSERT_TRUE(link.make(scratch / "dl", scratch / "outside"));
+        EXPECT_TRUE(DeleteFolderTree(scratch / "dl"));
+        EXPECT_EQ(Show(Snapshot(scratch.Path())), Show(outside));
+    }
+    if (made == 0) GTEST_SKIP() << "this system makes no links";
 }
 
 TEST(FolderTree, FilesThatCannotGoStayWithTheirFolders)
@@ -89,6 +96,12 @@ TEST(FolderTree, FilesThatCannotGoStayWithTheirFolders)
                     {"dl\\ro\\fixed.txt", "read-only"},
                     {"dl\\open", kFolder},
                     {"dl\\open\\busy.txt", "in use"}}));
+    // Made anew before a download, the folder loses its read-only files too.
+    FileLock again(scratch / "dl\\open\\busy.txt");
+    EXPECT_FALSE(DeleteFolderTree(scratch / "dl", ReadOnlyFiles::Removed));
+    again.Release();
+    EXPECT_EQ(Show(Snapshot(scratch.Path())),
+              Show({{"dl", kFolder}, {"dl\\open", kFolder}, {"dl\\open\\busy.txt", "in use"}}));
 }
 
 // An empty path would mean the current folder (and "\*.*" the root of the

@@ -1,6 +1,7 @@
 #include "core/startup/program_names.h"
 
 #include "core/package/package.h"
+#include "core/signing/hex_text.h"
 #include "core/text/case_fold.h"
 
 namespace quibo {
@@ -65,9 +66,14 @@ std::string MutexNameFor(std::string_view modulePath, LeadByteRule rule)
     return name;
 }
 
-std::string DownloadFolderFor(std::string_view tempFolder)
+std::string DownloadRootFor(std::string_view tempFolder)
 {
     return std::string(tempFolder) + "\\~quibo_tmp\\";
+}
+
+std::string DownloadFolderFor(std::string_view tempFolder, const Sha256Digest& folderDigest)
+{
+    return DownloadRootFor(tempFolder) + ToHex(folderDigest.data(), 8) + "\\";
 }
 
 }  // namespace quibo

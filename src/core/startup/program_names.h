@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/signing/release_crypto.h"
 #include "core/text/code_page.h"
 
 namespace quibo {
@@ -39,7 +40,14 @@ std::vector<std::string> RewriteLeftoverNames(std::string_view programFileName, 
 // The module path with every "\" as "_", and without the copy's extra ".exe".
 std::string MutexNameFor(std::string_view modulePath, LeadByteRule rule);
 
-// Where downloads wait until they are installed: {temp} + "\~quibo_tmp\".
-std::string DownloadFolderFor(std::string_view tempFolder);
+// The folder that holds every product's downloads: {temp} + "\~quibo_tmp\".
+std::string DownloadRootFor(std::string_view tempFolder);
+
+// Where this product's downloads wait until they are installed: the root
+// above plus the first 16 hex digits of `folderDigest`, the SHA-256 of the
+// program folder in its one spelling (win/canonical_path.h), and "\".
+// Products in different folders never share it, and two spellings of one
+// folder name one.
+std::string DownloadFolderFor(std::string_view tempFolder, const Sha256Digest& folderDigest);
 
 }  // namespace quibo
