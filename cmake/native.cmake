@@ -18,7 +18,10 @@ include(${CMAKE_CURRENT_LIST_DIR}/default_skin.cmake)
 file(GLOB PUBLISH_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tools/publish/*.cpp)
 list(FILTER PUBLISH_SOURCES EXCLUDE REGEX "/publish_main\\.cpp$")
 add_library(publish STATIC ${PUBLISH_SOURCES})
-target_link_libraries(publish PUBLIC core)
+# The publisher signs releases with OpenSSL's libcrypto; the program itself
+# verifies them with the system's own functions and never links it.
+find_package(OpenSSL REQUIRED COMPONENTS Crypto)
+target_link_libraries(publish PUBLIC core OpenSSL::Crypto)
 target_include_directories(publish PUBLIC ${PROJECT_SOURCE_DIR}/tools)
 
 if(UPDATER_FUZZ)

@@ -18,7 +18,7 @@ file(GLOB_RECURSE WIN_SOURCES CONFIGURE_DEPENDS
      ${PROJECT_SOURCE_DIR}/src/win/*.cpp)
 list(FILTER WIN_SOURCES EXCLUDE REGEX "/src/app/main\\.cpp$")
 list(FILTER WIN_SOURCES EXCLUDE REGEX "/src/install/install_step_hook\\.cpp$")
-set(WIN_LIBRARIES wininet comctl32 shell32 gdi32 user32 kernel32 version ole32)
+set(WIN_LIBRARIES wininet comctl32 shell32 gdi32 user32 kernel32 version ole32 bcrypt)
 add_library(winsys STATIC ${WIN_SOURCES})
 target_link_libraries(winsys PUBLIC core ${WIN_LIBRARIES})
 
@@ -101,7 +101,7 @@ set_tests_properties(win_tests PROPERTIES FIXTURES_REQUIRED servers)
 # The portable core's tests, run once more as Windows code in code page 936.
 file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/native/*.cpp)
 # The publishing tool runs on the publisher's own machine; only the native build has it.
-list(FILTER NATIVE_TEST_SOURCES EXCLUDE REGEX "/publish_test\\.cpp$")
+list(FILTER NATIVE_TEST_SOURCES EXCLUDE REGEX "/publish[a-z_]*_test\\.cpp$")
 add_executable(core_tests_win ${NATIVE_TEST_SOURCES})
 target_link_libraries(core_tests_win PRIVATE core_checked gtest_main)
 add_dependencies(core_tests_win default_skin)

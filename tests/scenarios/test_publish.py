@@ -120,3 +120,62 @@ def test_bad_input_is_refused_with_one_line_and_nothing_written(publisher, tmp_p
     assert done.returncode == 2
     assert done.stderr.splitlines() == [done.stderr.strip()] and said in done.stderr, done.stderr
     assert list(out.iterdir()) == []
+
+
+def der_signature(rs):
+    """r || s (32 bytes each) as the DER SEQUENCE of two INTEGERs openssl reads."""
+    def integer(raw):
+        raw = raw.lstrip(b"\0") or b"\0"
+        if raw[0] & 0x80:
+            raw = b"\0" + raw
+        return b"\x02" + bytes([len(raw)]) + raw
+    body = integer(rs[:32]) + integer(rs[32:])
+    return b"\x30" + bytes([len(body)]) + body
+
+
+def test_keygen_and_a_signed_release_through_the_command_line(publisher, tmp_path):
+    release, out, keys = tmp_path / "release", tmp_path / "public", tmp_path / "keys"
+    release.mkdir()
+    (release / "app.exe").write_bytes(APP)
+    (release / "release.ini").write_text(GOOD_INI, encoding="utf-8")
+    secret = dict(os.environ, QUIBO_KEY_PASSPHRASE="two words")
+
+    made = subprocess.run([str(publisher), "keygen", "--out", str(keys)], env=secret, capture_output=True,
+                          text=True, timeout=60)
+    assert made.returncode == 0, made.stderr
+    assert (keys / "release.key").stat().st_mode & 0o777 == 0o600
+    again = subprocess.run([str(publisher), "keygen", "--out", str(keys)], env=secret, capture_output=True,
+                           text=True, timeout=60)
+    assert again.returncode == 2 and "cannot be recovered" in again.stderr, again.stderr
+
+    args = ["--release", release, "--url", "http://127.0.0.1/p", "--out", out, "--key", keys / "release.key",
+            "--client", "--expires-days", "7"]
+    locked = publish(publisher, *args)  # the passphrase is not in this environment
+    assert locked.returncode == 2 and "QUIBO_KEY_PASSPHRASE" in locked.stderr, locked.stderr
+    assert not out.exists() or list(out.iterdir()) == []
+    done = subprocess.run([str(publisher), *map(str, args)], env=secret, capture_output=True, text=True, timeout=60)
+    assert done.returncode == 0, done.stderr
+
+    # openssl itself checks the signature over the message rebuilt from the
+    # archive's central directory.
+    with zipfile.ZipFile(out / "server.bin") as z:
+        names = [info.filename for info in z.infolist()]
+        assert names == ["server.dat", "server.sig"]
+        message = b"".join(n.encode() + b"\0" + len(z.read(n)).to_bytes(8, "little") + z.read(n)
+                           for n in names if n != "server.sig")
+        sig = z.read("server.sig").decode()
+        assert "\r\nexpires=" in z.read("server.dat").decode("gbk")
+    rs = bytes.fromhex(sig.split("sig=")[1].split()[0])
+    (tmp_path / "message").write_bytes(message)
+    (tmp_path / "sig.der").write_bytes(der_signature(rs))
+    pub = subprocess.run(["openssl", "pkey", "-in", keys / "release.key", "-passin", "env:QUIBO_KEY_PASSPHRASE",
+                          "-pubout", "-out", tmp_path / "pub.pem"], env=secret, capture_output=True, text=True)
+    assert pub.returncode == 0, pub.stderr
+    verify = ["openssl", "dgst", "-sha256", "-verify", tmp_path / "pub.pem", "-signature", tmp_path / "sig.der"]
+    assert subprocess.run([*verify, tmp_path / "message"], capture_output=True).returncode == 0
+    (tmp_path / "message").write_bytes(message.replace(b"sequence=1", b"sequence=9"))
+    assert subprocess.run([*verify, tmp_path / "message"], capture_output=True).returncode != 0
+
+    client = client_dat(out / "update.bin")
+    pubkey = (keys / "release.pub").read_text().strip()
+    assert f"pubkey={pubkey}\r\nproduct=release\r\nsequence=1\r\n" in client, client

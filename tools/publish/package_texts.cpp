@@ -1,5 +1,6 @@
 #include "publish/package_texts.h"
 
+#include "core/signing/public_keys.h"
 #include "publish/publish_text.h"
 
 namespace quibo::publish {
@@ -37,9 +38,13 @@ PublishedItem DescribePublished(const ReleaseItem& item, const std::string& base
     return p;
 }
 
-std::string ServerText(const Release& release, const std::vector<PublishedItem>& items)
+std::string ServerText(const Release& release, const std::vector<PublishedItem>& items, const ReleaseMeta& meta)
 {
     std::string text;
+    PutSection(text, "meta");
+    Put(text, "product", meta.product);
+    Put(text, "sequence", std::to_string(meta.sequence));
+    if (meta.expires) Put(text, "expires", FormatUtcTime(*meta.expires));
     for (const PublishedItem& p : items) {
         const ReleaseItem& item = *p.item;
         PutSection(text, ItemSection(item.kind, item.index));
@@ -50,6 +55,8 @@ std::string ServerText(const Release& release, const std::vector<PublishedItem>&
         if (item.kind == ItemKind::File) {
             Put(text, "md5", p.md5);
             if (p.installName != EscapeUrlSegment(item.source)) Put(text, "rename", p.installName);
+            Put(text, "sha256", p.sha256);
+            Put(text, "size", std::to_string(p.size));
         }
     }
     PutSection(text, "system");
@@ -59,11 +66,19 @@ std::string ServerText(const Release& release, const std::vector<PublishedItem>&
     return text;
 }
 
-std::string ClientText(const Release& release, const std::string& serverUrl, const std::string& clientVer)
+std::string ClientText(const Release& release, const std::string& serverUrl, const std::string& clientVer,
+                       const ReleaseTrust& trust)
 {
     std::string text;
     PutSection(text, "system");
     Put(text, "urls", "url0=" + serverUrl);
+    if (trust.RequiresSignature()) {
+        std::string keys;
+        for (const PublicKey& key : trust.keys) keys += (keys.empty() ? "" : ";;") + FormatPublicKey(key);
+        Put(text, "pubkey", keys);
+        Put(text, "product", trust.product);
+        Put(text, "sequence", std::to_string(trust.sequence));
+    }
     for (const ReleaseItem& item : release.items) {
         PutSection(text, ItemSection(item.kind, item.index));
         Put(text, "ver", clientVer);

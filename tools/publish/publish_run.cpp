@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
@@ -13,11 +14,19 @@
 #include "core/checksum/file_md5.h"
 #include "core/config/version_compare.h"
 #include "core/package/package.h"
+#include "core/signing/public_keys.h"
+#include "core/signing/signature_file.h"
 #include "core/transfer/download_names.h"
+#include "publish/folder_item_list.h"
+#include "publish/openssl_crypto.h"
+#include "publish/package_members.h"
 #include "publish/package_texts.h"
 #include "publish/publish_text.h"
 #include "publish/release_check.h"
 #include "publish/release_folders.h"
+#include "publish/release_sequence.h"
+#include "publish/release_signing.h"
+#include "publish/signing_key.h"
 
 namespace quibo::publish {
 
@@ -116,7 +125,65 @@ private:
             return false;
         }
         folders_ = FindReleaseFolders(options_.outDir);
-        return ReadDescription(error) && CheckSources(error) && (!options_.client || ReadSkin(error));
+        return ReadDescription(error) && CheckSources(error) && ListFolderItems(error) &&
+               (!options_.client || ReadSkin(error)) && ReadKeys(error) && DescribeRelease(error);
+    }
+
+    bool ReadKeys(std::string& error)
+    {
+        const std::size_t most = options_.client ? kMaxPublicKeys : kMaxPackageSignatures;
+        if (options_.keyFiles.size() > most) {
+            error = "more than " + std::to_string(most) + " --key" +
+                    (options_.client ? ": a client package trusts at most " + std::to_string(most) + " keys"
+                                     : ": a client reads at most " + std::to_string(most) + " signatures");
+            return false;
+        }
+        for (const std::string& file : options_.keyFiles) {
+            std::string pem;
+            if (!fs::is_regular_file(file) || !ReadWhole(file, pem)) {
+                error = "cannot read the key " + file;
+                return false;
+            }
+            std::optional<SigningKey> key = SigningKey::FromPem(pem, options_.passphrase, file, error);
+            OPENSSL_cleanse(pem.data(), pem.size());  // no copy of the private key outlives its use
+            if (!key) return false;
+            for (std::size_t i = 0; i < keys_.size(); ++i)
+                if (keys_[i].Public() == key->Public()) {
+                    error = file + " is the same key as " + options_.keyFiles[i];
+                    return false;
+                }
+            keys_.push_back(std::move(*key));
+        }
+        return true;
+    }
+
+    // [meta]: the product, a sequence above the release in OUT, the expiry.
+    bool DescribeRelease(std::string& error)
+    {
+        std::string product = options_.product;
+        if (product.empty()) {
+            // "release/" names its folder as well as "release" does.
+            fs::path folder = fs::absolute(options_.releaseDir).lexically_normal();
+            if (folder.filename().empty()) folder = folder.parent_path();
+            product = folder.filename().string();
+        }
+        std::optional<std::string> cp936 = Utf8ToCp936(product);
+        const bool plain = cp936 && !cp936->empty() && cp936->front() != ' ' && cp936->back() != ' ' &&
+                           std::none_of(cp936->begin(), cp936->end(), [](unsigned char c) { return c < 0x20; });
+        if (!plain) {
+            error = "the product name \"" + product +
+                    "\" must be text code page 936 can hold, without control characters or blanks at its ends "
+                    "(give --product NAME)";
+            return false;
+        }
+        meta_.product = *cp936;
+        std::optional<std::uint64_t> sequence =
+            ChooseSequence(PreviousSequence(options_.outDir), options_.sequence, error);
+        if (!sequence) return false;
+        meta_.sequence = *sequence;
+        if (options_.expiresDays)
+            meta_.expires = static_cast<UtcSeconds>(std::time(nullptr)) + UtcSeconds{*options_.expiresDays} * 86400;
+        return true;
     }
 
     bool ReadDescription(std::string& error)
@@ -132,6 +199,40 @@ private:
             error = file.string() + ": " + error;
             return false;
         }
+        return true;
+    }
+
+    // What a client fetches for a folder item in `root` (the release
+    // folder, or the copy that is served).
+    bool ListFolder(const fs::path& root, const ReleaseItem& item, std::vector<ListedFile>& listed,
+                    std::string& error)
+    {
+        std::string filter;
+        bool subfolders = false;
+        for (const auto& [key, value] : item.keys) {
+            if (key == "filter") filter = value;
+            // The updater reads the switch as a number: anything but 0 is on.
+            if (key == "is_inc_subdir") subfolders = value.find_first_not_of("-0") != std::string::npos;
+        }
+        const std::string section = "[" + ItemSection(item.kind, item.index) + "] " + item.source + ": ";
+        if (!ListFolderItem((root / item.source).string(), filter, subfolders, crypto_, listed, error)) {
+            error = section + error;
+            return false;
+        }
+        // A signed release lists every folder item's files, and a list of
+        // none is no member a package can hold; nor is such an item of use.
+        if (listed.empty()) {
+            error = section + "no file of the folder is fetched (see its filter and is_inc_subdir)";
+            return false;
+        }
+        return true;
+    }
+
+    bool ListFolderItems(std::string& error)
+    {
+        for (PublishedItem& p : published_)
+            if (p.item->kind == ItemKind::Dir && !ListFolder(options_.releaseDir, *p.item, p.listed, error))
+                return false;
         return true;
     }
 
@@ -171,7 +272,7 @@ private:
                 }
             } else {
                 Md5Matches(source.string(), "", p.md5);  // only for the digest: nothing to compare with yet
-                if (p.md5.size() != 32) {
+                if (p.md5.size() != 32 || !FileSha256(source.string(), crypto_, p.sha256, p.size)) {
                     error = section + "cannot read " + source.string();
                     return false;
                 }
@@ -230,16 +331,44 @@ private:
                 return PublishResult::WriteFailed;
             }
         }
-        serverText_ = ServerText(release_, published_);
-        if (!WritePackage(kServerPackage, {{"server.dat", serverText_}}, error)) return PublishResult::WriteFailed;
+        serverText_ = ServerText(release_, published_, meta_);
+        serverMembers_ = {{"server.dat", serverText_}};
+        for (const PublishedItem& p : published_)
+            if (p.item->kind == ItemKind::Dir)
+                serverMembers_.push_back({FolderListMember(p.item->index), FormatFolderList(p.listed)});
+        if (!WritePackage(kServerPackage, serverMembers_, error) || !Sign(error)) return PublishResult::WriteFailed;
         if (!options_.client) return PublishResult::Published;
+        ReleaseTrust trust;
+        for (const SigningKey& key : keys_) trust.keys.push_back(key.Public());
+        trust.product = meta_.product;
+        trust.sequence = meta_.sequence;
         std::vector<ExpectedMember> members = {
             {"pre.dat", PreText()},
-            {"client.dat", ClientText(release_, ServerUrl(), options_.clientVer)},
+            {"client.dat", ClientText(release_, ServerUrl(), options_.clientVer, trust)},
         };
         members.insert(members.end(), skin_.begin(), skin_.end());
         clientMembers_ = members;
         return WritePackage(kClientPackage, members, error) ? PublishResult::Published : PublishResult::WriteFailed;
+    }
+
+    // Adds "server.sig" as the last member, signing what the written
+    // package holds in the order it holds it.
+    bool Sign(std::string& error)
+    {
+        if (keys_.empty()) return true;
+        const std::string path = Staging(kServerPackage).string();
+        std::vector<PackageMember> members;
+        std::string text;
+        if (!ReadPackageMembers(path, members)) {
+            error = "cannot read back " + path;
+            return false;
+        }
+        if (!SignatureText(members, keys_, crypto_, text, error)) return false;
+        if (!MayWrite() || !WritePackageMember(text, path, kSignatureMember, "")) {
+            error = std::string("cannot write ") + kSignatureMember + " into " + path;
+            return false;
+        }
+        return true;
     }
 
     bool WritePackage(const std::string& name, const std::vector<ExpectedMember>& members, std::string& error)
@@ -264,14 +393,25 @@ private:
     PublishResult CheckStaged(std::string& error)
     {
         for (const PublishedItem& p : published_) {
-            std::string digest;
+            std::string digest, sha256;
+            std::uint64_t size = 0;
+            const std::string copy = (StagedFiles() / p.item->source).string();
             if (p.item->kind == ItemKind::File &&
-                !Md5Matches((StagedFiles() / p.item->source).string(), p.md5, digest)) {
+                (!Md5Matches(copy, p.md5, digest) || !FileSha256(copy, crypto_, sha256, size) ||
+                 sha256 != p.sha256 || size != p.size)) {
+                error = "the copy of " + p.item->source + " differs from the release";
+                return PublishResult::CheckFailed;
+            }
+            std::vector<ListedFile> listed;
+            if (p.item->kind == ItemKind::Dir &&
+                (!ListFolder(StagedFiles(), *p.item, listed, error) ||
+                 FormatFolderList(listed) != FormatFolderList(p.listed))) {
                 error = "the copy of " + p.item->source + " differs from the release";
                 return PublishResult::CheckFailed;
             }
         }
         error = CheckServerPackage(Staging(kServerPackage).string(), serverText_, published_);
+        if (error.empty()) error = CheckServerMembersAndSignatures();
         if (error.empty() && options_.client)
             error = CheckClientPackage(Staging(kClientPackage).string(), clientMembers_, ServerUrl(), published_,
                                        options_.clientVer);
@@ -316,6 +456,21 @@ private:
         return PublishResult::Published;
     }
 
+    // The package holds exactly the members written, in that order, and
+    // every signature verifies as a client will verify it: a release its
+    // clients would refuse is never put in place.
+    std::string CheckServerMembersAndSignatures()
+    {
+        std::vector<PackageMember> members;
+        if (!ReadPackageMembers(Staging(kServerPackage).string(), members)) return "server.bin cannot be read back";
+        std::string problem = CheckServerMembers(members, serverMembers_, !keys_.empty());
+        if (!problem.empty() || keys_.empty()) return problem;
+        std::vector<PublicKey> publicKeys;
+        for (const SigningKey& key : keys_) publicKeys.push_back(key.Public());
+        problem = CheckSignatures(members, publicKeys, crypto_);
+        return problem.empty() ? problem : "server.bin: " + problem;
+    }
+
     static bool Rename(const fs::path& from, const fs::path& to, std::string& error)
     {
         std::error_code ec;
@@ -341,6 +496,10 @@ private:
     std::string ServerUrl() const { return options_.baseUrl + "/" + kServerPackage; }
 
     PublishOptions options_;
+    OpenSslCrypto crypto_;
+    std::vector<SigningKey> keys_;
+    ReleaseMeta meta_;
+    std::vector<ExpectedMember> serverMembers_;
     Release release_;
     std::vector<PublishedItem> published_;
     std::vector<ExpectedMember> skin_;

@@ -5,6 +5,7 @@
 #include "core/config/client_config.h"
 #include "core/config/server_config.h"
 #include "core/package/package.h"
+#include "core/signing/folder_list.h"
 
 namespace quibo::publish {
 
@@ -51,6 +52,25 @@ std::string CheckServerPackage(const std::string& serverPackage, const std::stri
         std::string problem = ItemProblem(config.Item(p.item->kind, p.item->index), p);
         if (!problem.empty()) return "server.bin: " + problem;
     }
+    return {};
+}
+
+std::string CheckServerMembers(const std::vector<PackageMember>& members, const std::vector<ExpectedMember>& expected,
+                               bool signed_)
+{
+    const std::size_t count = expected.size() + (signed_ ? 1 : 0);
+    if (members.size() != count)
+        return "server.bin holds " + std::to_string(members.size()) + " members, not " + std::to_string(count);
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        if (members[i].name != expected[i].name || members[i].bytes != expected[i].bytes)
+            return "server.bin: member " + std::to_string(i + 1) + " does not read back as " + expected[i].name;
+        std::vector<ListedFile> files;
+        std::string error;
+        if (i > 0 && !ParseFolderList(members[i].bytes, files, error))
+            return "server.bin: " + expected[i].name + " does not read back: " + error;
+    }
+    if (signed_ && members.back().name != kSignatureMember)
+        return std::string("server.bin: the last member is not ") + kSignatureMember;
     return {};
 }
 

@@ -5,9 +5,16 @@
 #include <string>
 #include <vector>
 
+#include "core/signing/signed_message.h"
 #include "publish/package_texts.h"
 
 namespace quibo::publish {
+
+// A member a package must carry, byte for byte.
+struct ExpectedMember {
+    std::string name;
+    std::string bytes;
+};
 
 // Empty when `serverPackage` holds `serverText` as "server.dat" and the
 // server configuration reader finds every item with its version, its one
@@ -15,11 +22,12 @@ namespace quibo::publish {
 std::string CheckServerPackage(const std::string& serverPackage, const std::string& serverText,
                                const std::vector<PublishedItem>& items);
 
-// A member a client package must carry, byte for byte.
-struct ExpectedMember {
-    std::string name;
-    std::string bytes;
-};
+// Empty when `members` (a server package's, in central-directory order) are
+// `expected`, names and bytes, in that order, followed by the signature
+// member when `signed_`, and every folder list among them reads back through
+// the client's reader; otherwise what differs.
+std::string CheckServerMembers(const std::vector<PackageMember>& members, const std::vector<ExpectedMember>& expected,
+                               bool signed_);
 
 // Empty when `clientPackage` holds every member of `members` and the client
 // configuration reader finds the server address and every item at
