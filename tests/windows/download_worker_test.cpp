@@ -82,6 +82,33 @@ private:
 
 std::string Md5Of(const std::string& bytes) { return Md5HexOf(bytes); }
 
+std::string Sha256Of(const std::string& bytes)
+{
+    CngCrypto crypto;
+    std::unique_ptr<Sha256Hasher> hasher = crypto.NewSha256();
+    EXPECT_TRUE(hasher);
+    if (!hasher) return {};
+    hasher->Add(bytes);
+    return ToHex(hasher->Finish());
+}
+
+using installtest::MakeTree;
+using installtest::Tree;
+
+std::string ToSlashes(std::string path)
+{
+    for (char& c : path)
+        if (c == '\\') c = '/';
+    return path;
+}
+
+void Sign(UpdateItem& item, const std::string& bytes)
+{
+    item.sha256 = Sha256Of(bytes);
+    item.size = bytes.size();
+}
+
+
 UpdateItem NewItem(std::vector<std::string> urls, const std::string& name = "")
 {
     UpdateItem item;
@@ -328,6 +355,7 @@ TEST_F(DownloadWorkerTest, AnMd5ItemGoesOnFromWhereItsDownloadBrokeOff)
         // with bytes to go on from is asked for by its range alone.
         std::string ranges;
         std::vector<long long> nginxParts;  // body sizes of nginx's 206 answers
+        bool signedItem = false;            // a SHA-256 and size instead of the md5
     } cases[] = {
         {"nginx sends the rest", {"nginx"}, half, true, "断点续传：从第100000字节继续下载", "", {kSize - kHalf}},
         {"server ignores the range", {"ignore"}, half, true, "服务器不支持断点续传，重新下载。",
@@ -341,6 +369,10 @@ TEST_F(DownloadWorkerTest, AnMd5ItemGoesOnFromWhereItsDownloadBrokeOff)
         {"cut, then the next address", {"cut", "honour"}, "", true, "断点续传：从第100000字节继续下载",
          "bytes=100000-", {}},
         {"no md5: never continued", {"nginx"}, half, false, "", "", {}},
+        {"signed, sends the rest", {"nginx"}, half, false, "断点续传：从第100000字节继续下载", "", {kSize - kHalf},
+         true},
+        {"signed, old bytes that are wrong", {"nginx"}, std::string(kHalf, 'x'), false,
+         "续传的文件SHA-256验证失败，重新下载。", "", {kSize - kHalf}, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -356,6 +388,7 @@ TEST_F(DownloadWorkerTest, AnMd5ItemGoesOnFromWhereItsDownloadBrokeOff)
             config.files[0].addresses.push_back({url, "", ""});
         }
         if (c.md5) config.files[0].md5 = Md5Of(whole);
+        if (c.signedItem) Sign(config.files[0], whole);
         CreateFolderPath(job.downloadFolder + "file0\\");
         if (!c.left.empty()) WriteBytes(local, c.left);
         WriteBytes(job.downloadFolder + "file0\\other.tmp", "old");  // never kept
@@ -619,32 +652,6 @@ TEST_F(DownloadWorkerTest, ARefusedRedirectIsShownForWhatItIs)
 // Signed items: every file proves the size and SHA-256 of its signed
 // package before it counts as downloaded.
 namespace {
-
-std::string Sha256Of(const std::string& bytes)
-{
-    CngCrypto crypto;
-    std::unique_ptr<Sha256Hasher> hasher = crypto.NewSha256();
-    EXPECT_TRUE(hasher);
-    if (!hasher) return {};
-    hasher->Add(bytes);
-    return ToHex(hasher->Finish());
-}
-
-using installtest::MakeTree;
-using installtest::Tree;
-
-std::string ToSlashes(std::string path)
-{
-    for (char& c : path)
-        if (c == '\\') c = '/';
-    return path;
-}
-
-void Sign(UpdateItem& item, const std::string& bytes)
-{
-    item.sha256 = Sha256Of(bytes);
-    item.size = bytes.size();
-}
 
 // The largest size `path` had while `run` ran, looked at every millisecond.
 template <typename Run>
