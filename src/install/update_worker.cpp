@@ -308,10 +308,11 @@ private:
             WriteLog("复制文件：" + from + " 到 " + target);
             // One open from the check to the copy, which lets nobody write,
             // rename or delete the file in between.
-            UniqueFileHandle source(::CreateFileA(from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-            if (folder.empty() || !source || !StillTheDownloadedFile(item, kind, record, from, source.Get()) ||
-                !transaction_.CopyIn(source.Get(), target)) {
+            UniqueFileHandle downloaded(::CreateFileA(from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                      OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+            if (folder.empty() || !downloaded ||
+                !StillTheDownloadedFile(item, kind, record, from, downloaded.Get()) ||
+                !transaction_.CopyIn(downloaded.Get(), target)) {
                 view_.SetStatus("更新失败！");
                 view_.ShowInfo("文件：" + target + "更新失败！");
                 return false;
