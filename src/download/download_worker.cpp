@@ -6,7 +6,9 @@
 #include "core/checksum/file_md5.h"
 #include "core/log/run_log.h"
 #include "core/transfer/download_names.h"
+#include "core/transfer/signed_content.h"
 #include "download/file_fetch.h"
+#include "download/file_proof.h"
 #include "download/ftp_download.h"
 #include "download/ftp_listing.h"
 #include "download/local_copy.h"
@@ -79,20 +81,23 @@ private:
         if (std::string reason = UnsafeNameReason(item.name); !reason.empty()) return Refuse(reason);
         const std::string folder = job_.downloadFolder + "file" + std::to_string(index) + "\\";
         CreateFolderPath(folder);
-        records_.Of(ItemKind::File, index) = {DownloadRecord{"", item.name, item.name, 0}};
+        const std::optional<SignedContent> content = SignedContentOf(item);
+        records_.Of(ItemKind::File, index) = {DownloadRecord{"", item.name, item.name, 0, content}};
         context_.view.SetStatus("正在下载：" + item.name);
 
         // A file from an earlier run is kept only when it is proven to be
-        // the new one; anything else in the folder could be stale. With an
-        // md5 the item's own file stays all the same: a download that broke
-        // off goes on from it, and the md5 proves the result.
+        // the new one; anything else in the folder could be stale. With a
+        // checksum (the signed SHA-256, else an md5) the item's own file
+        // stays all the same: a download that broke off goes on from it,
+        // and the checksum proves the result.
         const std::string local = folder + item.name;
         std::string digest;
-        if (!item.md5.empty() && Md5Matches(local, item.md5, digest)) {
+        if (content ? ProveDownloadedFile(local, *content, item.name, digest)
+                    : !item.md5.empty() && Md5Matches(local, item.md5, digest)) {
             WriteLog("此文件以前下载过，不用再下载了。");
             return DownloadEnd::Done;
         }
-        EmptyFolder(folder, item.md5.empty() ? std::string() : item.name);
+        EmptyFolder(folder, content || !item.md5.empty() ? item.name : std::string());
         return EndOf(FetchFileItem(context_, item, local, row_, FetchStyle::Item));
     }
 
@@ -143,6 +148,16 @@ private:
                 WriteLog("错误：拒绝下载，" + reason);
                 continue;
             }
+            // A signed folder brings exactly the files of its list.
+            if (item.listed) {
+                if (std::string odd = MatchListedFiles(records, *item.listed, job_.rule); !odd.empty()) {
+                    records.clear();
+                    WriteLog(UnlistedFileText(index, odd));
+                    if (!taken.last) continue;
+                    context_.view.SetStatus(kFailed);
+                    return DownloadEnd::Failed;
+                }
+            }
             switch (Transfer(records, taken, folder)) {
             case Step::Done: return DownloadEnd::Done;
             case Step::Stopped: return Stopped();
@@ -180,9 +195,12 @@ private:
             source += record.targetName;
             const std::string local = folder + record.tempName;
             WriteLog(source + "-->" + local);
+            const std::string name = RelativeName(record);
+            const SizeCap cap = record.content ? SizeCap(record.content->size, name) : SizeCap();
             bool ok = ftp ? FtpDownloadFile(context_.session.Ftp(), context_.control, context_.view, source, local,
-                                            record.size, row_)
-                          : CopyLocalFile(context_.control, context_.view, source, local, row_);
+                                            record.size, row_, cap)
+                          : CopyLocalFile(context_.control, context_.view, source, local, row_, cap);
+            if (ok && record.content) ok = Proven(local, *record.content, name, taken.last);
             if (!ok) ::DeleteFileA(local.c_str());  // no part of a file is kept
             if (context_.control.stop) return Step::Stopped;
             if (!ok) return Step::Retry;
@@ -192,6 +210,19 @@ private:
             PostItems(done_ + percent);
         }
         return Step::Done;
+    }
+
+    // A folder's file against its signed list: a mismatch fails the address.
+    bool Proven(const std::string& local, const SignedContent& content, const std::string& name, bool last)
+    {
+        context_.view.SetStatus("正在验证文件的完整性...");
+        std::string failure;
+        if (ProveDownloadedFile(local, content, name, failure)) return true;
+        if (last)
+            context_.view.SetStatus(failure);
+        else
+            WriteLog(failure);
+        return false;
     }
 
     void PostItems(int value) const

@@ -6,7 +6,9 @@
 #include "core/checksum/file_md5.h"
 #include "core/log/run_log.h"
 #include "core/text/code_page.h"
+#include "core/transfer/signed_content.h"
 #include "download/download_worker.h"
+#include "download/file_proof.h"
 #include "download/ftp_download.h"
 #include "download/http_download.h"
 #include "download/http_status.h"
@@ -23,8 +25,15 @@ class Attempt {
 public:
     Attempt(FetchContext& context, UpdateItem& item, const std::string& localPath, int row, FetchStyle style,
             ShowType showType)
-        : c_(context), item_(item), local_(localPath), row_(row), style_(style), showType_(showType)
+        : c_(context),
+          item_(item),
+          content_(SignedContentOf(item)),
+          local_(localPath),
+          row_(row),
+          style_(style),
+          showType_(showType)
     {
+        if (content_) cap_ = SizeCap(content_->size, item.name);
     }
 
     FetchEnd Run()
@@ -32,14 +41,14 @@ public:
         while (!item_.addresses.empty()) {
             if (c_.control.stop) return FetchEnd::Stopped;
             TakenAddress taken = TakeAddress(item_);
-            // Only a file an md5 can prove is continued; any other is
+            // Only a file a checksum can prove is continued; any other is
             // fetched from its start.
-            if (!Resumable(taken)) ::DeleteFileA(local_.c_str());
+            if (!Continuable(taken)) ::DeleteFileA(local_.c_str());
             const Step step = FromAddress(taken);
             if (step == Step::Done) return FetchEnd::Done;
             // What a failed or stopped transfer wrote stays only where a
             // later download goes on from it.
-            if (!Resumable(taken)) ::DeleteFileA(local_.c_str());
+            if (!Continuable(taken)) ::DeleteFileA(local_.c_str());
             switch (step) {
             case Step::NextAddress: continue;
             case Step::Failed: return FetchEnd::Failed;
@@ -53,10 +62,21 @@ public:
 private:
     enum class Check { Match, Again, Retry, Fail };
 
+    bool Checked() const { return content_ || !item_.md5.empty(); }
+
     bool Resumable(const TakenAddress& taken) const
     {
         const UrlService service = taken.parsed.service;
-        return !item_.md5.empty() && (service == UrlService::Http || service == UrlService::Https);
+        return Checked() && (service == UrlService::Http || service == UrlService::Https);
+    }
+
+    // A file that already holds a signed file's whole size (and was not
+    // proven) or more has nothing to go on from.
+    bool Continuable(const TakenAddress& taken) const
+    {
+        if (!Resumable(taken)) return false;
+        std::uint64_t there = 0;
+        return !content_ || !LocalFileSize(local_, there) || there < content_->size;
     }
 
     enum class Step { Done, NextAddress, Failed, Stopped };
@@ -69,7 +89,7 @@ private:
             FetchEnd end = Fetch(taken, kept);
             if (end == FetchEnd::Stopped) return Step::Stopped;
             if (end == FetchEnd::Failed) return taken.last ? Step::Failed : Step::NextAddress;
-            if (item_.md5.empty()) return Step::Done;
+            if (!Checked()) return Step::Done;
             switch (Verify(taken.last, kept > 0)) {
             case Check::Match: return Step::Done;
             case Check::Retry: return Step::NextAddress;
@@ -116,11 +136,11 @@ private:
         case UrlService::Ftp:
             if (!ConnectFor(c_, taken)) return !taken.last || c_.control.stop;
             transferred = FtpDownloadFile(c_.session.Ftp(), c_.control, c_.view, taken.parsed.object, local_, 0,
-                                          row_);
+                                          row_, cap_);
             return true;
         case UrlService::File:
             if (style_ == FetchStyle::Item) WriteLog("下载: " + url + "-->" + local_);
-            transferred = CopyLocalFile(c_.control, c_.view, taken.parsed.object, local_, row_);
+            transferred = CopyLocalFile(c_.control, c_.view, taken.parsed.object, local_, row_, cap_);
             return true;
         default: break;
         }
@@ -129,7 +149,7 @@ private:
         // what becomes of them.
         std::uint64_t there = 0;
         if (Resumable(taken) && LocalFileSize(local_, there) && there > 0) {
-            transferred = ResumeHttpDownload(c_.control, c_.view, url, local_, row_, c_.httpLimits, kept);
+            transferred = ResumeHttpDownload(c_.control, c_.view, url, local_, row_, c_.httpLimits, kept, cap_);
             return true;
         }
         std::string message;
@@ -145,7 +165,7 @@ private:
                 c_.view.SetStatus(message.empty() ? "服务器端文件：" + item_.name + "不存在！" : message);
             return false;
         }
-        transferred = HttpDownload(c_.control, c_.view, http, local_, row_);
+        transferred = HttpDownload(c_.control, c_.view, http, local_, row_, cap_);
         return true;
     }
 
@@ -154,6 +174,7 @@ private:
     {
         c_.view.SetStatus(style_ == FetchStyle::SelfUpdate ? "正在验证下载文件的完整性..."
                                                            : "正在验证文件的完整性...");
+        if (content_) return Prove(last, joined);
         std::string digest;
         if (Md5Matches(local_, item_.md5, digest)) {
             c_.view.SetStatus("MD5验证成功!");
@@ -174,8 +195,33 @@ private:
         return Check::Fail;
     }
 
+    // The signed size and SHA-256, which stand in for the md5.
+    Check Prove(bool last, bool joined)
+    {
+        std::string failure;
+        if (ProveDownloadedFile(local_, *content_, item_.name, failure)) {
+            c_.view.SetStatus("SHA-256验证成功!");
+            return Check::Match;
+        }
+        ::DeleteFileA(local_.c_str());
+        if (joined || !last) {
+            WriteLog(failure);
+            if (joined) WriteLog("续传的文件SHA-256验证失败，重新下载。");
+            return joined ? Check::Again : Check::Retry;
+        }
+        if (style_ == FetchStyle::SelfUpdate) {
+            Info("已下载文件：" + item_.name + "－－SHA-256验证错误，升级失败!");
+            WriteLog(failure);
+        } else {
+            c_.view.SetStatus(failure);
+        }
+        return Check::Fail;
+    }
+
     FetchContext& c_;
     UpdateItem& item_;
+    std::optional<SignedContent> content_;
+    SizeCap cap_;
     const std::string& local_;
     int row_;
     FetchStyle style_;

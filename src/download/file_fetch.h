@@ -1,6 +1,7 @@
 // One file item fetched from its addresses in turn until a transfer
-// succeeds and, when the item has an md5, the file matches it. Shared by
-// the download and the updater's own download, which differ in their texts.
+// succeeds and the file matches the item's signed size and SHA-256, or,
+// without them, its md5 when it has one. Shared by the download and the
+// updater's own download, which differ in their texts.
 #pragma once
 
 #include <string>
@@ -44,9 +45,9 @@ enum class FetchStyle { Item, SelfUpdate };
 // Fetches `item` into `localPath` on list row `row`. The local file is
 // removed before every attempt and after a mismatch, so a file left by an
 // earlier attempt is never taken for the new one; except that an item with
-// an md5 continues a file over HTTP where it broke off, and when the joined
-// file fails the md5 it is fetched once more from byte 0 from the same
-// address.
+// a checksum continues a file over HTTP where it broke off, and when the
+// joined file fails it, it is fetched once more from byte 0 from the same
+// address. A signed item's transfer never writes more than its size.
 FetchEnd FetchFileItem(FetchContext& context, UpdateItem& item, const std::string& localPath, int row,
                        FetchStyle style, ShowType showType = ShowType::Normal);
 

@@ -31,7 +31,7 @@ bool FindRemoteSize(HINTERNET connection, const std::string& name, std::uint32_t
 
 bool FtpDownloadFile(FtpConnection& ftp, TransferControl& control, TransferView& view,
                      const std::string& objectPath, const std::string& localPath, std::uint32_t knownSize,
-                     int row)
+                     int row, const SizeCap& cap)
 {
     size_t backslash = FindLastChar(localPath, '\\');
     if (backslash != std::string::npos) CreateFolderPath(localPath.substr(0, backslash));
@@ -45,6 +45,7 @@ bool FtpDownloadFile(FtpConnection& ftp, TransferControl& control, TransferView&
     std::uint32_t size = knownSize;
     const bool sized = size != 0 || FindRemoteSize(ftp.Handle(), remote.name, size);
     if (!sized) WriteLog("错误：无法取得文件长度！");
+    if (sized && !cap.Allows(size)) return false;
     if (size != 0) AppendSizeSuffix(view, row, size);
     view.SetFileProgress(0);
     if (size != 0 && SkipSameSizeFile(control, view, localPath, size, row)) return true;
@@ -71,8 +72,11 @@ bool FtpDownloadFile(FtpConnection& ftp, TransferControl& control, TransferView&
     bool ended = ReadFtpFile(remoteFile.Get(), [&](const char* data, DWORD got) {
         // Written through the registry: once the end of the download has
         // closed the file, nothing more reaches it.
-        if (control.stop || !file.Write(data, got)) return false;
-        meter.Add(got);
+        // A file that grows past its signed size is cut off there.
+        const DWORD fitting = cap.Fitting(meter.Done(), got);
+        if (control.stop || !file.Write(data, fitting)) return false;
+        meter.Add(fitting);
+        if (fitting < got) return false;
         control.WaitIfPaused();
         return !control.stop;
     });

@@ -9,7 +9,8 @@
 namespace quibo {
 
 bool ReadHttpBody(HttpRequest& http, std::uint64_t expected,
-                  const std::function<bool(const char* data, DWORD size)>& sink)
+                  const std::function<bool(const char* data, DWORD size)>& sink,
+                  const std::function<void()>& longer)
 {
     using Clock = std::chrono::steady_clock;
     ReadSizer sizer;
@@ -21,6 +22,7 @@ bool ReadHttpBody(HttpRequest& http, std::uint64_t expected,
         const std::uint64_t left = expected - total;
         if (available > left) {
             WriteLog("错误：服务器发来的数据多于它声明的" + std::to_string(expected) + "字节：" + http.Address());
+            if (longer) longer();
             return false;
         }
         // A read never asks past the announced end: what comes after it

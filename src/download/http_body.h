@@ -16,8 +16,10 @@ namespace quibo {
 // the read. True only when the body came whole: every one of the `expected`
 // bytes the server announced, without a read error, an early end of the
 // connection or the address's time running out. A body that goes on past
-// `expected` is a failure, and the sink never sees more than `expected` bytes.
+// `expected` is a failure (`longer` is then called), and the sink never
+// sees more than `expected` bytes.
 bool ReadHttpBody(HttpRequest& http, std::uint64_t expected,
-                  const std::function<bool(const char* data, DWORD size)>& sink);
+                  const std::function<bool(const char* data, DWORD size)>& sink,
+                  const std::function<void()>& longer = {});
 
 }  // namespace quibo

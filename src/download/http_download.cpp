@@ -18,9 +18,11 @@ namespace {
 // The answer's body of `length` bytes into `localPath`, after the `kept`
 // bytes already there (0: the file is written from its start).
 bool ReadInto(TransferControl& control, TransferView& view, HttpRequest& http, std::uint64_t length,
-              const std::string& localPath, int row, std::uint64_t kept)
+              const std::string& localPath, int row, std::uint64_t kept, const SizeCap& cap)
 {
     const std::uint64_t total = kept + length;
+    // Not a byte of an answer that announces more than the signed size.
+    if (!cap.Allows(total)) return false;
     AppendSizeSuffix(view, row, total);
     if (kept == 0) {
         view.SetFileProgress(0);
@@ -31,12 +33,17 @@ bool ReadInto(TransferControl& control, TransferView& view, HttpRequest& http, s
     TargetFile file(control.Files(), localPath, kept);
     if (!file.IsOpen()) return false;
     TransferMeter meter(control, view, total, row, SpeedUnit::KiloBytes, kept);
-    bool whole = ReadHttpBody(http, length, [&](const char* data, DWORD size) {
-        if (control.stop || !file.Write(data, size)) return false;
-        meter.Add(size);
-        control.WaitIfPaused();
-        return !control.stop;
-    });
+    bool whole = ReadHttpBody(
+        http, length,
+        [&](const char* data, DWORD size) {
+            if (control.stop || !file.Write(data, size)) return false;
+            meter.Add(size);
+            control.WaitIfPaused();
+            return !control.stop;
+        },
+        // The body goes on past its announced end; when that end is the
+        // signed size, the body is longer than the file may be.
+        [&] { cap.Fitting(total, 1); });
     http.Close();
     bool closed = file.Close();
     if (!whole || !closed || control.stop) return false;
@@ -48,31 +55,32 @@ bool ReadInto(TransferControl& control, TransferView& view, HttpRequest& http, s
 }  // namespace
 
 bool HttpDownload(TransferControl& control, TransferView& view, const std::string& url,
-                  const std::string& localPath, int row, const HttpLimits& limits)
+                  const std::string& localPath, int row, const HttpLimits& limits, const SizeCap& cap)
 {
     HttpRequest http(limits);
     // An error page is not the file, even when it arrives with a length.
     std::string message;
     if (!CheckHttpUrl(http, url, message)) return false;
-    return HttpDownload(control, view, http, localPath, row);
+    return HttpDownload(control, view, http, localPath, row, cap);
 }
 
 bool HttpDownload(TransferControl& control, TransferView& view, HttpRequest& http, const std::string& localPath,
-                  int row)
+                  int row, const SizeCap& cap)
 {
     // Without a length a cut-off body could not be told from a whole one.
     const std::uint64_t length = http.AnnouncedLength();
     if (length == 0) return false;
-    return ReadInto(control, view, http, length, localPath, row, 0);
+    return ReadInto(control, view, http, length, localPath, row, 0, cap);
 }
 
 bool ResumeHttpDownload(TransferControl& control, TransferView& view, const std::string& url,
-                        const std::string& localPath, int row, const HttpLimits& limits, std::uint64_t& kept)
+                        const std::string& localPath, int row, const HttpLimits& limits, std::uint64_t& kept,
+                        const SizeCap& cap)
 {
     kept = 0;
     std::uint64_t from = 0;
     LocalFileSize(localPath, from);
-    if (from == 0) return HttpDownload(control, view, url, localPath, row, limits);
+    if (from == 0) return HttpDownload(control, view, url, localPath, row, limits, cap);
 
     HttpRequest http(limits);
     http.AskFrom(from);
@@ -95,12 +103,12 @@ bool ResumeHttpDownload(TransferControl& control, TransferView& view, const std:
         WriteLog("无法从第" + std::to_string(from) + "字节续传，重新下载。");
         http.Close();
         ::DeleteFileA(localPath.c_str());
-        return HttpDownload(control, view, url, localPath, row, limits);
+        return HttpDownload(control, view, url, localPath, row, limits, cap);
     case RangeAnswer::Fail: return false;
     }
     // An error page is not the file, even when it arrives with a length.
     if (status < 200 || status >= 300 || length == 0) return false;
-    return ReadInto(control, view, http, length, localPath, row, kept);
+    return ReadInto(control, view, http, length, localPath, row, kept, cap);
 }
 
 }  // namespace quibo

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "download/http_session.h"
+#include "download/size_cap.h"
 #include "download/transfer_control.h"
 #include "download/transfer_limits.h"
 #include "download/transfer_view.h"
@@ -17,14 +18,16 @@ namespace quibo {
 // status, a response without Content-Length, a read error, a connection that
 // ended early, a body longer than announced (the file then ends at the
 // announced length), a server that took longer than `limits` allow, or a
-// stop.
+// stop. With a `cap`, an answer announced longer fails before anything is
+// written, and a body that goes on past it fails at once.
 bool HttpDownload(TransferControl& control, TransferView& view, const std::string& url,
-                  const std::string& localPath, int row, const HttpLimits& limits = kHttpLimits);
+                  const std::string& localPath, int row, const HttpLimits& limits = kHttpLimits,
+                  const SizeCap& cap = SizeCap());
 
 // The same for a request that CheckHttpUrl has opened and found good: the
 // file is the body of its answer.
 bool HttpDownload(TransferControl& control, TransferView& view, HttpRequest& http, const std::string& localPath,
-                  int row);
+                  int row, const SizeCap& cap = SizeCap());
 
 // As HttpDownload, but a file already at `localPath` (left by a download
 // that broke off) is continued: only the bytes after it are asked for, and
@@ -33,6 +36,7 @@ bool HttpDownload(TransferControl& control, TransferView& view, HttpRequest& htt
 // file the result holds (0 when it was written from the start), since only a
 // checksum can prove the joined file right.
 bool ResumeHttpDownload(TransferControl& control, TransferView& view, const std::string& url,
-                        const std::string& localPath, int row, const HttpLimits& limits, std::uint64_t& kept);
+                        const std::string& localPath, int row, const HttpLimits& limits, std::uint64_t& kept,
+                        const SizeCap& cap = SizeCap());
 
 }  // namespace quibo

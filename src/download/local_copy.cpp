@@ -18,7 +18,7 @@ constexpr DWORD kBlockSize = 1 << 20;
 }  // namespace
 
 bool CopyLocalFile(TransferControl& control, TransferView& view, const std::string& sourcePath,
-                   const std::string& localPath, int row)
+                   const std::string& localPath, int row, const SizeCap& cap)
 {
     // A source that someone else still has open for writing is copied as it is.
     UniqueFileHandle source(::CreateFileA(sourcePath.c_str(), GENERIC_READ,
@@ -29,6 +29,7 @@ bool CopyLocalFile(TransferControl& control, TransferView& view, const std::stri
         WriteLog("读文件失败！" + sourcePath);
         return false;
     }
+    if (!cap.Allows(static_cast<std::uint64_t>(length.QuadPart))) return false;
     if (!HasRoomFor(view, localPath, static_cast<std::uint64_t>(length.QuadPart))) return false;
     TargetFile file(control.Files(), localPath);
     if (!file.IsOpen()) {
@@ -48,7 +49,9 @@ bool CopyLocalFile(TransferControl& control, TransferView& view, const std::stri
             break;
         }
         if (got == 0) break;
-        if (!file.Write(buffer.get(), got)) {
+        // A source that grows past its signed size while it is copied.
+        const DWORD fitting = cap.Fitting(meter.Done(), got);
+        if (!file.Write(buffer.get(), fitting) || fitting < got) {
             failed = true;
             break;
         }

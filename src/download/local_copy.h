@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "download/size_cap.h"
 #include "download/transfer_control.h"
 #include "download/transfer_view.h"
 
@@ -11,8 +12,9 @@ namespace quibo {
 
 // Copies `sourcePath` to `localPath` (created afresh), showing progress in
 // `row`. True when every byte was copied; false when the source cannot be
-// opened or read, the target cannot be created or written, or on a stop.
+// opened or read, the target cannot be created or written, or on a stop;
+// and, with a `cap`, when the source is (or grows) larger than it allows.
 bool CopyLocalFile(TransferControl& control, TransferView& view, const std::string& sourcePath,
-                   const std::string& localPath, int row);
+                   const std::string& localPath, int row, const SizeCap& cap = SizeCap());
 
 }  // namespace quibo

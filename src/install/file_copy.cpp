@@ -29,23 +29,30 @@ bool CopyBytes(HANDLE from, HANDLE to)
     }
 }
 
-bool WriteTemporary(const std::string& source, const std::string& temp)
+bool WriteTemporary(HANDLE from, const std::string& temp)
 {
-    UniqueFileHandle from(::CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                        FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!from) return false;
+    LARGE_INTEGER start{};
+    if (!::SetFilePointerEx(from, start, nullptr, FILE_BEGIN)) return false;
     UniqueFileHandle to(::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!to) return false;
-    if (!CopyBytes(from.Get(), to.Get())) return false;
+    if (!CopyBytes(from, to.Get())) return false;
     FILETIME written{};
-    if (::GetFileTime(from.Get(), nullptr, nullptr, &written)) ::SetFileTime(to.Get(), nullptr, nullptr, &written);
+    if (::GetFileTime(from, nullptr, nullptr, &written)) ::SetFileTime(to.Get(), nullptr, nullptr, &written);
     return ::FlushFileBuffers(to.Get()) != 0;
 }
 
 }  // namespace
 
 bool CopyFileInto(const std::string& source, const std::string& target, const std::function<void()>& beforeReplace)
+{
+    UniqueFileHandle from(::CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!from) return false;
+    return CopyFileInto(from.Get(), target, beforeReplace);
+}
+
+bool CopyFileInto(HANDLE source, const std::string& target, const std::function<void()>& beforeReplace)
 {
     const std::string temp = CopyTempPath(target);
     if (!WriteTemporary(source, temp)) {

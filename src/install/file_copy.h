@@ -2,6 +2,8 @@
 // restores old ones: all or nothing, even across a crash.
 #pragma once
 
+#include <windows.h>
+
 #include <functional>
 #include <string>
 
@@ -15,6 +17,9 @@ namespace quibo {
 // step of its own).
 bool CopyFileInto(const std::string& source, const std::string& target,
                   const std::function<void()>& beforeReplace = {});
+// The same from a file the caller holds open for reading, from its first
+// byte (the handle's position is moved).
+bool CopyFileInto(HANDLE source, const std::string& target, const std::function<void()>& beforeReplace = {});
 
 // Read-only files can be neither replaced nor deleted. True when the file
 // carried the mark (it is cleared now); false when it did not or is missing.

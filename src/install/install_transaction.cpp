@@ -167,9 +167,16 @@ bool InstallTransaction::WillMakeFolder(const std::string& path)
 
 bool InstallTransaction::CopyIn(const std::string& source, const std::string& target)
 {
+    UniqueFileHandle from(::CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    return CopyIn(from.Get(), target);
+}
+
+bool InstallTransaction::CopyIn(HANDLE source, const std::string& target)
+{
     if (!WillWrite(target)) return false;
     Step();
-    if (!CopyFileInto(source, target, [this] { Step(); })) return false;
+    if (source == INVALID_HANDLE_VALUE || !CopyFileInto(source, target, [this] { Step(); })) return false;
     return Wrote(target);
 }
 

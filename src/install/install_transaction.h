@@ -127,6 +127,8 @@ public:
     bool WillMakeFolder(const std::string& path);
     // WillWrite, CopyFileInto, Wrote; false when refused or the copy failed.
     bool CopyIn(const std::string& source, const std::string& target);
+    // The same from a source file the caller holds open (from its first byte).
+    bool CopyIn(HANDLE source, const std::string& target);
 
     // A "ver" value that the write-back sets; a recovery after MarkPlaced
     // sets it again.

@@ -3,7 +3,10 @@
 #include <cassert>
 #include <vector>
 
-#include "core/checksum/file_md5.h"
+#include "core/checksum/md5.h"
+#include "core/signing/hex_text.h"
+#include "core/text/case_fold.h"
+#include "core/transfer/signed_content.h"
 #include "core/install/target_folder.h"
 #include "core/log/run_log.h"
 #include "core/package/package.h"
@@ -15,7 +18,9 @@
 #include "install/configured_programs.h"
 #include "install/target_folder.h"
 #include "win/file_replace.h"
+#include "win/cng_crypto.h"
 #include "win/file_status.h"
+#include "win/scoped_handle.h"
 #include "win/host_messages.h"
 
 namespace quibo {
@@ -36,6 +41,21 @@ constexpr int kDone = 60;
 
 // Milliseconds a closed program may still hold its files.
 constexpr DWORD kAfterClosingPause = 500;
+
+// The MD5 text of what is left to read in `file`; false when a read fails.
+bool Md5OfHandle(HANDLE file, std::string& digest)
+{
+    std::vector<char> block(1 << 16);
+    Md5 md5;
+    for (;;) {
+        DWORD got = 0;
+        if (!::ReadFile(file, block.data(), static_cast<DWORD>(block.size()), &got, nullptr)) return false;
+        if (got == 0) break;
+        md5.Update(block.data(), got);
+    }
+    digest = Md5Hex(md5.Final());
+    return true;
+}
 
 class Installer {
 public:
@@ -286,7 +306,13 @@ private:
             const std::string target = (folder.empty() ? TargetFolderOf(item, record) : folder) + record.targetName;
             const std::string from = source + record.tempName;
             WriteLog("复制文件：" + from + " 到 " + target);
-            if (folder.empty() || !StillTheDownloadedFile(item, kind, from) || !transaction_.CopyIn(from, target)) {
+            // One open from the check to the copy, which lets nobody write,
+            // rename or delete the file in between.
+            UniqueFileHandle downloaded(::CreateFileA(from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                      OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+            if (folder.empty() || !downloaded ||
+                !StillTheDownloadedFile(item, kind, record, from, downloaded.Get()) ||
+                !transaction_.CopyIn(downloaded.Get(), target)) {
                 view_.SetStatus("更新失败！");
                 view_.ShowInfo("文件：" + target + "更新失败！");
                 return false;
@@ -297,13 +323,28 @@ private:
         return true;
     }
 
-    // The download folder is shared and time has passed since the download:
-    // a file with an md5 is checked again just before it is placed.
-    static bool StillTheDownloadedFile(const UpdateItem& item, ItemKind kind, const std::string& path)
+    // Time has passed since the download: a file with a signed SHA-256 (or
+    // a file item with an md5) is checked again on the handle it is then
+    // copied from.
+    bool StillTheDownloadedFile(const UpdateItem& item, ItemKind kind, const DownloadRecord& record,
+                                const std::string& path, HANDLE source) const
     {
+        if (record.content) {
+            CngCrypto crypto;
+            Sha256Digest digest{};
+            std::uint64_t size = 0;
+            if (!Sha256OfHandle(source, crypto, digest, size)) {
+                WriteLog("错误：无法读取待更新文件：" + path);
+                return false;
+            }
+            const std::string got = ToHex(digest);
+            if (size == record.content->size && EqualsNoCase(got, record.content->sha256, job_.rule)) return true;
+            WriteLog(WrongInstallSha256Text(path, got, record.content->sha256));
+            return false;
+        }
         if (kind != ItemKind::File || item.md5.empty()) return true;
         std::string digest;
-        if (Md5Matches(path, item.md5, digest)) return true;
+        if (Md5OfHandle(source, digest) && EqualsNoCase(digest, item.md5, job_.rule)) return true;
         WriteLog("错误：待更新文件的MD5值为：" + digest + "，不等于服务器中原始文件的MD5=" + item.md5);
         return false;
     }

@@ -8,8 +8,10 @@
 //   2. the pre-update program;
 //   3. backups: every file about to be overwritten is copied to "<path>.ebk"
 //      (file items, then folder items);
-//   4. placing: every downloaded file is checked against its md5 once more
-//      and copied into its target folder, zip packages are unpacked;
+//   4. placing: every downloaded file is opened once, so that nobody can
+//      change it until it is copied, checked on that handle against its
+//      signed SHA-256 and size (or a file item's md5) once more, and copied
+//      from it into its target folder; zip packages are unpacked;
 //   5. the configuration: the items' new versions are written into
 //      "client.dat" of the configuration package (when that fails, the
 //      journal keeps them and the next start writes them);

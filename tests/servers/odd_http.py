@@ -15,7 +15,9 @@ tests. Sizes and delays come from the query string.
   /hops/N/PATH               302 to /hops/N-1/PATH; /hops/1/PATH as /redirect/PATH
   /loop                      302 to itself
   /to_https/PATH             302 to the HTTPS server (UPDATER_HTTPS_PORT)
-  /overlong?size=N&extra=M   declares N bytes but sends N+M, chunked
+  /overlong?size=N&extra=M&delay=S
+                             declares N bytes but sends N+M, chunked; the
+                             pieces after the first N bytes S seconds apart
   /silent                    reads the request, then answers nothing until
                              the client goes away
   /dribble?delay=S           the status line and headers one byte every S
@@ -102,6 +104,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
     def route_overlong(self, url, query, size):
         extra = int(query.get("extra", "1048576"))
+        delay = float(query.get("delay", "0"))
         self.send_response(200)
         self.send_header("Content-Type", "application/octet-stream")
         self.send_header("Content-Length", str(size))
@@ -113,6 +116,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 n = min(65536, total - sent)
                 self.wfile.write(b"%x\r\n" % n + body_bytes(sent, n) + b"\r\n")
                 sent += n
+                if delay and sent > size:
+                    self.wfile.flush()
+                    time.sleep(delay)
             self.wfile.write(b"0\r\n\r\n")
         except (BrokenPipeError, ConnectionResetError):
             pass

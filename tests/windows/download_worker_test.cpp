@@ -6,8 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cctype>
+#include <chrono>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <thread>
@@ -15,10 +18,15 @@
 #include "core/checksum/file_md5.h"
 #include "core/checksum/md5.h"
 #include "core/package/package.h"
+#include "core/signing/hex_text.h"
+#include "core/text/case_fold.h"
+#include "core/transfer/signed_content.h"
 #include "download/local_listing.h"
 #include "win/folder_path.h"
+#include "win/cng_crypto.h"
 #include "win/scoped_handle.h"
 #include "ftp_test_support.h"
+#include "install_test_support.h"
 #include "recording_view.h"
 
 using namespace quibo;
@@ -73,6 +81,33 @@ private:
 };
 
 std::string Md5Of(const std::string& bytes) { return Md5HexOf(bytes); }
+
+std::string Sha256Of(const std::string& bytes)
+{
+    CngCrypto crypto;
+    std::unique_ptr<Sha256Hasher> hasher = crypto.NewSha256();
+    EXPECT_TRUE(hasher);
+    if (!hasher) return {};
+    hasher->Add(bytes);
+    return ToHex(hasher->Finish());
+}
+
+using installtest::MakeTree;
+using installtest::Tree;
+
+std::string ToSlashes(std::string path)
+{
+    for (char& c : path)
+        if (c == '\\') c = '/';
+    return path;
+}
+
+void Sign(UpdateItem& item, const std::string& bytes)
+{
+    item.sha256 = Sha256Of(bytes);
+    item.size = bytes.size();
+}
+
 
 UpdateItem NewItem(std::vector<std::string> urls, const std::string& name = "")
 {
@@ -320,6 +355,7 @@ TEST_F(DownloadWorkerTest, AnMd5ItemGoesOnFromWhereItsDownloadBrokeOff)
         // with bytes to go on from is asked for by its range alone.
         std::string ranges;
         std::vector<long long> nginxParts;  // body sizes of nginx's 206 answers
+        bool signedItem = false;            // a SHA-256 and size instead of the md5
     } cases[] = {
         {"nginx sends the rest", {"nginx"}, half, true, "断点续传：从第100000字节继续下载", "", {kSize - kHalf}},
         {"server ignores the range", {"ignore"}, half, true, "服务器不支持断点续传，重新下载。",
@@ -333,6 +369,10 @@ TEST_F(DownloadWorkerTest, AnMd5ItemGoesOnFromWhereItsDownloadBrokeOff)
         {"cut, then the next address", {"cut", "honour"}, "", true, "断点续传：从第100000字节继续下载",
          "bytes=100000-", {}},
         {"no md5: never continued", {"nginx"}, half, false, "", "", {}},
+        {"signed, sends the rest", {"nginx"}, half, false, "断点续传：从第100000字节继续下载", "", {kSize - kHalf},
+         true},
+        {"signed, old bytes that are wrong", {"nginx"}, std::string(kHalf, 'x'), false,
+         "续传的文件SHA-256验证失败，重新下载。", "", {kSize - kHalf}, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -348,6 +388,7 @@ TEST_F(DownloadWorkerTest, AnMd5ItemGoesOnFromWhereItsDownloadBrokeOff)
             config.files[0].addresses.push_back({url, "", ""});
         }
         if (c.md5) config.files[0].md5 = Md5Of(whole);
+        if (c.signedItem) Sign(config.files[0], whole);
         CreateFolderPath(job.downloadFolder + "file0\\");
         if (!c.left.empty()) WriteBytes(local, c.left);
         WriteBytes(job.downloadFolder + "file0\\other.tmp", "old");  // never kept
@@ -606,4 +647,231 @@ TEST_F(DownloadWorkerTest, ARefusedRedirectIsShownForWhatItIs)
     EXPECT_EQ(Run(), DownloadEnd::Failed);
     for (const std::string& s : view.statuses) EXPECT_EQ(s.find("不存在"), std::string::npos) << s;
     EXPECT_EQ(view.Count("错误：拒绝从HTTPS地址重定向到：" + Http("worker_redirect.bin")), 1);
+}
+
+// Signed items: every file proves the size and SHA-256 of its signed
+// package before it counts as downloaded.
+namespace {
+
+// The largest size `path` had while `run` ran, looked at every millisecond.
+template <typename Run>
+long long LargestSizeDuring(const std::string& path, Run run)
+{
+    std::atomic<bool> done{false};
+    std::atomic<long long> largest{-1};
+    std::thread watcher([&] {
+        while (!done) {
+            long long size = transfertest::LocalFileSize(path);
+            if (size > largest) largest = size;
+            ::Sleep(1);
+        }
+    });
+    run();
+    done = true;
+    watcher.join();
+    return largest;
+}
+
+}  // namespace
+
+TEST_F(DownloadWorkerTest, ASignedFileIsNeverWrittenPastItsSize)
+{
+    constexpr size_t kSize = 100000;
+    const std::string big = PatternBytes(16 << 20);
+    ServedFile served("worker_signed_big.bin", big);
+    FtpTree tree("worker_signed_big");
+    tree.Put("big.bin", big);
+    const std::string local = base + "big.bin";
+    WriteBytes(local, big);
+    const struct {
+        const char* what;
+        std::string url;
+    } cases[] = {
+        {"http announces more", Http("worker_signed_big.bin")},
+        // Chunked, so WinINet does not end the body at its length; the part
+        // past the signed size would take a minute to arrive.
+        {"http body goes on", std::string(kOdd) + "overlong?size=100000&extra=67108864&delay=0.05"},
+        {"ftp size says more", kBaseUrlText + tree.Remote("big.bin")},
+        {"local file is larger", "file:///" + local},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        config = UpdateConfig();
+        config.files[0] = NewItem({c.url}, "big.bin");
+        Sign(config.files[0], big.substr(0, kSize));
+        LogCapture log;
+        DownloadEnd end = DownloadEnd::Done;
+        const auto start = std::chrono::steady_clock::now();
+        const long long largest =
+            LargestSizeDuring(job.downloadFolder + "file0\\big.bin", [&] { end = Run(); });
+        EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 20.0);
+        EXPECT_EQ(end, DownloadEnd::Failed);
+        EXPECT_LE(largest, static_cast<long long>(kSize));
+        EXPECT_NE(log.Text().find("    错误：已下载文件：big.bin的大小超过100000字节！\r\n"), std::string::npos)
+            << log.Text();
+        EXPECT_EQ(view.statuses.back(), "文件下载失败!");
+        EXPECT_FALSE(FileExists(job.downloadFolder + "file0\\big.bin"));
+    }
+}
+
+TEST_F(DownloadWorkerTest, ASignedFileMustHaveItsSizeAndSha256)
+{
+    const std::string good = PatternBytes(50000);
+    std::string wrong = good;
+    wrong[25000] ^= 1;  // the same size, one bit off
+    const std::string shorter = good.substr(0, 40000);
+    ServedFile servedGood("worker_signed_good.bin", good), servedWrong("worker_signed_wrong.bin", wrong),
+        servedShort("worker_signed_short.bin", shorter);
+    FtpTree tree("worker_signed");
+    tree.Put("wrong.bin", wrong);
+    const std::string local = base + "wrong.bin";
+    WriteBytes(local, wrong);
+    const std::string wrongLine = "错误：已下载文件：s.bin的SHA-256值为：" + Sha256Of(wrong) +
+                                  "，不等于服务器端配置包中的值" + Sha256Of(good) + "！";
+    const std::string shortLine = "错误：已下载文件：s.bin的大小为40000字节，不等于50000字节！";
+    const struct {
+        const char* what;
+        std::vector<std::string> urls;
+        DownloadEnd end;
+        // In the log, or (the page logs its statuses) the last status when
+        // the item fails.
+        std::string line;
+    } cases[] = {
+        {"good", {Http("worker_signed_good.bin")}, DownloadEnd::Done, ""},
+        {"http wrong bytes, then good", {Http("worker_signed_wrong.bin"), Http("worker_signed_good.bin")},
+         DownloadEnd::Done, wrongLine},
+        {"ftp wrong bytes", {kBaseUrlText + tree.Remote("wrong.bin")}, DownloadEnd::Failed, wrongLine},
+        {"local wrong bytes", {"file:///" + local}, DownloadEnd::Failed, wrongLine},
+        {"http shorter", {Http("worker_signed_short.bin")}, DownloadEnd::Failed, shortLine},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        config = UpdateConfig();
+        config.files[0] = NewItem(c.urls, "s.bin");
+        Sign(config.files[0], good);
+        RemoveTree(job.downloadFolder.substr(0, job.downloadFolder.size() - 1));
+        view.statuses.clear();
+        LogCapture log;
+        ASSERT_EQ(Run(), c.end);
+        const std::string text = log.Text();
+        if (c.line.empty()) {
+            EXPECT_EQ(text.find("错误"), std::string::npos) << text;
+        } else if (c.end == DownloadEnd::Done) {
+            EXPECT_NE(text.find("    " + c.line + "\r\n"), std::string::npos) << text;
+        }
+        const std::string file = job.downloadFolder + "file0\\s.bin";
+        if (c.end == DownloadEnd::Done) {
+            EXPECT_TRUE(ReadBytes(file) == good);
+            EXPECT_EQ(view.Count("SHA-256验证成功!"), 1);
+            const DownloadRecord& record = records.Of(ItemKind::File, 0).at(0);
+            ASSERT_TRUE(record.content);
+            EXPECT_EQ(record.content->sha256, Sha256Of(good));
+            EXPECT_EQ(record.content->size, good.size());
+        } else {
+            EXPECT_EQ(view.statuses.back(), c.line);
+            EXPECT_FALSE(FileExists(file));
+        }
+    }
+}
+
+TEST_F(DownloadWorkerTest, ASignedFolderBringsExactlyTheFilesOfItsList)
+{
+    const Tree files = {{"a.dll", "A"}, {"sub\\B.dll", "BB"}, {"sub\\deep\\c.dll", "CCC"}};
+    // The list as the publisher wrote it: another letter case is the same name.
+    auto listOf = [](const Tree& tree) {
+        std::vector<ListedFile> listed;
+        for (const auto& [name, bytes] : tree) listed.push_back({ToLowerAscii(name), bytes.size(), Sha256Of(bytes)});
+        return listed;
+    };
+    Tree extra = files, missing = files, wrong = files, longer = files;
+    extra["sub\\extra.dll"] = "E";
+    missing.erase("sub\\deep\\c.dll");
+    wrong["sub\\B.dll"] = "Bb";
+    longer["sub\\B.dll"] = "BBB";
+    const std::string wrongLine = "错误：已下载文件：sub\\B.dll的SHA-256值为：" + Sha256Of("Bb") +
+                                  "，不等于服务器端配置包中的值" + Sha256Of("BB") + "！";
+    const struct {
+        const char* what;
+        std::vector<Tree> served;  // one folder per address, in order
+        bool ftp;
+        DownloadEnd end;
+        std::string line;
+    } cases[] = {
+        {"local, as listed", {files}, false, DownloadEnd::Done, ""},
+        {"ftp, as listed", {files}, true, DownloadEnd::Done, ""},
+        {"local, a file too many", {extra}, false, DownloadEnd::Failed,
+         "错误：文件夹[dir0]中的文件与签名的清单不符：sub\\extra.dll"},
+        {"ftp, a file too many", {extra}, true, DownloadEnd::Failed,
+         "错误：文件夹[dir0]中的文件与签名的清单不符：sub\\extra.dll"},
+        {"local, a file missing", {missing}, false, DownloadEnd::Failed,
+         "错误：文件夹[dir0]中的文件与签名的清单不符：sub\\deep\\c.dll"},
+        {"ftp, other bytes", {wrong}, true, DownloadEnd::Failed, wrongLine},
+        {"local, a file longer", {longer}, false, DownloadEnd::Failed,
+         "错误：已下载文件：sub\\B.dll的大小超过2字节！"},
+        {"ftp, a file longer", {longer}, true, DownloadEnd::Failed,
+         "错误：已下载文件：sub\\B.dll的大小超过2字节！"},
+        {"a file too many, then as listed", {extra, files}, false, DownloadEnd::Done,
+         "错误：文件夹[dir0]中的文件与签名的清单不符：sub\\extra.dll"},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        config = UpdateConfig();
+        config.dirs[0] = NewItem({});
+        config.dirs[0].isIncSubdir = true;
+        config.dirs[0].listed = listOf(files);
+        std::vector<std::unique_ptr<FtpTree>> trees;
+        for (const Tree& served : c.served) {
+            const std::string name = "worker_signed_dir" + std::to_string(++n);
+            if (c.ftp) {
+                trees.push_back(std::make_unique<FtpTree>(name));
+                for (const auto& [path, bytes] : served) trees.back()->Put(ToSlashes(path), bytes);
+                config.dirs[0].addresses.push_back({kBaseUrlText + trees.back()->Remote(), kUser, kPassword});
+            } else {
+                ::CreateDirectoryA((base + name).c_str(), nullptr);
+                MakeTree(base + name + "\\", served);
+                config.dirs[0].addresses.push_back({"file:///" + base + name, "", ""});
+            }
+        }
+        view.statuses.clear();
+        LogCapture log;
+        ASSERT_EQ(Run(), c.end);
+        const std::string text = log.Text();
+        if (c.line.empty()) {
+            EXPECT_EQ(text.find("错误"), std::string::npos) << text;
+        } else {
+            // Logged, or shown (and logged by the page) for the last address.
+            EXPECT_TRUE(text.find("    " + c.line + "\r\n") != std::string::npos || view.Count(c.line) == 1)
+                << text;
+        }
+        if (c.end == DownloadEnd::Failed) {
+            EXPECT_EQ(view.statuses.back(), "文件下载失败!");
+            continue;
+        }
+        Tree got;
+        for (const DownloadRecord& r : records.Of(ItemKind::Dir, 0)) {
+            ASSERT_TRUE(r.content);
+            EXPECT_EQ(r.content->sha256, Sha256Of(ReadBytes(job.downloadFolder + "dir0\\" + r.tempName)));
+            got[RelativeName(r)] = ReadBytes(job.downloadFolder + "dir0\\" + r.tempName);
+        }
+        EXPECT_EQ(got, files);
+    }
+}
+
+TEST_F(DownloadWorkerTest, TheUpdatersOwnSignedFileIsProvenToo)
+{
+    const std::string folder = base + "prog\\";
+    CreateFolderPath(folder);
+    ServedFile served("worker_signed_update.exe", NoiseBytes(30000));
+    SelfUpdateJob self{&config, folder, "update.exe", "update.bin", nullptr, kBuildCharset, ShowType::Normal};
+    self.httpLimits = kQuickHttp;
+    config.selfUpdateIndex = 0;
+    config.files[0] = NewItem({Http("worker_signed_update.exe")}, "update.exe");
+    Sign(config.files[0], NoiseBytes(29999) + "x");
+    LogCapture log;
+    EXPECT_EQ(RunSelfUpdateDownload(self, control, view), DownloadEnd::Failed);
+    EXPECT_EQ(view.boxes, (std::vector<std::string>{"已下载文件：update.exe－－SHA-256验证错误，升级失败!"}));
+    EXPECT_NE(log.Text().find("    错误：已下载文件：update.exe的SHA-256值为：" + Sha256Of(NoiseBytes(30000))),
+              std::string::npos);
+    EXPECT_FALSE(FileExists(folder + "update.exe.exe"));
 }

@@ -10,6 +10,9 @@
 #include "core/checksum/md5.h"
 #include "core/config/config_ini.h"
 #include "core/package/package.h"
+#include "core/signing/hex_text.h"
+#include "install_test_support.h"
+#include "win/cng_crypto.h"
 #include "install/folder_tree.h"
 #include "install/install_recovery.h"
 #include "picture_test_support.h"
@@ -140,6 +143,96 @@ TEST_F(UpdateWorkerTest, AFileChangedSinceItsDownloadIsNeverPlaced)
     EXPECT_FALSE(FileExists(product + "app.exe.ebk"));
     EXPECT_EQ(view->infos, (std::vector<std::string>{"文件：" + product + "app.exe更新失败！"}));
     EXPECT_NE(ClientText().find("ver=1.0"), std::string::npos);
+}
+
+// A signed file is proven on the handle the installation then copies from:
+// bytes changed in the download folder after the download's check are
+// refused, and while the file is held nobody can change, delete or rename it.
+std::string Sha256Of(const std::string& bytes)
+{
+    CngCrypto crypto;
+    std::unique_ptr<Sha256Hasher> hasher = crypto.NewSha256();
+    if (!hasher) return {};
+    hasher->Add(bytes);
+    return ToHex(hasher->Finish());
+}
+
+TEST_F(UpdateWorkerTest, ASignedFileChangedAfterItsCheckIsNeverPlaced)
+{
+    const std::string changed = "NEW program";  // the same size
+    for (ItemKind kind : {ItemKind::File, ItemKind::Dir}) {
+        SCOPED_TRACE(kind == ItemKind::File ? "file" : "dir");
+        Prepare(kind == ItemKind::File ? "file" : "dir");
+        if (kind == ItemKind::Dir) {
+            config.dirs[0] = config.files[0];
+            config.files[0] = UpdateItem();
+            records.Of(ItemKind::File, 0).clear();
+            ::CreateDirectoryA((downloads + "dir0").c_str(), nullptr);
+        }
+        DownloadRecord record{"", "app.exe", "app.exe", 0, SignedContent{kNew.size(), Sha256Of(kNew)}};
+        records.Of(kind, 0) = {record};
+        const std::string from = downloads + (kind == ItemKind::File ? "file0\\" : "dir0\\") + "app.exe";
+        WriteBytes(from, changed);
+        const installtest::Tree before = installtest::Snapshot(product);
+        LogCapture log;
+        EXPECT_EQ(RunInstall(job, *view).end, InstallEnd::Failed);
+        EXPECT_EQ(installtest::Snapshot(product), before);
+        EXPECT_NE(log.Text().find("    错误：待更新文件：" + from + "的SHA-256值为：" + Sha256Of(changed) +
+                                  "，不等于服务器端配置包中的值" + Sha256Of(kNew) + "！\r\n"),
+                  std::string::npos);
+        EXPECT_EQ(view->infos, (std::vector<std::string>{"文件：" + product + "app.exe更新失败！"}));
+    }
+}
+
+TEST_F(UpdateWorkerTest, WhileASignedFileIsCopiedNobodyCanChangeIt)
+{
+    records.Of(ItemKind::File, 0)[0].content = SignedContent{kNew.size(), Sha256Of(kNew)};
+    const std::string from = downloads + "file0\\app.exe";
+    FILETIME written{};
+    {
+        HANDLE file = ::CreateFileA(from.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        SYSTEMTIME old{2001, 2, 0, 3, 4, 5, 6, 0};
+        ::SystemTimeToFileTime(&old, &written);
+        ::SetFileTime(file, nullptr, nullptr, &written);
+        ::CloseHandle(file);
+    }
+    // Once the journal announces the new file and has not confirmed it, the
+    // installation holds the source open.
+    struct Tried {
+        bool done = false, opened = true, deleted = true, renamed = true;
+    } tried;
+    const std::string journal = product + "update.bin.journal";
+    job.stepHook = [&](int) {
+        const std::string text = ReadBytes(journal);
+        if (tried.done || text.find("write ") == std::string::npos || text.find("wrote ") != std::string::npos)
+            return;
+        tried.done = true;
+        HANDLE writer = ::CreateFileA(from.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr);
+        tried.opened = writer != INVALID_HANDLE_VALUE;
+        if (tried.opened) {
+            DWORD put = 0;
+            ::WriteFile(writer, "NEW", 3, &put, nullptr);
+            ::CloseHandle(writer);
+        }
+        tried.renamed = ::MoveFileA(from.c_str(), (from + ".moved").c_str()) != FALSE;
+        if (tried.renamed) ::MoveFileA((from + ".moved").c_str(), from.c_str());
+        tried.deleted = ::DeleteFileA(from.c_str()) != FALSE;
+    };
+    ASSERT_EQ(RunInstall(job, *view).end, InstallEnd::Succeeded);
+    EXPECT_TRUE(tried.done);
+    EXPECT_FALSE(tried.opened);
+    EXPECT_FALSE(tried.renamed);
+    EXPECT_FALSE(tried.deleted);
+    EXPECT_EQ(ReadBytes(product + "app.exe"), kNew);
+    HANDLE placed = ::CreateFileA((product + "app.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+    FILETIME placedTime{};
+    ::GetFileTime(placed, nullptr, nullptr, &placedTime);
+    ::CloseHandle(placed);
+    EXPECT_EQ(::CompareFileTime(&placedTime, &written), 0);
 }
 
 // The programs after a successful installation, and versions that could not

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,12 +12,21 @@
 
 namespace quibo {
 
+// What a signed server package says a file is: its exact size and SHA-256.
+struct SignedContent {
+    std::uint64_t size = 0;
+    std::string sha256;  // 64 hex digits
+};
+
 // One file placed in the download folder for an item.
 struct DownloadRecord {
     std::string subfolder;  // relative to a listed folder; empty for single files
     std::string targetName;
     std::string tempName;
     std::uint32_t size = 0;  // from a folder listing; 0 for single files
+    // From a signed package: the download proved it, and the installation
+    // proves it again on the handle it copies from. None for unsigned items.
+    std::optional<SignedContent> content;
 };
 
 class DownloadRecords {
