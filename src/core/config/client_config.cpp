@@ -90,12 +90,23 @@ bool LoadClientConfig(UpdateConfig& config, const ConfigContext& context,
 }
 
 bool WriteClientVersion(const std::string& packagePath, const std::string& section, const std::string& version,
-                        const FileReplacer& replace)
+                        const FileReplacer& replace, std::optional<std::uint64_t> sequence)
 {
     CConfigIni client;
-    return client.LoadText(ReadPackageMember(packagePath, "client.dat", "")) &&
-           client.WriteString(section, "ver", version) &&
-           WritePackageMember(client.ToText(), packagePath, "client.dat", "", replace);
+    if (!client.LoadText(ReadPackageMember(packagePath, "client.dat", "")) ||
+        !client.WriteString(section, "ver", version))
+        return false;
+    if (sequence) RaiseClientSequence(client, *sequence);
+    return WritePackageMember(client.ToText(), packagePath, "client.dat", "", replace);
+}
+
+bool RaiseClientSequence(CConfigIni& client, std::uint64_t sequence)
+{
+    std::uint64_t recorded = 0;
+    if (ParseDigits(Trim(client.GetString("system", "sequence")), recorded) && recorded >= sequence) return false;
+    client.WriteString("system", "sequence", std::to_string(sequence));
+    WriteLog("将[system]项中sequence的值置为" + std::to_string(sequence));
+    return true;
 }
 
 }  // namespace quibo
