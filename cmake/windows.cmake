@@ -18,7 +18,7 @@ file(GLOB_RECURSE WIN_SOURCES CONFIGURE_DEPENDS
      ${PROJECT_SOURCE_DIR}/src/win/*.cpp)
 list(FILTER WIN_SOURCES EXCLUDE REGEX "/src/app/main\\.cpp$")
 list(FILTER WIN_SOURCES EXCLUDE REGEX "/src/install/install_step_hook\\.cpp$")
-set(WIN_LIBRARIES wininet comctl32 shell32 gdi32 user32 kernel32 version ole32)
+set(WIN_LIBRARIES wininet comctl32 shell32 gdi32 user32 kernel32 version ole32 bcrypt)
 add_library(winsys STATIC ${WIN_SOURCES})
 target_link_libraries(winsys PUBLIC core ${WIN_LIBRARIES})
 
