@@ -129,3 +129,30 @@ TEST(SignedRun, AnUnsignedPackageLeavesTheItemsWithoutDigests)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ClientTrust, TheRecordedSequenceOnlyGrows)
+{
+    struct Case {
+        const char* name;
+        const char* client;
+        std::uint64_t sequence;
+        bool changed;
+        const char* recorded;
+    } cases[] = {
+        {"none yet", "[system]\r\nurls=x\r\n", 5, true, "5"},
+        {"older recorded", "[system]\r\nsequence=4\r\n", 5, true, "5"},
+        {"same recorded", "[system]\r\nsequence=5\r\n", 5, false, "5"},
+        {"newer recorded", "[system]\r\nsequence=9\r\n", 5, false, "9"},
+        {"unreadable recorded", "[system]\r\nsequence=x\r\n", 5, true, "5"},
+    };
+    for (const Case& c : cases) {
+        CConfigIni client;
+        client.LoadText(c.client);
+        EXPECT_EQ(RaiseClientSequence(client, c.sequence), c.changed) << c.name;
+        EXPECT_EQ(client.GetString("system", "sequence"), c.recorded) << c.name;
+    }
+}
+
+}  // namespace
