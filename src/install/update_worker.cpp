@@ -359,9 +359,9 @@ private:
     bool WriteVersions(const std::vector<Version>& versions)
     {
         const std::string packagePath = job_.programFolder + job_.packageName;
-        auto writeClient = [&](const CConfigIni& client) {
-            if (WritePackageMember(client.ToText(), packagePath, kClientMember, kPackagePassword,
-                                   ReplaceFileDurably))
+        auto writeClient = [&](const CConfigIni& client, bool loaded) {
+            if (loaded && WritePackageMember(client.ToText(), packagePath, kClientMember, kPackagePassword,
+                                             ReplaceFileDurably))
                 return true;
             WriteLog("本地配置文件（" + job_.packageName + "）无法修改！");
             return false;
@@ -370,8 +370,9 @@ private:
             view_.SetStatus("发现有新的本地配置文件，替换旧的本地配置文件！");
             if (!config_.release) return true;
             CConfigIni placed;
-            placed.LoadText(ReadPackageMember(packagePath, kClientMember, kPackagePassword));
-            return !RaiseClientSequence(placed, config_.release->sequence) || writeClient(placed);
+            const bool loaded = placed.LoadText(ReadPackageMember(packagePath, kClientMember, kPackagePassword));
+            if (loaded && !RaiseClientSequence(placed, config_.release->sequence)) return true;
+            return writeClient(placed, loaded);
         }
         size_t next = 0;
         for (ItemKind kind : {ItemKind::File, ItemKind::Dir}) {
@@ -389,7 +390,7 @@ private:
         }
         const bool raised = config_.release && RaiseClientSequence(config_.client, config_.release->sequence);
         if (versions.empty() && !raised) return true;
-        return writeClient(config_.client);
+        return writeClient(config_.client, true);
     }
 
     InstallOutcome Fail()
