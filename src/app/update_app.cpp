@@ -102,10 +102,13 @@ CUpdateApp::PassEnd CUpdateApp::RunPass()
 {
     // Every pass starts afresh: a pass after a new configuration package must
     // not see the self-update items, run mode or skin of the one before. Only
-    // the no-network program of the last server configuration read carries on.
+    // the no-network program of the last server configuration read carries on,
+    // and whether the run has said that it takes server packages unverified.
     std::string noNetworkProgram = config_.system.runNonetwork;
+    const bool unsignedNoticeLogged = config_.unsignedNoticeLogged;
     config_ = UpdateConfig();
     config_.system.runNonetwork = noNetworkProgram;
+    config_.unsignedNoticeLogged = unsignedNoticeLogged;
     skin_ = UiSkin();
     context_.runMode = RunMode::Normal;
     selfFinish_ = false;

@@ -1,5 +1,6 @@
 #include "app/win_config_seam.h"
 
+#include <cstdint>
 #include <cstdlib>
 
 #include "win/message_boxes.h"
@@ -21,6 +22,17 @@ std::string WinConfigSeam::FetchConfigFtp(const std::string& url, const std::str
 }
 
 std::string WinConfigSeam::FetchConfigLocal(const std::string& path) { return quibo::FetchConfigLocal(path); }
+
+UtcSeconds WinConfigSeam::Now()
+{
+    // FILETIME counts 100-nanosecond steps since 1601-01-01, UTC.
+    constexpr std::uint64_t kStepsPerSecond = 10000000;
+    constexpr std::uint64_t kSecondsTo1970 = 11644473600;
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    const std::uint64_t steps = (std::uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime;
+    return static_cast<UtcSeconds>(steps / kStepsPerSecond - kSecondsTo1970);
+}
 
 int WinConfigSeam::Random() { return std::rand(); }
 

@@ -1,10 +1,12 @@
 // The platform behind the configuration parse: the program's version
-// resource, the three fetchers, rand() and the information box.
+// resource, the three fetchers, CNG and the system clock for the check of a
+// signed package, rand() and the information box.
 #pragma once
 
 #include <windows.h>
 
 #include "core/config/config_seam.h"
+#include "win/cng_crypto.h"
 
 namespace quibo {
 
@@ -18,11 +20,14 @@ public:
     std::string FetchConfigFtp(const std::string& url, const std::string& user,
                                const std::string& password) override;
     std::string FetchConfigLocal(const std::string& path) override;
+    ReleaseCrypto& Crypto() override { return crypto_; }
+    UtcSeconds Now() override;
     int Random() override;
     void ShowInfoBox(const std::string& text) override;
 
 private:
     std::string modulePath_;
+    CngCrypto crypto_;
 };
 
 }  // namespace quibo

@@ -1,5 +1,6 @@
-// Fetching the server configuration package and taking its "server.dat" out.
-// Each answers the member's text, or empty text on any failure.
+// Fetching the server configuration package into memory. Each answers the
+// package's bytes, or empty bytes on any failure; what the package holds is
+// judged by the configuration step.
 #pragma once
 
 #include <cstdint>
@@ -21,9 +22,5 @@ std::string FetchConfigHttp(const std::string& url, const HttpLimits& limits = k
 std::string FetchConfigFtp(const std::string& url, const std::string& user, const std::string& password,
                            const FtpLimits& limits = kFtpLimits);
 std::string FetchConfigLocal(const std::string& path);
-
-// The text of "server.dat" in a server package held in memory; empty when
-// the package cannot be read or has no such member.
-std::string ServerConfigFromPackage(std::string package);
 
 }  // namespace quibo

@@ -43,7 +43,7 @@ std::string FetchConfigFtp(const std::string& url, const std::string& user, cons
     });
     if (tooLarge) WriteLog("错误：服务器配置包太大：超过" + std::to_string(kMaxConfigPackage) + "字节");
     if (!ended) return {};
-    return ServerConfigFromPackage(std::move(package));
+    return package;
 }
 
 }  // namespace quibo

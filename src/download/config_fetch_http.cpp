@@ -26,7 +26,7 @@ std::string FetchConfigHttp(const std::string& url, const HttpLimits& limits)
         return true;
     });
     if (!whole) return {};
-    return ServerConfigFromPackage(std::move(package));
+    return package;
 }
 
 }  // namespace quibo

@@ -1,7 +1,9 @@
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <ctime>
+#include <optional>
 
 #include "core/config/client_config.h"
 #include "core/log/run_log.h"
@@ -18,9 +20,12 @@ namespace {
 // puts it in the place of the configuration package in one rename, once its
 // bytes are on the disk: the old package stays whole until the new one is.
 bool SwapPackage(const std::string& downloaded, const std::string& package, int index,
-                 const std::string& version)
+                 const std::string& version, const std::optional<ReleaseMeta>& release)
 {
-    if (!WriteClientVersion(downloaded, "file" + std::to_string(index), version)) {
+    // The new package never records an older release than the one it came in.
+    std::optional<std::uint64_t> sequence;
+    if (release) sequence = release->sequence;
+    if (!WriteClientVersion(downloaded, "file" + std::to_string(index), version, {}, sequence)) {
         WriteLog("错误：无法写入下载的配置包：" + downloaded);
         return false;
     }
@@ -88,7 +93,7 @@ private:
         if (config_.packageIndex >= 0 && config_.packageIndex < kFileItemCount &&
             FileExistsNonEmpty(downloadedPackage_) &&
             !SwapPackage(downloadedPackage_, job_.programFolder + job_.packageName, config_.packageIndex,
-                         config_.files[config_.packageIndex].serverVersion))
+                         config_.files[config_.packageIndex].serverVersion, config_.release))
             return DownloadEnd::Failed;
         return DownloadEnd::Done;
     }

@@ -4,11 +4,13 @@
 
 #include <optional>
 
+#include "core/config/client_config.h"
 #include "core/config/config_ini.h"
 #include "core/install/install_journal.h"
 #include "core/install/install_names.h"
 #include "core/log/run_log.h"
 #include "core/package/package.h"
+#include "core/text/decimal.h"
 #include "install/file_copy.h"
 #include "install/process_closer.h"
 #include "install/program_runner.h"
@@ -165,16 +167,21 @@ public:
     }
 
     void WriteVersions(const std::vector<std::pair<std::string, std::string>>& versions,
-                       const std::string& packagePath)
+                       const std::string& sequence, const std::string& packagePath)
     {
-        if (versions.empty()) return;
+        if (versions.empty() && sequence.empty()) return;
         Step();
         CConfigIni client;
         bool ok = client.LoadText(ReadPackageMember(packagePath, "client.dat", ""));
+        bool changed = false;
         for (const auto& [section, version] : versions) {
             client.WriteString(section, "ver", version);
             WriteLog("将[" + section + "]项中ver的值置为" + version);
+            changed = true;
         }
+        std::uint64_t number = 0;
+        if (ParseDigits(sequence, number)) changed = RaiseClientSequence(client, number) || changed;
+        if (ok && !changed) return;
         ok = ok && WritePackageMember(client.ToText(), packagePath, "client.dat", "", ReplaceFileDurably);
         if (ok) return;
         WriteLog("本地配置文件（" + packagePath + "）无法修改！");
@@ -204,7 +211,7 @@ void Carry(const RecoveryPlan& plan, const std::string& packagePath, Recovery& r
 {
     for (const std::string& path : plan.deleteTemporary) recovery.Remove("临时文件：", path);
     if (plan.finish) {
-        recovery.WriteVersions(plan.versions, packagePath);
+        recovery.WriteVersions(plan.versions, plan.sequence, packagePath);
     } else {
         for (const std::string& path : plan.deleteWritten) recovery.RemoveWritten(path);
         for (const std::string& path : plan.restoreBackups) recovery.RestoreBackup(path);

@@ -185,6 +185,11 @@ bool InstallTransaction::RecordVersion(const std::string& section, const std::st
     return Journal(JournalTag::Version, section, version);
 }
 
+bool InstallTransaction::RecordSequence(std::uint64_t sequence)
+{
+    return Journal(JournalTag::Sequence, std::to_string(sequence));
+}
+
 bool InstallTransaction::RecordProgram(const std::string& command, bool wait)
 {
     return Journal(JournalTag::Run, command, wait ? "1" : "0");

@@ -78,6 +78,7 @@
 // Destroying it without End() leaves the journal, as a crash would.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <optional>
@@ -133,6 +134,8 @@ public:
     // A "ver" value that the write-back sets; a recovery after MarkPlaced
     // sets it again.
     [[nodiscard]] bool RecordVersion(const std::string& section, const std::string& version);
+    // The release's sequence, recorded with the versions.
+    [[nodiscard]] bool RecordSequence(std::uint64_t sequence);
     // A program to start once the run is over; a recovery after MarkPlaced
     // starts it when the run could not.
     [[nodiscard]] bool RecordProgram(const std::string& command, bool wait);

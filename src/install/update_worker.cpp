@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/checksum/md5.h"
+#include "core/config/client_config.h"
 #include "core/signing/hex_text.h"
 #include "core/text/case_fold.h"
 #include "core/transfer/signed_content.h"
@@ -93,6 +94,7 @@ public:
         const std::vector<Version> versions = VersionsToWrite();
         for (const Version& version : versions)
             if (!transaction_.RecordVersion(version.section, version.value)) return Fail();
+        if (config_.release && !transaction_.RecordSequence(config_.release->sequence)) return Fail();
         const std::vector<PendingProgram> programs = ProgramsAfterwards();
         for (const PendingProgram& program : programs)
             if (!transaction_.RecordProgram(program.command, program.wait)) return Fail();
@@ -393,12 +395,25 @@ private:
         return versions;
     }
 
-    // False when the versions could not be written into the package.
+    // False when the versions could not be written into the package. The
+    // release's sequence goes with them, into a newly installed package too.
     bool WriteVersions(const std::vector<Version>& versions)
     {
+        const std::string packagePath = job_.programFolder + job_.packageName;
+        auto writeClient = [&](const CConfigIni& client, bool loaded) {
+            if (loaded && WritePackageMember(client.ToText(), packagePath, kClientMember, kPackagePassword,
+                                             ReplaceFileDurably))
+                return true;
+            WriteLog("本地配置文件（" + job_.packageName + "）无法修改！");
+            return false;
+        };
         if (InstallsNewPackage()) {
             view_.SetStatus("发现有新的本地配置文件，替换旧的本地配置文件！");
-            return true;
+            if (!config_.release) return true;
+            CConfigIni placed;
+            const bool loaded = placed.LoadText(ReadPackageMember(packagePath, kClientMember, kPackagePassword));
+            if (loaded && !RaiseClientSequence(placed, config_.release->sequence)) return true;
+            return writeClient(placed, loaded);
         }
         size_t next = 0;
         for (ItemKind kind : {ItemKind::File, ItemKind::Dir}) {
@@ -414,12 +429,9 @@ private:
                 ++next;
             }
         }
-        if (versions.empty()) return true;
-        if (WritePackageMember(config_.client.ToText(), job_.programFolder + job_.packageName, kClientMember,
-                               kPackagePassword, ReplaceFileDurably))
-            return true;
-        WriteLog("本地配置文件（" + job_.packageName + "）无法修改！");
-        return false;
+        const bool raised = config_.release && RaiseClientSequence(config_.client, config_.release->sequence);
+        if (versions.empty() && !raised) return true;
+        return writeClient(config_.client, true);
     }
 
     InstallOutcome Fail()

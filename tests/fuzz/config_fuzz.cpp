@@ -13,6 +13,8 @@
 #include "core/config/update_check.h"
 #include "core/config/url_parse.h"
 #include "core/text/code_page.h"
+#include "../native/fake_release_crypto.h"
+#include "../native/stored_archive.h"
 
 using namespace quibo;
 
@@ -22,7 +24,10 @@ namespace {
 // address loop runs on.
 class FuzzSeam : public ConfigSeam {
 public:
-    explicit FuzzSeam(std::string serverText) : server_(std::move(serverText)) {}
+    explicit FuzzSeam(const std::string& serverText)
+        : server_(ziptest::StoredArchive({{"server.dat", serverText}}))
+    {
+    }
     std::string ProductName() override { return "Acme"; }
     std::string FileVersionText() override { return "1.0"; }
     std::string FetchConfigHttp(const std::string& url) override { return Answer(url); }
@@ -31,13 +36,16 @@ public:
         return Answer(url);
     }
     std::string FetchConfigLocal(const std::string& path) override { return Answer(path); }
+    ReleaseCrypto& Crypto() override { return crypto_; }
+    UtcSeconds Now() override { return 1700000000; }
     int Random() override { return static_cast<int>(++calls_ * 7919u % 32768u); }
     void ShowInfoBox(const std::string&) override {}
 
 private:
     std::string Answer(const std::string& key) { return key.size() % 3 == 0 ? std::string() : server_; }
-    std::string server_;
+    std::string server_;  // a package holding the text
     unsigned calls_ = 0;
+    fakecrypto::FakeCrypto crypto_;
 };
 
 std::string_view TakePart(std::string_view& input)

@@ -12,15 +12,29 @@
 #include "core/config/config_context.h"
 #include "core/config/config_seam.h"
 #include "core/log/run_log.h"
+#include "fake_release_crypto.h"
+#include "stored_archive.h"
 
 using namespace quibo;
+
+// A server package holding `serverText` as its "server.dat"; no package for
+// empty text.
+inline std::string ServerPackageOf(const std::string& serverText)
+{
+    if (serverText.empty()) return {};
+    return ziptest::StoredArchive({{"server.dat", serverText}});
+}
 
 // Answers fetches from tables and records every call in order.
 class FakeSeam : public ConfigSeam {
 public:
     std::string productName = "Acme";
     std::string fileVersion = "2.1";
-    std::map<std::string, std::string> http, ftp, local;  // address or path -> server.dat text
+    // Address or path -> the "server.dat" text of a package, or with a
+    // "PK" head the bytes of a whole package.
+    std::map<std::string, std::string> http, ftp, local;
+    fakecrypto::FakeCrypto crypto;
+    UtcSeconds now = 1700000000;
     std::vector<int> randoms;                             // handed out in turn, then 0
     std::vector<std::string> calls;                       // "http url", "ftp url user pw", "local path"
     std::vector<std::string> boxes;
@@ -43,6 +57,8 @@ public:
         calls.push_back("local " + path);
         return Answer(local, path);
     }
+    ReleaseCrypto& Crypto() override { return crypto; }
+    UtcSeconds Now() override { return now; }
     int Random() override { return next_ < randoms.size() ? randoms[next_++] : 0; }
     void ShowInfoBox(const std::string& text) override { boxes.push_back(text); }
 
@@ -50,7 +66,8 @@ private:
     static std::string Answer(const std::map<std::string, std::string>& table, const std::string& key)
     {
         auto it = table.find(key);
-        return it == table.end() ? std::string() : it->second;
+        if (it == table.end()) return {};
+        return it->second.rfind("PK", 0) == 0 ? it->second : ServerPackageOf(it->second);
     }
     size_t next_ = 0;
 };

@@ -39,6 +39,7 @@ const std::vector<JournalRecord> kAwkward = {
     {T::Folder, "C:\\App\\new folder", ""},
     {T::Version, "file3", "1.2.3"},
     {T::Version, "dir0", ""},
+    {T::Sequence, "18446744073709551615", ""},
     {T::Restored, "C:\\App\\x", ""},
     {T::ReadOnly, "C:\\App\\ro.ini", ""},
     {T::Run, "\"C:\\App\\setup.exe\" /S", "1"},
@@ -171,6 +172,7 @@ TEST(InstallJournal, RollbackPlanUndoesWhatTheRunBegan)
         {T::Forget, "C:\\App\\pack.zip", ""},
         {T::Write, "C:\\App\\new.txt", ""},  // begun, never confirmed
         {T::Version, "file0", "2.0"},         // not placed: never written
+        {T::Sequence, "7", ""},
     };
     RecoveryPlan plan = PlanRecovery(records);
     EXPECT_FALSE(plan.finish);
@@ -185,6 +187,7 @@ TEST(InstallJournal, RollbackPlanUndoesWhatTheRunBegan)
                                         "C:\\App\\old.exe.~qbcopy", "C:\\App\\old.exe.ebk.~qbcopy",
                                         "C:\\App\\half.dll.ebk.~qbcopy"}));
     EXPECT_TRUE(plan.versions.empty());
+    EXPECT_EQ(plan.sequence, "");
 }
 
 // A rollback (or an earlier recovery) that was itself cut short: what it had
@@ -209,7 +212,7 @@ TEST(InstallJournal, PlacedRunIsFinishedNotUndone)
     const std::vector<JournalRecord> records = {
         {T::BackupStart, "C:\\a", ""}, {T::Backup, "C:\\a", ""},     {T::Write, "C:\\a", ""},
         {T::Wrote, "C:\\a", ""},       {T::Version, "file0", "1.0"}, {T::Version, "dir2", "3.1"},
-        {T::Version, "file0", "1.1"},  {T::Placed, "", ""},
+        {T::Version, "file0", "1.1"},  {T::Sequence, "12", ""},      {T::Placed, "", ""},
     };
     RecoveryPlan plan = PlanRecovery(records);
     EXPECT_TRUE(plan.finish);
@@ -218,6 +221,7 @@ TEST(InstallJournal, PlacedRunIsFinishedNotUndone)
     EXPECT_EQ(plan.deleteBackups, std::vector<std::string>{"C:\\a.ebk"});
     EXPECT_EQ(plan.versions,
               (std::vector<std::pair<std::string, std::string>>{{"file0", "1.1"}, {"dir2", "3.1"}}));
+    EXPECT_EQ(plan.sequence, "12");
 }
 
 // What held the files is closed again before a rollback; the programs of a

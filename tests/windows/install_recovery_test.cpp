@@ -274,7 +274,7 @@ TEST(InstallRecovery, VersionsThatCannotBeWrittenWaitInTheJournal)
     Product p;
     const std::string journal = InstallJournalPath(p.package);
     WriteBytes(journal, JournalHeader() + JournalLine({JournalTag::Version, "file0", "2.0"}) +
-                            JournalLine({JournalTag::Placed, "", ""}));
+                            JournalLine({JournalTag::Sequence, "12", ""}) + JournalLine({JournalTag::Placed, "", ""}));
     FileLock lock(p.package);  // another program holds the package
     ASSERT_TRUE(lock.Held());
     EXPECT_EQ(RecoverInstall(journal, p.package), RecoveryOutcome::Incomplete);
@@ -285,6 +285,7 @@ TEST(InstallRecovery, VersionsThatCannotBeWrittenWaitInTheJournal)
     CConfigIni client;
     client.LoadText(ClientText(p.package));
     EXPECT_EQ(client.GetString("file0", "ver"), "2.0");
+    EXPECT_EQ(client.GetString("system", "sequence"), "12");
 }
 
 // The programs a finished run had still to start are started by the recovery.

@@ -100,6 +100,7 @@ TEST_F(UpdateWorkerTest, StagesComeInOrderWithTheirTextsAndProgress)
     EXPECT_FALSE(FileExists(product + "update.bin.journal"));
 }
 
+// The release's sequence is recorded either way, and never lowered.
 TEST_F(UpdateWorkerTest, VersionsAreWrittenUnlessThisRunInstallsANewPackage)
 {
     struct Case {
@@ -117,6 +118,7 @@ TEST_F(UpdateWorkerTest, VersionsAreWrittenUnlessThisRunInstallsANewPackage)
         SCOPED_TRACE(c.name);
         Prepare(c.name);
         config.packageIndex = c.packageIndex;
+        config.release = ReleaseMeta{"Acme", 7, std::nullopt};
         if (c.packageItemInRun) {
             UpdateItem& package = config.files[1];
             package = config.files[0];
@@ -129,8 +131,20 @@ TEST_F(UpdateWorkerTest, VersionsAreWrittenUnlessThisRunInstallsANewPackage)
         CConfigIni client;
         ASSERT_TRUE(client.LoadText(ClientText()));
         EXPECT_EQ(client.GetString("file0", "ver", ""), c.written ? "2.0" : "1.0");
+        EXPECT_EQ(client.GetString("system", "sequence", ""), "7");
         EXPECT_EQ(ReadPackageMember(product + "update.bin", "ui.dat", ""), "[UI]\r\n");
     }
+    // A package that records a newer release keeps it.
+    Prepare("newer recorded");
+    config.release = ReleaseMeta{"Acme", 7, std::nullopt};
+    ASSERT_TRUE(WritePackageMember("[system]\r\nsequence=9\r\n[file0]\r\nver=1.0\r\n", product + "update.bin",
+                                   "client.dat", ""));
+    config.client = CConfigIni();
+    config.client.LoadText(ClientText());
+    ASSERT_EQ(RunInstall(job, *view).end, InstallEnd::Succeeded);
+    CConfigIni client;
+    ASSERT_TRUE(client.LoadText(ClientText()));
+    EXPECT_EQ(client.GetString("system", "sequence", ""), "9");
 }
 
 TEST_F(UpdateWorkerTest, AFileChangedSinceItsDownloadIsNeverPlaced)

@@ -19,9 +19,23 @@ public:
     std::string FetchConfigHttp(const std::string&) override { return {}; }
     std::string FetchConfigFtp(const std::string&, const std::string&, const std::string&) override { return {}; }
     std::string FetchConfigLocal(const std::string&) override { return {}; }
+    ReleaseCrypto& Crypto() override { return crypto_; }
+    UtcSeconds Now() override { return 0; }
     int Random() override { return 0; }
     void ShowInfoBox(const std::string& text) override { lastBox = text; }
     std::string lastBox;
+
+private:
+    // The client reader fetches nothing, so it verifies nothing either.
+    class NoCrypto : public ReleaseCrypto {
+    public:
+        std::unique_ptr<Sha256Hasher> NewSha256() override { return nullptr; }
+        bool VerifyP256(const PublicKey&, const Sha256Digest&, const std::uint8_t*, std::size_t) override
+        {
+            return false;
+        }
+    };
+    NoCrypto crypto_;
 };
 
 std::string ItemProblem(const UpdateItem& read, const PublishedItem& p)

@@ -6,6 +6,9 @@
 #include "core/log/run_banner.h"
 #include "core/log/run_log.h"
 #include "core/package/package.h"
+#include "core/signing/public_keys.h"
+#include "core/text/decimal.h"
+#include "core/text/trim.h"
 
 namespace quibo {
 
@@ -22,6 +25,27 @@ void ReadClientVersions(UpdateConfig& config, ItemKind kind, int count, const ch
             WriteLog("ver=" + item.clientVersion);
         }
     }
+}
+
+// [system] pubkey, product and sequence: what the client trusts. They are
+// logged only when a key is given; a client without one hears once per run
+// that its server packages go unverified.
+void ReadTrust(UpdateConfig& config, const DirConstants& dirs)
+{
+    config.trust = ReleaseTrust();
+    if (Trim(config.client.GetString("system", "pubkey")).empty()) {
+        if (!config.unsignedNoticeLogged)
+            WriteLog("注意：客户端配置中没有公钥，服务器端配置包不做签名验证！");
+        config.unsignedNoticeLogged = true;
+        return;
+    }
+    std::string error;
+    if (!ParsePublicKeys(ReadConfigString(config.client, "system", "pubkey", "", dirs), config.trust.keys, error))
+        config.trust.keysMalformed = true;
+    config.trust.product = ReadConfigString(config.client, "system", "product", "", dirs);
+    // No sequence yet: no release has been installed.
+    if (!ParseDigits(ReadConfigString(config.client, "system", "sequence", "0", dirs), config.trust.sequence))
+        config.trust.sequence = 0;
 }
 
 }  // namespace
@@ -56,6 +80,7 @@ bool LoadClientConfig(UpdateConfig& config, const ConfigContext& context,
     std::string urls = ReadConfigString(config.client, "system", "urls", "", context.dirs);
     config.serverAddresses = ReadUrlList(urls);
     config.serverRandomSel = ReadConfigInt(config.client, "system", "randomsel", 0) != 0;
+    ReadTrust(config, context.dirs);
 
     WriteLog(
         "★★★ 以下只列出已经有过升级记录的[fileX]和[dirX]项，没有升级记录的（即版本号为0）的项不再列出。");
@@ -65,12 +90,23 @@ bool LoadClientConfig(UpdateConfig& config, const ConfigContext& context,
 }
 
 bool WriteClientVersion(const std::string& packagePath, const std::string& section, const std::string& version,
-                        const FileReplacer& replace)
+                        const FileReplacer& replace, std::optional<std::uint64_t> sequence)
 {
     CConfigIni client;
-    return client.LoadText(ReadPackageMember(packagePath, "client.dat", "")) &&
-           client.WriteString(section, "ver", version) &&
-           WritePackageMember(client.ToText(), packagePath, "client.dat", "", replace);
+    if (!client.LoadText(ReadPackageMember(packagePath, "client.dat", "")) ||
+        !client.WriteString(section, "ver", version))
+        return false;
+    if (sequence) RaiseClientSequence(client, *sequence);
+    return WritePackageMember(client.ToText(), packagePath, "client.dat", "", replace);
+}
+
+bool RaiseClientSequence(CConfigIni& client, std::uint64_t sequence)
+{
+    std::uint64_t recorded = 0;
+    if (ParseDigits(Trim(client.GetString("system", "sequence")), recorded) && recorded >= sequence) return false;
+    client.WriteString("system", "sequence", std::to_string(sequence));
+    WriteLog("将[system]项中sequence的值置为" + std::to_string(sequence));
+    return true;
 }
 
 }  // namespace quibo

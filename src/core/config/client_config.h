@@ -2,6 +2,7 @@
 // configuration lives and which version of every item is installed.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -24,7 +25,13 @@ bool LoadClientConfig(UpdateConfig& config, const ConfigContext& context,
 // (put in place by `replace`; without it rewritten in place, through the
 // archive's own temporary file). False when the member cannot be read or the
 // package cannot be written.
+// With `sequence`, [system] "sequence" is raised to it in the same write.
 bool WriteClientVersion(const std::string& packagePath, const std::string& section, const std::string& version,
-                        const FileReplacer& replace = {});
+                        const FileReplacer& replace = {}, std::optional<std::uint64_t> sequence = std::nullopt);
+
+// Raises [system] "sequence" of `client` to `sequence`, never lowers it: a
+// client never records an older release than one it has installed. True
+// when the value changed (and was logged).
+bool RaiseClientSequence(CConfigIni& client, std::uint64_t sequence);
 
 }  // namespace quibo

@@ -117,6 +117,16 @@ std::string CConfigIni::GetString(std::string_view section, std::string_view key
     return std::string(defaultValue);
 }
 
+bool CConfigIni::HasSection(std::string_view section)
+{
+    if (fileMode_ && !LoadFile()) return false;
+    for (const std::string& text : lines_) {
+        std::string_view line = TrimLeft(text);
+        if (IsHeader(line) && SectionName(line) == section) return true;
+    }
+    return false;
+}
+
 int CConfigIni::GetInt(std::string_view section, std::string_view key, int defaultValue)
 {
     return ParseDecimal(GetString(section, key, std::to_string(defaultValue)));

@@ -24,6 +24,8 @@ public:
 
     std::string GetString(std::string_view section, std::string_view key, std::string_view defaultValue = {},
                           int occurrence = 1);
+    // Whether a header names `section`, as GetString finds it.
+    bool HasSection(std::string_view section);
     int GetInt(std::string_view section, std::string_view key, int defaultValue);
 
     // Sets, adds or (with an empty value) removes one entry.

@@ -6,6 +6,8 @@
 #include <string>
 
 #include "core/config/show_type.h"
+#include "core/signing/release_crypto.h"
+#include "core/signing/utc_time.h"
 
 namespace quibo {
 
@@ -18,12 +20,17 @@ public:
     virtual std::string ProductName() = 0;
     virtual std::string FileVersionText() = 0;
 
-    // Fetch a server configuration package and return the text of its member
-    // "server.dat", or empty text on any failure.
+    // Fetch a server configuration package and return its bytes, or empty
+    // bytes on any failure. What the package holds is judged by the caller.
     virtual std::string FetchConfigHttp(const std::string& url) = 0;
     virtual std::string FetchConfigFtp(const std::string& url, const std::string& user,
                                        const std::string& password) = 0;
     virtual std::string FetchConfigLocal(const std::string& path) = 0;
+
+    // What the check of a signed server package uses: the cryptography and
+    // the current time, UTC.
+    virtual ReleaseCrypto& Crypto() = 0;
+    virtual UtcSeconds Now() = 0;
 
     // rand() of the run, seeded once at start-up: a non-negative number.
     virtual int Random() = 0;

@@ -13,12 +13,12 @@ bool LoadConfigurations(UpdateConfig& config, const ConfigContext& context,
     if (!LoadClientConfig(config, context, clientText, seam)) return false;
     if (context.runMode == RunMode::Preview) return true;
 
-    std::string serverText = FetchServerConfig(config, seam);
-    if (serverText.empty()) {
+    std::optional<ServerPackage> server = FetchServerConfig(config, seam);
+    if (!server) {
         WriteLog("错误：下载配置文件失败，可能是配置文件不存在，或解析错误，或网络不通！");
         return false;
     }
-    ParseServerConfig(config, context, serverText);
+    ParseServerConfig(config, context, *server);
     return true;
 }
 

@@ -6,6 +6,8 @@
 #include "core/config/log_banner.h"
 #include "core/config/version_compare.h"
 #include "core/log/run_log.h"
+#include "core/signing/hex_text.h"
+#include "core/text/decimal.h"
 #include "core/text/path_text.h"
 
 namespace quibo {
@@ -16,8 +18,9 @@ constexpr int kMd5Length = 32;
 
 class ServerReader {
 public:
-    ServerReader(UpdateConfig& config, const ConfigContext& context, std::string_view text)
-        : config_(config), dirs_(context.dirs)
+    ServerReader(UpdateConfig& config, const ConfigContext& context, std::string_view text,
+                 const ServerPackage* signedPackage)
+        : config_(config), dirs_(context.dirs), signed_(signedPackage)
     {
         // Text that does not load simply yields the defaults.
         ini_.LoadText(text);
@@ -31,7 +34,7 @@ public:
         }
         for (int n = 0; n < kDirItemCount; ++n) {
             std::string section = ItemSection(ItemKind::Dir, n);
-            if (ReadCommonItemKeys(section, config_.dirs[n])) ReadDirKeys(section, config_.dirs[n]);
+            if (ReadCommonItemKeys(section, config_.dirs[n])) ReadDirKeys(section, n, config_.dirs[n]);
         }
     }
 
@@ -142,6 +145,7 @@ private:
         item.runmeParam = String(section, "runme_param");
         item.md5 = String(section, "md5");
         if (item.md5.size() != kMd5Length) item.md5.clear();
+        if (signed_) ReadFileDigest(section, item);
         item.name = String(section, "rename");
         if (item.name.empty() && !item.addresses.empty()) {
             const std::string& first = item.addresses.front().url;
@@ -150,8 +154,21 @@ private:
         item.describe = String(section, "describe");
     }
 
-    void ReadDirKeys(const std::string& section, UpdateItem& item)
+    // The package was accepted only with these valid for every offered item.
+    void ReadFileDigest(const std::string& section, UpdateItem& item)
     {
+        Sha256Digest digest{};
+        std::uint64_t size = 0;
+        if (FromHex(String(section, "sha256"), digest)) item.sha256 = ToHex(digest);
+        if (ParseDigits(String(section, "size"), size)) item.size = size;
+    }
+
+    void ReadDirKeys(const std::string& section, int index, UpdateItem& item)
+    {
+        if (signed_) {
+            auto list = signed_->lists.find(index);
+            if (list != signed_->lists.end()) item.listed = list->second;
+        }
         item.filter = String(section, "filter");
         item.modifyVer = Flag(section, "modify_ver", true);
         MergeShowType(section);
@@ -163,6 +180,7 @@ private:
     UpdateConfig& config_;
     int showTypeNumber_ = static_cast<int>(ShowType::Silent);
     const DirConstants& dirs_;
+    const ServerPackage* signed_;  // null when the package was taken unsigned
     CConfigIni ini_;
 };
 
@@ -175,12 +193,11 @@ const char* ShowTypeText(ShowType showType)
     return "静默";
 }
 
-}  // namespace
-
-void ParseServerConfig(UpdateConfig& config, const ConfigContext& context, std::string_view text)
+void ReadServerConfig(UpdateConfig& config, const ConfigContext& context, std::string_view text,
+                      const ServerPackage* signedPackage)
 {
     WriteLog(SectionBanner("解析服务器端配置文件"));
-    ServerReader reader(config, context, text);
+    ServerReader reader(config, context, text, signedPackage);
     WriteLog("★★★ 以下只列出有效的[fileX]和[dirX]项（即版本号>0，且文件或目录列表框内不为空。）");
     config.showType = ShowType::Silent;
     config.opMode = OpMode::Automatic;
@@ -197,6 +214,19 @@ void ParseServerConfig(UpdateConfig& config, const ConfigContext& context, std::
     WriteLog("★★★ 共用关键字策略分析结果：");
     WriteLog(std::string("操作方式：") + OpModeText(config.opMode));
     WriteLog(std::string("显示类型：") + ShowTypeText(config.showType));
+}
+
+}  // namespace
+
+void ParseServerConfig(UpdateConfig& config, const ConfigContext& context, std::string_view text)
+{
+    ReadServerConfig(config, context, text, nullptr);
+}
+
+void ParseServerConfig(UpdateConfig& config, const ConfigContext& context, const ServerPackage& package)
+{
+    config.release = package.meta;
+    ReadServerConfig(config, context, package.serverText, package.meta ? &package : nullptr);
 }
 
 }  // namespace quibo

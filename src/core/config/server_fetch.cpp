@@ -28,7 +28,7 @@ std::string FetchFrom(const UrlAddress& address, ConfigSeam& seam)
 
 }  // namespace
 
-std::string FetchServerConfig(UpdateConfig& config, ConfigSeam& seam)
+std::optional<ServerPackage> FetchServerConfig(UpdateConfig& config, ConfigSeam& seam)
 {
     std::vector<UrlAddress>& addresses = config.serverAddresses;
     while (!addresses.empty()) {
@@ -38,11 +38,16 @@ std::string FetchServerConfig(UpdateConfig& config, ConfigSeam& seam)
         addresses.erase(addresses.begin() + static_cast<std::ptrdiff_t>(index));
 
         WriteLog("★ 下载服务器端配置文件：" + address.url);
-        std::string text = FetchFrom(address, seam);
-        if (!text.empty()) return text;
+        std::string bytes = FetchFrom(address, seam);
+        if (!bytes.empty()) {
+            PackageVerdict verdict = OpenServerPackage(std::move(bytes), config.trust, seam.Crypto(), seam.Now());
+            if (verdict.Accepted()) return std::move(verdict.package);
+            const std::string refusal = RefusalText(verdict, config.trust);
+            if (!refusal.empty()) WriteLog(refusal);
+        }
         WriteLog("下载文件失败！");
     }
-    return {};
+    return std::nullopt;
 }
 
 }  // namespace quibo

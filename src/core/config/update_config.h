@@ -31,6 +31,9 @@ struct UpdateConfig {
 
     ReleaseTrust trust;                  // keys, product and last sequence of the client
     std::optional<ReleaseMeta> release;  // [meta] of the accepted signed package
+    // Whether this run has said that it takes server packages unverified;
+    // carried from pass to pass.
+    bool unsignedNoticeLogged = false;
 
     ShowType showType = ShowType::Normal;  // least silent level among the newer items
     OpMode opMode = OpMode::Automatic;     // manual as soon as one newer item asks for it

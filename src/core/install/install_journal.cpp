@@ -24,6 +24,7 @@ constexpr TagName kTags[] = {
     {JournalTag::Empty, "empty", 1},              {JournalTag::Write, "write", 1},
     {JournalTag::Wrote, "wrote", 1},              {JournalTag::Forget, "forget", 1},
     {JournalTag::Folder, "folder", 1},            {JournalTag::Version, "ver", 2},
+    {JournalTag::Sequence, "sequence", 1},
     {JournalTag::Placed, "placed", 0},            {JournalTag::Restored, "restored", 1},
     {JournalTag::ReadOnly, "readonly", 1},        {JournalTag::Run, "run", 2},
     {JournalTag::CloseExe, "close-exe", 1},       {JournalTag::CloseTitle, "close-title", 1},
@@ -159,6 +160,7 @@ bool IsFlushedOnItsOwn(JournalTag tag)
     case JournalTag::Empty:
     case JournalTag::Forget:
     case JournalTag::Version:
+    case JournalTag::Sequence:
     case JournalTag::Run: return false;
     default: return true;
     }
@@ -253,6 +255,7 @@ RecoveryPlan PlanRecovery(const std::vector<JournalRecord>& records)
     std::map<std::string, size_t> lastWrite;  // written and not forgotten since
     std::map<std::string, std::string> versions;
     std::vector<std::string> versionOrder;
+    std::string sequence;
     std::set<std::string> versionSeen, readOnlySet;
 
     for (size_t i = 0; i < records.size(); ++i) {
@@ -272,6 +275,7 @@ RecoveryPlan PlanRecovery(const std::vector<JournalRecord>& records)
             versions[r.path] = r.version;
             if (versionSeen.insert(r.path).second) versionOrder.push_back(r.path);
             break;
+        case JournalTag::Sequence: sequence = r.path; break;
         case JournalTag::Placed: plan.finish = true; break;
         case JournalTag::Restored: restored.insert(r.path); break;
         case JournalTag::ReadOnly: AddOnce(plan.readOnly, readOnlySet, r.path); break;
@@ -299,6 +303,7 @@ RecoveryPlan PlanRecovery(const std::vector<JournalRecord>& records)
 
     if (plan.finish) {
         for (const std::string& section : versionOrder) plan.versions.emplace_back(section, versions[section]);
+        plan.sequence = sequence;
         for (const std::string& path : started) AddOnce(plan.deleteBackups, backupSeen, BackupPath(path));
         for (const std::string& path : made) AddOnce(plan.deleteBackups, backupSeen, BackupPath(path));
         return plan;

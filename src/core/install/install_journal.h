@@ -20,6 +20,7 @@
 //   forget P         P, written by this run, was deleted again on purpose
 //   folder P         the folder P is about to be created
 //   ver S V          "ver" of section S is to become V in "client.dat"
+//   sequence N       [system] "sequence" is to become at least N there
 //   placed           every file is in place: a recovery finishes the run
 //   restored P       P has its old content again (a rollback got that far)
 //   readonly P       P was marked read-only by the product; the run cleared
@@ -61,6 +62,7 @@ enum class JournalTag {
     Forget,
     Folder,
     Version,
+    Sequence,
     Placed,
     Restored,
     ReadOnly,
@@ -75,7 +77,7 @@ enum class JournalTag {
 
 // False for the records that only confirm a step, or that a flushed record
 // follows before anything depends on them ("backup" and "empty" before
-// "write", "ver" and "run" before "placed"): the next flush takes them along.
+// "write", "ver", "sequence" and "run" before "placed"): the next flush takes them along.
 bool IsFlushedOnItsOwn(JournalTag tag);
 
 struct JournalRecord {
@@ -138,6 +140,8 @@ struct RecoveryPlan {
     std::vector<std::string> removeFolders;
     // "ver" values to write into "client.dat" (finishing only).
     std::vector<std::pair<std::string, std::string>> versions;
+    // The release's sequence to record with them; empty for none.
+    std::string sequence;
     // Programs to run after the versions are written (finishing only).
     std::vector<PendingProgram> programs;
     // Paths the product had marked read-only: marked again once restored

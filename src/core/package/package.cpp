@@ -114,6 +114,30 @@ PackageRead ExtractPackage(std::string package, const std::string& memberName, c
     }
 }
 
+PackageMembers ExtractAllMembers(std::string package, std::uint32_t memberLimit, std::uint64_t totalLimit)
+{
+    PackageMembers all;
+    try {
+        CZipArchive archive;
+        archive.OpenMemory(std::move(package));
+        all.duplicate = DuplicateName(archive);
+        if (!all.duplicate.empty()) return all;
+        std::uint64_t total = 0;
+        for (int i = 0; i < archive.GetCount(); ++i) {
+            const std::uint32_t size = archive.GetMemberInfo(i).uncompressedSize;
+            if (size > memberLimit || size > totalLimit - total) return all;
+            total += size;
+        }
+        all.members.reserve(static_cast<std::size_t>(archive.GetCount()));
+        for (int i = 0; i < archive.GetCount(); ++i)
+            all.members.push_back({archive.GetMemberInfo(i).name, archive.ReadMember(i, memberLimit)});
+        all.read = true;
+    } catch (const std::exception&) {
+        all.members.clear();
+    }
+    return all;
+}
+
 std::string ReadPackageMember(const std::string& packagePath, const std::string& memberName,
                               const std::string& password)
 {

@@ -15,6 +15,9 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "core/signing/signed_message.h"
 
 namespace quibo {
 
@@ -38,6 +41,18 @@ PackageRead ReadPackage(const std::string& packagePath, const std::string& membe
 // The same for a package held in memory.
 PackageRead ExtractPackage(std::string package, const std::string& memberName, const std::string& password,
                            std::uint32_t limit = kMaxConfigMemberSize);
+
+// Every member of a package held in memory, in the order of its central
+// directory, for the check of a signed package.
+struct PackageMembers {
+    bool read = false;      // false when the package could not be read whole
+    std::vector<PackageMember> members;
+    std::string duplicate;  // a member name held twice; nothing is read then
+};
+// Refuses (read false) a member above `memberLimit` or members above
+// `totalLimit` together, judged by their declared sizes before any is read
+// and held to them while reading.
+PackageMembers ExtractAllMembers(std::string package, std::uint32_t memberLimit, std::uint64_t totalLimit);
 
 // ReadPackage's text alone.
 std::string ReadPackageMember(const std::string& packagePath, const std::string& memberName,

@@ -5,6 +5,7 @@
 #include "core/signing/hex_text.h"
 #include "core/signing/release_crypto.h"
 #include "core/text/case_fold.h"
+#include "core/text/decimal.h"
 #include "core/text/safe_name.h"
 
 namespace quibo {
@@ -27,17 +28,6 @@ bool IsRelativeName(std::string_view name)
             continue;
         }
         pos = NextCharPos(name, pos, kListCharset);
-    }
-    return true;
-}
-
-bool ParseSize(std::string_view text, std::uint64_t& size)
-{
-    if (text.empty() || text.size() > 19) return false;
-    size = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        size = size * 10 + static_cast<std::uint64_t>(c - '0');
     }
     return true;
 }
@@ -69,7 +59,7 @@ bool ParseFolderList(std::string_view text, std::vector<ListedFile>& files, std:
         Sha256Digest digest{};
         ListedFile file;
         if (second == std::string_view::npos || !FromHex(line.substr(0, first), digest) ||
-            !ParseSize(line.substr(first + 1, second - first - 1), file.size)) {
+            !ParseDigits(line.substr(first + 1, second - first - 1), file.size)) {
             error = where + "not \"<sha256> <size> <name>\"";
             return false;
         }

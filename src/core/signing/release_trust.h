@@ -18,8 +18,11 @@ struct ReleaseTrust {
     std::vector<PublicKey> keys;
     std::string product;
     std::uint64_t sequence = 0;
+    // `pubkey` given but not readable: no package can be verified, and none
+    // is taken unsigned either.
+    bool keysMalformed = false;
 
-    bool RequiresSignature() const { return !keys.empty(); }
+    bool RequiresSignature() const { return !keys.empty() || keysMalformed; }
 };
 
 // The [meta] section of a signed package's "server.dat".

@@ -27,4 +27,15 @@ int ParseDecimal(std::string_view text)
     return static_cast<int>(negative ? -value : value);
 }
 
+bool ParseDigits(std::string_view text, std::uint64_t& value)
+{
+    if (text.empty() || text.size() > 19) return false;
+    value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    return true;
+}
+
 }  // namespace quibo
