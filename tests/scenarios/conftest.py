@@ -1,6 +1,8 @@
 """Scenario helpers: the real update.exe under Wine, started through the host
 program, with configuration packages built here and the run log read back."""
+import hashlib
 import os
+import re
 import shutil
 import subprocess
 import tempfile
@@ -270,3 +272,33 @@ def www(servers, tmp_path):
     folder.mkdir(parents=True, exist_ok=True)
     yield folder, f"{HTTP_BASE}/{tmp_path.name}"
     shutil.rmtree(folder, ignore_errors=True)
+
+
+def package_members(path):
+    """The members of a zip archive as (name, bytes), in central-directory order."""
+    with zipfile.ZipFile(path) as z:
+        return [(i.filename, z.read(i)) for i in z.infolist()]
+
+
+def resign_server_package(package, keys, edit=lambda members: members):
+    """Rewrites a signed server package: `edit` takes and returns its members
+    but server.sig as (name, bytes) pairs, and server.sig is made anew for the
+    result with each private key of `keys` (files written by `quibo-publish
+    keygen`, each with its release.pub beside it), signed by openssl: the
+    SHA-256 of every member's name, a 0 byte, its length as 8 bytes little-
+    endian and its bytes, in archive order. Releases that the publisher would
+    never write (expired, wrong in a signed field) are made this way."""
+    members = edit([(name, data) for name, data in package_members(package) if name.lower() != "server.sig"])
+    message = b"".join(name.encode(ENCODING) + b"\0" + len(data).to_bytes(8, "little") + data
+                       for name, data in members)
+    sections = []
+    for number, key in enumerate(map(Path, keys), 1):
+        der = subprocess.run(["openssl", "dgst", "-sha256", "-sign", str(key)], input=message,
+                             capture_output=True, check=True).stdout
+        parsed = subprocess.run(["openssl", "asn1parse", "-inform", "DER"], input=der, capture_output=True,
+                                check=True).stdout.decode()
+        r, s = (int(value, 16) for value in re.findall(r"INTEGER\s*:([0-9A-Fa-f]+)", parsed))
+        public = bytes.fromhex(key.with_suffix(".pub").read_text().strip())
+        key_id = hashlib.sha256(public).hexdigest()[:16]
+        sections.append(f"[sig{number}]\r\nkey={key_id}\r\nsig={(r.to_bytes(32, 'big') + s.to_bytes(32, 'big')).hex()}\r\n")
+    make_package(package, [*members, ("server.sig", "".join(sections).encode())])
