@@ -1,25 +1,25 @@
 #include "publish/package_members.h"
 
-#include <exception>
+#include <fstream>
+#include <iterator>
 
-#include "core/zip/zip_archive.h"
+#include "core/package/package.h"
+#include "core/signing/server_package.h"
 
 namespace quibo::publish {
 
 bool ReadPackageMembers(const std::string& packagePath, std::vector<PackageMember>& members)
 {
     members.clear();
-    try {
-        CZipArchive archive;
-        archive.Open(packagePath);
-        for (int i = 0; i < archive.GetCount(); ++i)
-            members.push_back({archive.GetMemberInfo(i).name, archive.ReadMember(i)});
-        archive.Close();
-        return true;
-    } catch (const std::exception&) {
-        members.clear();
-        return false;
-    }
+    std::ifstream in(packagePath, std::ios::binary);
+    if (!in) return false;
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) return false;
+    // Read as a client reads it, within the client's limits.
+    PackageMembers all = ExtractAllMembers(std::move(bytes), kMaxSignedMember, kMaxSignedMembers);
+    if (!all.read) return false;
+    members = std::move(all.members);
+    return true;
 }
 
 }  // namespace quibo::publish

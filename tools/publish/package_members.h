@@ -10,7 +10,8 @@
 
 namespace quibo::publish {
 
-// False when the package cannot be opened or a member cannot be read whole.
+// False when the package cannot be opened, a member cannot be read whole,
+// two members share a name, or the members exceed what a client reads.
 bool ReadPackageMembers(const std::string& packagePath, std::vector<PackageMember>& members);
 
 }  // namespace quibo::publish

@@ -2,20 +2,16 @@
 
 #include <filesystem>
 
-#include "core/config/config_ini.h"
 #include "core/package/package.h"
+#include "core/signing/release_meta.h"
 
 namespace quibo::publish {
 
 std::uint64_t PreviousSequence(const std::string& out)
 {
     const std::string text = ReadPackageMember((std::filesystem::path(out) / "server.bin").string(), "server.dat", "");
-    CConfigIni ini;
-    if (!ini.LoadText(text)) return 0;
-    const std::string sequence = ini.GetString("meta", "sequence");
-    if (sequence.empty() || sequence.size() > 19 || sequence.find_first_not_of("0123456789") != std::string::npos)
-        return 0;
-    return std::stoull(sequence);
+    ReleaseMeta meta;
+    return ParseReleaseMeta(text, meta) ? meta.sequence : 0;
 }
 
 std::optional<std::uint64_t> ChooseSequence(std::uint64_t previous, std::optional<std::uint64_t> requested,

@@ -1,5 +1,8 @@
 #include "core/signing/signature_file.h"
 
+#include <array>
+#include <cstdint>
+
 #include "core/signing/hex_text.h"
 #include "core/text/trim.h"
 
@@ -7,23 +10,8 @@ namespace quibo {
 
 namespace {
 
-constexpr std::size_t kKeyIdDigits = 16;
-
-bool IsKeyId(std::string_view text)
-{
-    if (text.size() != kKeyIdDigits) return false;
-    for (char c : text)
-        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'))) return false;
-    return true;
-}
-
-std::string LowerHex(std::string_view text)
-{
-    std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'F') c = static_cast<char>(c - 'A' + 'a');
-    return lower;
-}
+// A key id names its key by the first 8 bytes of the key's SHA-256.
+using KeyIdBytes = std::array<std::uint8_t, 8>;
 
 // "[sigN]" with N a decimal number from 1.
 bool IsSignatureHeader(std::string_view line)
@@ -46,7 +34,8 @@ struct Section {
 bool Finish(const Section& section, std::vector<SignatureEntry>& entries, std::string& error)
 {
     SignatureEntry entry;
-    if (!section.seenKey || !IsKeyId(section.key)) {
+    KeyIdBytes keyId{};
+    if (!section.seenKey || !FromHex(section.key, keyId)) {
         error = "a signature has no key of 16 hex digits";
         return false;
     }
@@ -54,7 +43,7 @@ bool Finish(const Section& section, std::vector<SignatureEntry>& entries, std::s
         error = "a signature is not 128 hex digits";
         return false;
     }
-    entry.keyId = LowerHex(section.key);
+    entry.keyId = ToHex(keyId);
     entries.push_back(entry);
     return true;
 }
